@@ -1,0 +1,53 @@
+# Test helpers shared by every folder under tests/.
+#
+# tarvex_test(NAME <name> SOURCES <files...> LIBS <targets...>
+#             [WINDOWS_ONLY] [NATIVE_ONLY] [WRAPPER <command...>] [LABELS <labels...>])
+#
+# Builds one GoogleTest executable and registers it with ctest. In the Windows
+# build it runs under Wine (the toolchain's emulator); with WRAPPER the wrapper
+# command is run first and receives the test command after its own arguments
+# (for tests that need a server or a display started around them).
+if(WIN32)
+  if(NOT TARGET gtest)
+    set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    # GoogleTest's sources are plain ASCII; keep our charset options off them.
+    foreach(t gtest gtest_main gmock gmock_main)
+      if(TARGET ${t})
+        set_target_properties(${t} PROPERTIES COMPILE_OPTIONS "")
+      endif()
+    endforeach()
+  endif()
+  set(TARVEX_GTEST_LIBS gtest gtest_main)
+else()
+  find_package(GTest REQUIRED)
+  set(TARVEX_GTEST_LIBS GTest::gtest GTest::gtest_main)
+endif()
+
+set(TARVEX_TOOLS_DIR ${CMAKE_SOURCE_DIR}/tools)
+
+function(tarvex_test)
+  cmake_parse_arguments(T "WINDOWS_ONLY;NATIVE_ONLY" "NAME" "SOURCES;LIBS;WRAPPER;LABELS" ${ARGN})
+  if(T_WINDOWS_ONLY AND NOT WIN32)
+    return()
+  endif()
+  if(T_NATIVE_ONLY AND WIN32)
+    return()
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} tests_support ${TARVEX_GTEST_LIBS})
+  if(WIN32)
+    set(run ${TARVEX_TOOLS_DIR}/wine_run.sh $<TARGET_FILE:${T_NAME}>)
+  else()
+    set(run $<TARGET_FILE:${T_NAME}>)
+  endif()
+  if(T_WRAPPER)
+    add_test(NAME ${T_NAME} COMMAND ${T_WRAPPER} ${run})
+  else()
+    add_test(NAME ${T_NAME} COMMAND ${run})
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES
+    ENVIRONMENT "TARVEX_SOURCE_DIR=${CMAKE_SOURCE_DIR};TARVEX_BUILD_DIR=${CMAKE_BINARY_DIR};TARVEX_NATIVE_DIR=${TARVEX_NATIVE_DIR};WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
+    LABELS "${T_LABELS}")
+endfunction()

@@ -1,0 +1,29 @@
+// ServerLink: the SQL-over-HTTP client both programs use to reach a database
+// server. One Execute is one complete exchange (its own internet session,
+// connection and request) and one transaction on the server.
+#pragma once
+
+#include <string>
+
+// Appended after every row taken into the result text.
+constexpr const char* VIEWER_ROW_TERMINATOR = ",\n";  // the viewer splits values at commas
+constexpr const char* LAUNCHER_ROW_TERMINATOR = "\n";
+
+class ServerLink {
+ public:
+  explicit ServerLink(const char* rowTerminator);
+
+  // Host name or dotted IPv4 address of the database server; set before Execute.
+  std::string server;
+
+  // Posts "sql=BEGIN;" + statement + "COMMIT;" to norda/dbcommit.php on port
+  // 80 and appends every data row of the reply to `result`, each followed by
+  // the row terminator. Returns true when the status was 200 and no reply line
+  // held "ERROR:"; `rowCount` then holds the rows appended. On false
+  // `rowCount` is 0 and rows appended before the failure was known stay in
+  // `result`. Errors of the internet layer leave as exceptions.
+  bool Execute(const std::string& statement, std::string& result, int& rowCount);
+
+ private:
+  std::string rowTerminator;
+};

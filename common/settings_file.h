@@ -1,0 +1,58 @@
+// SettingsFile: the settings file "qorvanet.ini" and the credentials file
+// "user_inf.txt", both found beside the running executable. Nothing is
+// cached: callers construct one per command and read afresh.
+#pragma once
+
+#include <string>
+
+// Which program reads: the viewer needs ServerIP only, the launcher every key.
+enum class SettingsProgram { Viewer, Launcher };
+
+// A value read from the settings file holds at most this many bytes.
+constexpr size_t SETTINGS_VALUE_MAX = 259;
+
+class SettingsFile {
+ public:
+  explicit SettingsFile(SettingsProgram program);
+
+  // Reads the program's keys (launcher order: SystemVer, ServerIP, DLIniFile,
+  // DLSrvPath, UserURL; viewer: ServerIP), missing ones as empty texts.
+  // Returns false when the settings file does not exist, true otherwise.
+  bool Read();
+
+  // Replaces the whole Version section by the single line "SystemVer=" +
+  // systemVer; the system section is untouched. Returns false on failure.
+  bool WriteVersion();
+
+  // Reads the user ID and the password (unscrambled) from the credentials
+  // file. A missing file leaves both texts as they are; a missing second line
+  // leaves the password as it is. Returns true.
+  bool ReadCredentials(std::string& userId, std::string& password);
+
+  // Creates the credentials file anew: user ID, line feed, scrambled
+  // password, line feed, stored with CR LF. Returns false when the file could
+  // not be written or a value is too long to be read back whole.
+  bool WriteCredentials(const std::string& userId, const std::string& password);
+
+  // Fetches `url` into `localPath` (launcher self-update). Implemented with
+  // the internet layer; see download_file.cpp.
+  bool DownloadFile(const char* localPath, const char* url);
+
+  // Full paths of the two files, beside the running executable.
+  static std::string SettingsPath();
+  static std::string CredentialsPath();
+
+  // The credentials file's password scramble: every byte lowered (Scramble)
+  // or raised (Unscramble) by 16, modulo 256.
+  static std::string ScramblePassword(const std::string& password);
+  static std::string UnscramblePassword(const std::string& scrambled);
+
+  std::string serverIp;
+  std::string dlIniFile;
+  std::string dlSrvPath;
+  std::string userUrl;
+  std::string systemVer;
+
+ private:
+  SettingsProgram program;
+};

@@ -1,0 +1,18 @@
+// Conversion between the system's Shift-JIS texts and the UTF-16 texts of the
+// Windows W functions. Only the platform layer converts; everything above it
+// handles code page 932 bytes.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// Returns the UTF-16 form of a zero-terminated code page 932 text; an
+// invalid byte sequence becomes the platform's replacement character.
+std::wstring ToWide(const char* text);
+
+// Returns the code page 932 form of a UTF-16 text; characters without a
+// Shift-JIS form become "?".
+std::string ToNarrow(const wchar_t* text);
+
+}  // namespace platform

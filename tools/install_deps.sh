@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the demo need.
+# Asks apt only when something is missing, so it is cheap to run again.
+set -euo pipefail
+PACKAGES=(
+  cmake
+  make
+  g++
+  clang
+  libclang-rt-14-dev
+  libgtest-dev
+  libbenchmark-dev
+  libsqlite3-dev
+  sqlite3
+  libmicrohttpd-dev
+  g++-mingw-w64-x86-64
+  wine
+  wine64
+  xvfb
+  xauth
+  x11-utils
+  fonts-ipafont-gothic
+  imagemagick
+  python3
+  nsis
+)
+if dpkg -s "${PACKAGES[@]}" >/dev/null 2>&1; then
+  exit 0
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+apt-get install -y --no-install-recommends "${PACKAGES[@]}"
