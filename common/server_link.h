@@ -21,7 +21,8 @@ class ServerLink {
   // the row terminator. Returns true when the status was 200 and no reply line
   // held "ERROR:"; `rowCount` then holds the rows appended. On false
   // `rowCount` is 0 and rows appended before the failure was known stay in
-  // `result`. Errors of the internet layer leave as exceptions.
+  // `result`. Errors of the internet layer leave as
+  // platform::CInternetException, with `rowCount` 0 and every handle closed.
   bool Execute(const std::string& statement, std::string& result, int& rowCount);
 
  private:

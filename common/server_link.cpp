@@ -1,0 +1,42 @@
+#include "common/server_link.h"
+
+#include <memory>
+
+#include "common/reply_reader.h"
+#include "platform/internet.h"
+
+namespace {
+constexpr const char* USER_AGENT = "HTTP-POST";
+constexpr std::uintptr_t CONTEXT = 1;
+constexpr const char* SCRIPT_PATH = "norda/dbcommit.php";
+constexpr const char* CONTENT_TYPE_HEADER = "Content-Type: application/x-www-form-urlencoded";
+constexpr const char* BODY_START = "sql=BEGIN;";
+constexpr const char* BODY_END = "COMMIT;";
+constexpr std::size_t READ_BLOCK_SIZE = 4096;
+}  // namespace
+
+ServerLink::ServerLink(const char* rowTerminator) : rowTerminator(rowTerminator) {}
+
+bool ServerLink::Execute(const std::string& statement, std::string& result, int& rowCount) {
+  rowCount = 0;
+  // Declared in this order so that the request closes first, then the
+  // connection, then the session, on every way out of this function.
+  platform::CInternetSession session(USER_AGENT, CONTEXT, INTERNET_OPEN_TYPE_PRECONFIG, 0);
+  std::unique_ptr<platform::CHttpConnection> connection =
+      session.GetHttpConnection(server.c_str(), INTERNET_DEFAULT_HTTP_PORT);
+  std::unique_ptr<platform::CHttpFile> request =
+      connection->OpenRequest("POST", SCRIPT_PATH, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE);
+
+  // Sent exactly as given: the server takes the field unencoded.
+  std::string body = BODY_START + statement + BODY_END;
+  request->SendRequest(CONTENT_TYPE_HEADER, body.data(), body.size());
+  if (request->QueryInfoStatusCode() != HTTP_STATUS_OK) return false;
+
+  ReplyReader reader(rowTerminator, result);
+  char block[READ_BLOCK_SIZE];
+  while (std::size_t arrived = request->Read(block, sizeof(block))) reader.Feed(block, arrived);
+  reader.Finish();
+  if (reader.Failed()) return false;
+  rowCount = reader.RowCount();
+  return true;
+}

@@ -1,0 +1,115 @@
+#include "platform/internet.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <limits>
+#include <string>
+
+#include "platform/wide_text.h"
+
+namespace platform {
+
+namespace {
+
+// Throws the layer's error when a WinINet call has failed.
+[[noreturn]] void ThrowLastError() {
+  throw CInternetException(GetLastError());
+}
+
+std::wstring WideOrEmpty(const char* text) {
+  return text == nullptr ? std::wstring() : ToWide(text);
+}
+
+void CloseInternetHandle(void* handle) {
+  if (handle != nullptr) InternetCloseHandle(static_cast<HINTERNET>(handle));
+}
+
+}  // namespace
+
+CInternetException::CInternetException(unsigned long errorCode)
+    : std::runtime_error("internet error " + std::to_string(errorCode)), errorCode(errorCode) {}
+
+CHttpFile::CHttpFile(void* handle) : handle(handle) {}
+
+CHttpFile::~CHttpFile() { CloseInternetHandle(handle); }
+
+void CHttpFile::SendRequest(const char* headers, const void* body, std::size_t length) {
+  if (length > std::numeric_limits<DWORD>::max()) throw CInternetException(ERROR_INVALID_PARAMETER);
+  std::wstring wideHeaders = WideOrEmpty(headers);
+  BOOL sent = HttpSendRequestW(static_cast<HINTERNET>(handle),
+                               wideHeaders.empty() ? nullptr : wideHeaders.c_str(),
+                               static_cast<DWORD>(wideHeaders.size()), const_cast<void*>(body),
+                               static_cast<DWORD>(length));
+  if (!sent) ThrowLastError();
+}
+
+unsigned long CHttpFile::QueryInfoStatusCode() {
+  DWORD status = 0;
+  DWORD size = sizeof(status);
+  if (!HttpQueryInfoW(static_cast<HINTERNET>(handle), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                      &size, nullptr)) {
+    ThrowLastError();
+  }
+  return status;
+}
+
+long long CHttpFile::QueryInfoContentLength() {
+  DWORD length = 0;
+  DWORD size = sizeof(length);
+  if (HttpQueryInfoW(static_cast<HINTERNET>(handle), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
+                     &size, nullptr)) {
+    return length;
+  }
+  if (GetLastError() == ERROR_HTTP_HEADER_NOT_FOUND) return -1;
+  ThrowLastError();
+}
+
+std::size_t CHttpFile::Read(void* buffer, std::size_t size) {
+  DWORD wanted = size > std::numeric_limits<DWORD>::max() ? std::numeric_limits<DWORD>::max()
+                                                          : static_cast<DWORD>(size);
+  DWORD arrived = 0;
+  if (!InternetReadFile(static_cast<HINTERNET>(handle), buffer, wanted, &arrived)) ThrowLastError();
+  return arrived;
+}
+
+CHttpConnection::CHttpConnection(void* handle, std::uintptr_t context) : handle(handle), context(context) {}
+
+CHttpConnection::~CHttpConnection() { CloseInternetHandle(handle); }
+
+std::unique_ptr<CHttpFile> CHttpConnection::OpenRequest(const char* verb, const char* objectName,
+                                                        unsigned long flags) {
+  std::wstring wideVerb = WideOrEmpty(verb);
+  std::wstring wideObject = WideOrEmpty(objectName);
+  HINTERNET request = HttpOpenRequestW(static_cast<HINTERNET>(handle), wideVerb.c_str(), wideObject.c_str(),
+                                       nullptr, nullptr, nullptr, flags, context);
+  if (request == nullptr) ThrowLastError();
+  return std::make_unique<CHttpFile>(request);
+}
+
+CInternetSession::CInternetSession(const char* userAgent, std::uintptr_t context, unsigned long accessType,
+                                   unsigned long flags)
+    : handle(nullptr), context(context) {
+  std::wstring wideAgent = WideOrEmpty(userAgent);
+  handle = InternetOpenW(wideAgent.c_str(), accessType, nullptr, nullptr, flags);
+  if (handle == nullptr) ThrowLastError();
+}
+
+CInternetSession::~CInternetSession() { CloseInternetHandle(handle); }
+
+std::unique_ptr<CHttpConnection> CInternetSession::GetHttpConnection(const char* server, unsigned short port) {
+  std::wstring wideServer = WideOrEmpty(server);
+  HINTERNET connection = InternetConnectW(static_cast<HINTERNET>(handle), wideServer.c_str(), port, nullptr,
+                                          nullptr, INTERNET_SERVICE_HTTP, 0, context);
+  if (connection == nullptr) ThrowLastError();
+  return std::make_unique<CHttpConnection>(connection, context);
+}
+
+std::unique_ptr<CHttpFile> CInternetSession::OpenURL(const char* url, unsigned long flags) {
+  std::wstring wideUrl = WideOrEmpty(url);
+  HINTERNET file = InternetOpenUrlW(static_cast<HINTERNET>(handle), wideUrl.c_str(), nullptr, 0, flags, context);
+  if (file == nullptr) ThrowLastError();
+  return std::make_unique<CHttpFile>(file);
+}
+
+}  // namespace platform

@@ -1,0 +1,132 @@
+// The programs' internet access: a session, an HTTP connection made from it
+// and HTTP files (requests) made from the connection or opened from a URL.
+// Each object owns one WinINet handle and closes it when it is destroyed, so
+// every handle is released on every path, also when an exception leaves.
+// Texts (user agent, server, object names, URLs, headers) are Shift-JIS;
+// bodies travel as the bytes given, unconverted.
+//
+// Failures of the internet layer (no session, a name that cannot be
+// resolved, a server that cannot be reached, a request that cannot be sent
+// or read) are thrown as CInternetException. An HTTP status other than 200
+// is not a failure of the layer: callers ask for it with QueryInfoStatusCode.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+
+// The WinINet values the programs pass, under WinINet's own names, so that
+// code above the platform layer need not include <wininet.h>. <wininet.h>
+// defines the same names as macros with the same values; the guards keep
+// both orders of inclusion working.
+#ifndef INTERNET_FLAG_RELOAD
+constexpr unsigned long INTERNET_FLAG_RELOAD = 0x80000000UL;  // always fetch from the server
+#endif
+#ifndef INTERNET_FLAG_NO_CACHE_WRITE
+constexpr unsigned long INTERNET_FLAG_NO_CACHE_WRITE = 0x04000000UL;  // never store in the local cache
+#endif
+#ifndef INTERNET_FLAG_TRANSFER_ASCII
+constexpr unsigned long INTERNET_FLAG_TRANSFER_ASCII = 0x00000001UL;
+#endif
+#ifndef INTERNET_OPEN_TYPE_PRECONFIG
+constexpr unsigned long INTERNET_OPEN_TYPE_PRECONFIG = 0;  // the system's proxy settings
+#endif
+#ifndef INTERNET_DEFAULT_HTTP_PORT
+constexpr unsigned short INTERNET_DEFAULT_HTTP_PORT = 80;
+#endif
+#ifndef HTTP_STATUS_OK
+constexpr unsigned long HTTP_STATUS_OK = 200;
+#endif
+
+namespace platform {
+
+// Thrown when a call of the internet layer fails.
+class CInternetException : public std::runtime_error {
+ public:
+  explicit CInternetException(unsigned long errorCode);
+
+  // The platform's error code of the failed call (12001..12999 are the
+  // internet layer's own, e.g. 12029 for a server that cannot be reached).
+  unsigned long errorCode;
+};
+
+// One HTTP request and its reply: made by CHttpConnection::OpenRequest (then
+// sent with SendRequest) or by CInternetSession::OpenURL (already sent).
+class CHttpFile {
+ public:
+  explicit CHttpFile(void* handle);  // takes ownership of a request handle
+  ~CHttpFile();
+  CHttpFile(const CHttpFile&) = delete;
+  CHttpFile& operator=(const CHttpFile&) = delete;
+
+  // Sends the request with the extra header lines `headers` (nullptr or ""
+  // for none; lines separated by CR LF) and `length` bytes of `body`.
+  void SendRequest(const char* headers, const void* body, std::size_t length);
+
+  // The HTTP status code of the reply (200, 404, ...).
+  unsigned long QueryInfoStatusCode();
+
+  // The body length the server announced (Content-Length), or -1 when it
+  // announced none; lets a reader tell a complete body from a cut one.
+  long long QueryInfoContentLength();
+
+  // Reads up to `size` bytes of the reply body into `buffer` and returns how
+  // many arrived; 0 only at the end of the body. A read may return fewer
+  // bytes than asked before the end.
+  std::size_t Read(void* buffer, std::size_t size);
+
+ private:
+  void* handle;
+};
+
+// An HTTP connection to one server; it must not outlive its session.
+class CHttpConnection {
+ public:
+  CHttpConnection(void* handle, std::uintptr_t context);  // takes ownership
+  ~CHttpConnection();
+  CHttpConnection(const CHttpConnection&) = delete;
+  CHttpConnection& operator=(const CHttpConnection&) = delete;
+
+  // Opens a request for `objectName` (a path under the server's root) with
+  // the verb `verb` and the INTERNET_FLAG_ values `flags`: no referrer, no
+  // list of accepted types, the platform's default HTTP version and the
+  // connection's context value. The file must not outlive the connection.
+  std::unique_ptr<CHttpFile> OpenRequest(const char* verb, const char* objectName,
+                                         unsigned long flags);
+
+ private:
+  void* handle;
+  std::uintptr_t context;
+};
+
+// An internet session: the root of every connection and URL file.
+class CInternetSession {
+ public:
+  // Opens a session with the user agent `userAgent`, the context value given
+  // to the connections and files made from it, the access type (proxy
+  // settings) and the INTERNET_FLAG_ values `flags`; no proxy name and no
+  // bypass list.
+  explicit CInternetSession(const char* userAgent, std::uintptr_t context = 1,
+                            unsigned long accessType = INTERNET_OPEN_TYPE_PRECONFIG,
+                            unsigned long flags = 0);
+  ~CInternetSession();
+  CInternetSession(const CInternetSession&) = delete;
+  CInternetSession& operator=(const CInternetSession&) = delete;
+
+  // Connects to `server` (host name or dotted IPv4 address) on `port`, with
+  // no user name and no password. The connection must not outlive the session.
+  std::unique_ptr<CHttpConnection> GetHttpConnection(const char* server,
+                                                     unsigned short port = INTERNET_DEFAULT_HTTP_PORT);
+
+  // Opens `url` (e.g. "http://host/path/file") with the INTERNET_FLAG_
+  // values `flags` and returns it ready to read, its status code to query.
+  // The file must not outlive the session.
+  std::unique_ptr<CHttpFile> OpenURL(const char* url, unsigned long flags = INTERNET_FLAG_TRANSFER_ASCII);
+
+ private:
+  void* handle;
+  std::uintptr_t context;
+};
+
+}  // namespace platform
