@@ -1,0 +1,155 @@
+#include "common/settings_file.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/module_path.h"
+#include "platform/profile.h"
+#include "platform/wide_text.h"
+
+namespace {
+
+constexpr char SETTINGS_FILE_NAME[] = "qorvanet.ini";
+constexpr char CREDENTIALS_FILE_NAME[] = "user_inf.txt";
+constexpr char SYSTEM_SECTION[] = "system";
+constexpr char VERSION_SECTION[] = "Version";
+constexpr char SYSTEM_VER_KEY[] = "SystemVer";
+constexpr size_t VALUE_BUFFER_SIZE = SETTINGS_VALUE_MAX + 1;
+// A credentials line holds at most this many bytes; longer values are
+// refused when written and cut when read.
+constexpr size_t CREDENTIAL_VALUE_MAX = 1022;
+constexpr unsigned char SCRAMBLE_SHIFT = 0x10;
+constexpr char LINE_END[] = "\r\n";
+
+// Opens with the path converted to UTF-16, so a Shift-JIS install folder
+// opens on any system locale.
+std::FILE* OpenFile(const std::string& path, const wchar_t* mode) {
+  return _wfopen(platform::ToWide(path.c_str()).c_str(), mode);
+}
+
+bool FileExists(const std::string& path) {
+  std::FILE* file = OpenFile(path, L"rb");
+  if (file == nullptr) return false;
+  std::fclose(file);
+  return true;
+}
+
+// `name` in the executable's folder; empty when that folder is unknown or the
+// path would be longer than the programs handle.
+std::string FileBeside(const char* name) {
+  std::string folder = platform::ModuleFolder();
+  if (folder.empty()) return std::string();
+  std::string path = folder + "\\" + name;
+  if (path.size() > platform::PATH_BYTES_MAX) return std::string();
+  return path;
+}
+
+std::string ShiftBytes(const std::string& text, unsigned char shift) {
+  std::string shifted(text);
+  for (char& c : shifted) c = static_cast<char>(static_cast<unsigned char>(c) + shift);
+  return shifted;
+}
+
+// Reads one credentials line in binary mode: the bytes up to the line feed,
+// the carriage return before it dropped, cut to CREDENTIAL_VALUE_MAX bytes
+// (the rest of a longer line is skipped, not taken as the next line).
+// Returns false when nothing is left to read.
+bool ReadCredentialsLine(std::FILE* file, std::string& line) {
+  line.clear();
+  bool readAny = false;
+  bool overlong = false;
+  int c;
+  while ((c = std::fgetc(file)) != EOF) {
+    readAny = true;
+    if (c == '\n') {
+      if (!overlong && !line.empty() && line.back() == '\r') line.pop_back();
+      break;
+    }
+    // One byte of room beyond the limit for the carriage return.
+    if (line.size() <= CREDENTIAL_VALUE_MAX) {
+      line.push_back(static_cast<char>(c));
+    } else {
+      overlong = true;
+    }
+  }
+  if (line.size() > CREDENTIAL_VALUE_MAX) line.resize(CREDENTIAL_VALUE_MAX);
+  return readAny;
+}
+
+// True when `stored`, written as one credentials line, reads back whole.
+bool ReadsBackWhole(const std::string& stored) {
+  return stored.size() <= CREDENTIAL_VALUE_MAX && stored.find('\n') == std::string::npos;
+}
+
+bool WriteLine(std::FILE* file, const std::string& text) {
+  return std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
+         std::fputs(LINE_END, file) >= 0;
+}
+
+}  // namespace
+
+SettingsFile::SettingsFile(SettingsProgram program) : program(program) {}
+
+bool SettingsFile::Read() {
+  std::string path = SettingsPath();
+  auto value = [&path](const char* section, const char* key) {
+    if (path.empty()) return std::string();
+    return platform::ReadProfileString(path.c_str(), section, key, "", VALUE_BUFFER_SIZE);
+  };
+  if (program == SettingsProgram::Launcher) {
+    systemVer = value(VERSION_SECTION, SYSTEM_VER_KEY);
+    serverIp = value(SYSTEM_SECTION, "ServerIP");
+    dlIniFile = value(SYSTEM_SECTION, "DLIniFile");
+    dlSrvPath = value(SYSTEM_SECTION, "DLSrvPath");
+    userUrl = value(SYSTEM_SECTION, "UserURL");
+  } else {
+    serverIp = value(SYSTEM_SECTION, "ServerIP");
+  }
+  return !path.empty() && FileExists(path);
+}
+
+bool SettingsFile::WriteVersion() {
+  std::string path = SettingsPath();
+  if (path.empty()) return false;
+  std::vector<std::string> lines{std::string(SYSTEM_VER_KEY) + "=" + systemVer};
+  return platform::ReplaceProfileSection(path.c_str(), VERSION_SECTION, lines);
+}
+
+bool SettingsFile::ReadCredentials(std::string& userId, std::string& password) {
+  std::string path = CredentialsPath();
+  if (path.empty()) return true;
+  // Binary mode: the scrambled password may hold 0x1A (from "*"), where a
+  // text-mode read would stop.
+  std::FILE* file = OpenFile(path, L"rb");
+  if (file == nullptr) return true;
+  std::string line;
+  if (ReadCredentialsLine(file, line)) {
+    userId = line;
+    if (ReadCredentialsLine(file, line)) password = UnscramblePassword(line);
+  }
+  std::fclose(file);
+  return true;
+}
+
+bool SettingsFile::WriteCredentials(const std::string& userId, const std::string& password) {
+  std::string scrambled = ScramblePassword(password);
+  if (!ReadsBackWhole(userId) || !ReadsBackWhole(scrambled)) return false;
+  std::string path = CredentialsPath();
+  if (path.empty()) return false;
+  std::FILE* file = OpenFile(path, L"wb");
+  if (file == nullptr) return false;
+  bool written = WriteLine(file, userId) && WriteLine(file, scrambled);
+  return std::fclose(file) == 0 && written;
+}
+
+std::string SettingsFile::SettingsPath() { return FileBeside(SETTINGS_FILE_NAME); }
+
+std::string SettingsFile::CredentialsPath() { return FileBeside(CREDENTIALS_FILE_NAME); }
+
+std::string SettingsFile::ScramblePassword(const std::string& password) {
+  return ShiftBytes(password, static_cast<unsigned char>(0x100 - SCRAMBLE_SHIFT));
+}
+
+std::string SettingsFile::UnscramblePassword(const std::string& scrambled) {
+  return ShiftBytes(scrambled, SCRAMBLE_SHIFT);
+}

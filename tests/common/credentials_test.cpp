@@ -1,0 +1,214 @@
+// The credentials file beside the test executable: its exact bytes, files
+// written by earlier versions, and values that could not be read back.
+#include <gtest/gtest.h>
+#include <process.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "common/settings_file.h"
+#include "platform/module_path.h"
+#include "platform/wide_text.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+constexpr size_t CREDENTIAL_LINE_MAX = 1022;
+namespace fs = std::filesystem;
+
+const char CHILD_MARK[] = "TARVEX_CREDENTIALS_CHILD";
+const wchar_t CHILD_MARK_WIDE[] = L"TARVEX_CREDENTIALS_CHILD";
+const char CHILD_JAPANESE_FOLDER[] = "japanese";
+const char CHILD_LONG_FOLDER[] = "long";
+const char JAPANESE_ID[] = "\x8e\x52\x93\x63\x95\x5c";  // 山田表: 表 ends in the byte 0x5C
+
+class CredentialsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path = SettingsFile::CredentialsPath();
+    ASSERT_FALSE(path.empty());
+    std::remove(path.c_str());
+  }
+  void TearDown() override { std::remove(path.c_str()); }
+
+  // Writes, then reads back into texts that start out non-empty.
+  void RoundTrip(const std::string& userId, const std::string& password) {
+    SettingsFile writer(SettingsProgram::Launcher);
+    ASSERT_TRUE(writer.WriteCredentials(userId, password));
+    std::string readId = "x";
+    std::string readPassword = "x";
+    SettingsFile reader(SettingsProgram::Viewer);
+    EXPECT_TRUE(reader.ReadCredentials(readId, readPassword));
+    EXPECT_EQ(userId, readId);
+    EXPECT_EQ(password, readPassword);
+  }
+
+  std::string path;
+};
+
+TEST(PasswordScramble, ShiftsEveryByteBySixteen) {
+  EXPECT_EQ("QRS", SettingsFile::ScramblePassword("abc"));
+  EXPECT_EQ("\x1a", SettingsFile::ScramblePassword("*"));
+  EXPECT_EQ(std::string("\xf5\x00", 2), SettingsFile::ScramblePassword(std::string("\x05\x10", 2)));
+  std::string every;
+  for (int b = 0; b < 256; ++b) every.push_back(static_cast<char>(b));
+  EXPECT_EQ(every, SettingsFile::UnscramblePassword(SettingsFile::ScramblePassword(every)));
+}
+
+TEST_F(CredentialsTest, StoresTwoCrLfLinesWithTheScrambledPassword) {
+  SettingsFile settings(SettingsProgram::Launcher);
+  ASSERT_TRUE(settings.WriteCredentials(" user 1 ", "abc"));
+  EXPECT_EQ(" user 1 \r\nQRS\r\n", test_support::ReadBytes(path));
+  ASSERT_TRUE(settings.WriteCredentials("u", ""));
+  EXPECT_EQ("u\r\n\r\n", test_support::ReadBytes(path));
+}
+
+TEST_F(CredentialsTest, EveryPrintablePasswordReadsBackIncludingTheAsterisk) {
+  std::string printable;
+  for (int b = 0x20; b <= 0x7e; ++b) printable.push_back(static_cast<char>(b));
+  RoundTrip(" lead and trail ", printable);
+  RoundTrip(JAPANESE_ID, "**");
+  std::string highBytes;
+  for (int b = 0x80; b <= 0xff; ++b) highBytes.push_back(static_cast<char>(b));
+  RoundTrip(highBytes, highBytes);
+  RoundTrip(std::string(CREDENTIAL_LINE_MAX, 'i'), std::string(CREDENTIAL_LINE_MAX, 'p'));
+}
+
+TEST_F(CredentialsTest, ReadsFilesAsEarlierVersionsWroteThem) {
+  struct Case {
+    const char* bytes;
+    const char* userId;
+    const char* password;
+  };
+  const Case cases[] = {
+      {"id\r\nQRS\r\n", "id", "abc"},
+      {"id\nQRS\n", "id", "abc"},
+      {"id\r\nQRS", "id", "abc"},
+      {"\r\nQRS\r\n", "", "abc"},
+      {"only\r\n", "only", "kept"},
+      {"", "kept", "kept"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(test_support::WriteBytes(path, c.bytes));
+    std::string userId = "kept";
+    std::string password = "kept";
+    SettingsFile settings(SettingsProgram::Viewer);
+    EXPECT_TRUE(settings.ReadCredentials(userId, password));
+    EXPECT_EQ(c.userId, userId) << "file: " << c.bytes;
+    EXPECT_EQ(c.password, password) << "file: " << c.bytes;
+  }
+}
+
+TEST_F(CredentialsTest, MissingFileLeavesTheTextsAsTheyAre) {
+  std::string userId = "before";
+  std::string password = "before";
+  SettingsFile settings(SettingsProgram::Launcher);
+  EXPECT_TRUE(settings.ReadCredentials(userId, password));
+  EXPECT_EQ("before", userId);
+  EXPECT_EQ("before", password);
+}
+
+TEST_F(CredentialsTest, RefusesValuesThatWouldNotReadBackWholeAndKeepsTheFile) {
+  SettingsFile settings(SettingsProgram::Launcher);
+  ASSERT_TRUE(settings.WriteCredentials("id", "abc"));
+  const std::string before = test_support::ReadBytes(path);
+  EXPECT_FALSE(settings.WriteCredentials(std::string(CREDENTIAL_LINE_MAX + 1, 'i'), "abc"));
+  EXPECT_FALSE(settings.WriteCredentials("id", std::string(CREDENTIAL_LINE_MAX + 1, 'p')));
+  EXPECT_FALSE(settings.WriteCredentials("two\nlines", "abc"));
+  EXPECT_FALSE(settings.WriteCredentials("id", "\x1a"));  // scrambles to a line feed
+  EXPECT_EQ(before, test_support::ReadBytes(path));
+}
+
+TEST_F(CredentialsTest, OverlongLinesAreCutNotSplitIntoTheNextLine) {
+  ASSERT_TRUE(test_support::WriteBytes(path, std::string(2000, 'i') + "\r\n" + std::string(1500, 'Q') + "\r\n"));
+  std::string userId;
+  std::string password;
+  SettingsFile settings(SettingsProgram::Viewer);
+  EXPECT_TRUE(settings.ReadCredentials(userId, password));
+  EXPECT_EQ(std::string(CREDENTIAL_LINE_MAX, 'i'), userId);
+  EXPECT_EQ(std::string(CREDENTIAL_LINE_MAX, 'a'), password);
+}
+
+// Run only by the two tests below, from a copy of this program in another
+// folder: a Japanese one, or one whose path is longer than the programs
+// handle.
+TEST(CredentialsFolder, DISABLED_CopyReadsAndWritesBesideItself) {
+  const char* mark = std::getenv(CHILD_MARK);
+  ASSERT_NE(nullptr, mark) << "run by the folder tests below";
+  std::string userId = "kept";
+  std::string password = "kept";
+  SettingsFile settings(SettingsProgram::Launcher);
+  EXPECT_TRUE(settings.ReadCredentials(userId, password));
+  if (std::string(mark) == CHILD_LONG_FOLDER) {
+    EXPECT_EQ("", SettingsFile::CredentialsPath());
+    EXPECT_EQ("", SettingsFile::SettingsPath());
+    EXPECT_FALSE(settings.Read());
+    EXPECT_EQ("kept", userId);
+    EXPECT_FALSE(settings.WriteCredentials("id", "abc"));
+    return;
+  }
+  EXPECT_EQ("parent", userId);
+  EXPECT_EQ("abc", password);
+  EXPECT_TRUE(settings.WriteCredentials(JAPANESE_ID, "p*ss"));
+}
+
+// A copy of this program in `folder` (created afresh, with a credentials
+// file from "the parent"), run on the test above with `mark`.
+class CopyInFolder : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+  }
+
+  intptr_t RunCopy(const fs::path& folder, const char* mark) {
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+    EXPECT_TRUE(fs::create_directories(folder));
+    fs::path self = fs::path(platform::ModulePath());
+    fs::path copy = folder / self.filename();
+    EXPECT_TRUE(fs::copy_file(self, copy));
+    { std::ofstream(folder / L"user_inf.txt", std::ios::binary) << "parent\r\nQRS\r\n"; }
+
+    std::wstring quoted = L"\"" + copy.wstring() + L"\"";
+    _wputenv((std::wstring(CHILD_MARK_WIDE) + L"=" + platform::ToWide(mark)).c_str());
+    intptr_t exitCode = _wspawnl(_P_WAIT, copy.c_str(), quoted.c_str(),
+                                 L"--gtest_filter=CredentialsFolder.DISABLED_CopyReadsAndWritesBesideItself",
+                                 L"--gtest_also_run_disabled_tests", nullptr);
+    _wputenv((std::wstring(CHILD_MARK_WIDE) + L"=").c_str());
+    return exitCode;
+  }
+
+  static std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+
+  const fs::path root = fs::temp_directory_path() / L"tarvex-test-copies";
+};
+
+TEST_F(CopyInFolder, AJapaneseInstallFolderIsFoundAndWritten) {
+  // 表 ends in the byte 0x5C, the backslash: the folder must still be found.
+  fs::path folder = root / L"\u8a2d\u5b9a\u8868";
+  EXPECT_EQ(0, RunCopy(folder, CHILD_JAPANESE_FOLDER));
+  EXPECT_EQ(std::string(JAPANESE_ID) + "\r\n" + "`\x1a" "cc\r\n", ReadFile(folder / L"user_inf.txt"));
+  EXPECT_FALSE(test_support::FileExists(SettingsFile::CredentialsPath()));
+}
+
+// The limit counts Shift-JIS bytes: a folder of double-byte characters passes
+// it while the platform's own path limit still lets the copy start.
+TEST_F(CopyInFolder, AFolderBeyondThePathLimitIsRefusedNotCut) {
+  fs::path folder = root;
+  while (platform::ToNarrow(folder.c_str()).size() <= platform::PATH_BYTES_MAX) {
+    folder /= std::wstring(30, L'\u3042');  // あ
+  }
+  ASSERT_LT(folder.wstring().size(), 220u);
+  EXPECT_EQ(0, RunCopy(folder, CHILD_LONG_FOLDER));
+  EXPECT_EQ("parent\r\nQRS\r\n", ReadFile(folder / L"user_inf.txt"));
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+// The settings file beside the test executable, read and written through the
+// real profile functions.
+#include "common/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/module_path.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path = SettingsFile::SettingsPath();
+    ASSERT_FALSE(path.empty());
+    std::remove(path.c_str());
+  }
+  void TearDown() override { std::remove(path.c_str()); }
+
+  std::string path;
+};
+
+const char FULL_SETTINGS[] =
+    "[system]\r\n"
+    "ServerIP=192.0.2.7\r\n"
+    "DLIniFile=version.ini\r\n"
+    "DLSrvPath=http://192.0.2.8/update/\r\n"
+    "UserURL=http://192.0.2.9/user/\r\n"
+    "[Version]\r\n"
+    "SystemVer=12\r\n";
+
+TEST(SettingsPaths, BothFilesLieInTheExecutablesFolder) {
+  std::string module = platform::ModulePath();
+  std::string folder = platform::ModuleFolder();
+  const std::string exeName = "\\common_settings_file_test.exe";
+  ASSERT_GT(module.size(), exeName.size());
+  EXPECT_EQ(exeName, module.substr(module.size() - exeName.size()));
+  EXPECT_EQ(folder + exeName, module);
+  EXPECT_EQ(folder + "\\qorvanet.ini", SettingsFile::SettingsPath());
+  EXPECT_EQ(folder + "\\user_inf.txt", SettingsFile::CredentialsPath());
+}
+
+TEST_F(SettingsFileTest, MissingFileReadsAsEmptyValuesAndReportsFalse) {
+  SettingsFile settings(SettingsProgram::Launcher);
+  settings.serverIp = "stale";
+  settings.systemVer = "stale";
+  EXPECT_FALSE(settings.Read());
+  EXPECT_EQ("", settings.serverIp);
+  EXPECT_EQ("", settings.systemVer);
+  EXPECT_EQ("", settings.userUrl);
+}
+
+TEST_F(SettingsFileTest, LauncherReadsEveryKeyViewerOnlyTheServer) {
+  ASSERT_TRUE(test_support::WriteBytes(path, FULL_SETTINGS));
+  SettingsFile launcher(SettingsProgram::Launcher);
+  EXPECT_TRUE(launcher.Read());
+  EXPECT_EQ("192.0.2.7", launcher.serverIp);
+  EXPECT_EQ("version.ini", launcher.dlIniFile);
+  EXPECT_EQ("http://192.0.2.8/update/", launcher.dlSrvPath);
+  EXPECT_EQ("http://192.0.2.9/user/", launcher.userUrl);
+  EXPECT_EQ("12", launcher.systemVer);
+
+  SettingsFile viewer(SettingsProgram::Viewer);
+  EXPECT_TRUE(viewer.Read());
+  EXPECT_EQ("192.0.2.7", viewer.serverIp);
+  EXPECT_EQ("", viewer.dlIniFile);
+  EXPECT_EQ("", viewer.systemVer);
+}
+
+TEST_F(SettingsFileTest, LongValuesAreCutAndMissingKeysAreEmpty) {
+  std::string longValue(300, 'h');
+  ASSERT_TRUE(test_support::WriteBytes(path, "[system]\r\nServerIP=" + longValue + "\r\n"));
+  SettingsFile settings(SettingsProgram::Launcher);
+  EXPECT_TRUE(settings.Read());
+  EXPECT_EQ(std::string(SETTINGS_VALUE_MAX, 'h'), settings.serverIp);
+  EXPECT_EQ("", settings.dlIniFile);
+  EXPECT_EQ("", settings.systemVer);
+}
+
+// The file is Shift-JIS whatever the system's locale; a value cut at the
+// limit never ends in half a double-byte character.
+TEST_F(SettingsFileTest, JapaneseValuesKeepTheirBytes) {
+  const std::string hokkaido = "\x96\x6b\x8a\x43\x93\xb9";  // 北海道
+  std::string longValue = "hh";
+  while (longValue.size() < SETTINGS_VALUE_MAX + 10) longValue += hokkaido;
+  ASSERT_TRUE(test_support::WriteBytes(path, "[system]\r\nServerIP=" + hokkaido + "\r\nUserURL=" + longValue + "\r\n"));
+  SettingsFile settings(SettingsProgram::Launcher);
+  EXPECT_TRUE(settings.Read());
+  EXPECT_EQ(hokkaido, settings.serverIp);
+  // 2 + 128 characters of 2 bytes take 258 bytes; the next one would need
+  // the 259th and a 260th byte.
+  EXPECT_EQ(longValue.substr(0, SETTINGS_VALUE_MAX - 1), settings.userUrl);
+
+  settings.systemVer = hokkaido;
+  EXPECT_TRUE(settings.WriteVersion());
+  EXPECT_NE(std::string::npos, test_support::ReadBytes(path).find("SystemVer=" + hokkaido + "\r\n"));
+}
+
+TEST_F(SettingsFileTest, WriteVersionReplacesTheWholeVersionSectionOnly) {
+  const std::string system =
+      "[system]\r\n"
+      "ServerIP=192.0.2.7\r\n"
+      "SystemVer=not this one\r\n";
+  ASSERT_TRUE(test_support::WriteBytes(path, system +
+                                                 "[Version]\r\n"
+                                                 "Build=77\r\n"
+                                                 "SystemVer=12\r\n"
+                                                 "Channel=beta\r\n"));
+  SettingsFile settings(SettingsProgram::Launcher);
+  settings.systemVer = "13";
+  EXPECT_TRUE(settings.WriteVersion());
+
+  std::string bytes = test_support::ReadBytes(path);
+  EXPECT_EQ(system, bytes.substr(0, system.size()));
+  EXPECT_NE(std::string::npos, bytes.find("[Version]\r\nSystemVer=13\r\n"));
+  EXPECT_EQ(std::string::npos, bytes.find("Build"));
+  EXPECT_EQ(std::string::npos, bytes.find("Channel"));
+
+  SettingsFile reread(SettingsProgram::Launcher);
+  EXPECT_TRUE(reread.Read());
+  EXPECT_EQ("13", reread.systemVer);
+  EXPECT_EQ("192.0.2.7", reread.serverIp);
+}
+
+TEST_F(SettingsFileTest, WriteVersionAddsTheSectionWhenAbsent) {
+  ASSERT_TRUE(test_support::WriteBytes(path, "[system]\r\nServerIP=192.0.2.7\r\n"));
+  SettingsFile settings(SettingsProgram::Launcher);
+  settings.systemVer = "2";
+  EXPECT_TRUE(settings.WriteVersion());
+  SettingsFile reread(SettingsProgram::Launcher);
+  EXPECT_TRUE(reread.Read());
+  EXPECT_EQ("2", reread.systemVer);
+  EXPECT_EQ("192.0.2.7", reread.serverIp);
+}
+
+}  // namespace
