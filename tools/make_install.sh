@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Lays out one install folder: both programs (the viewer a second time as
+# "vindra.exe", the name the launcher's 気象データ button starts), the
+# settings file, the master files and station list of the sample data (the
+# same data the reference server's sample database holds), the report
+# template, the commentary page, the version list and the guide.
+#
+# The Japanese texts of data/ are kept as UTF-8 and written here as Shift-JIS
+# with CR LF line ends; data/qorvanet.ini and data/version.txt are ASCII with
+# CR LF already and are copied as they are.
+#
+# Usage: tools/make_install.sh WINDOWS_BUILD NATIVE_BUILD OUT_DIR
+set -euo pipefail
+if [ $# -ne 3 ]; then
+  echo "usage: $0 WINDOWS_BUILD NATIVE_BUILD OUT_DIR" >&2
+  exit 2
+fi
+windows=$1
+native=$2
+out=$3
+root=$(cd "$(dirname "$0")/.." && pwd)
+data=$root/data
+masters=$native/sample/masters
+MASTER_FILES=(M_BLOCK.dat M_TOFUKEN.dat M_CHITEN.dat M_KISYU.dat M_A_YEAR.dat Chiten.csv)
+
+fail() {
+  echo "make_install: $*" >&2
+  exit 1
+}
+
+require() {
+  [ -f "$1" ] || fail "$1 is missing: $2"
+}
+
+require "$windows/viewer/tarvex.exe" "build the target tarvex of the Windows build first"
+require "$windows/launcher/marlop.exe" "build the target marlop of the Windows build first"
+for name in "${MASTER_FILES[@]}"; do
+  require "$masters/$name" "build the target sample_data of the native build first"
+done
+require "$root/viewer/report/output.html" "the report template belongs to the source tree"
+
+# Shift-JIS with CR LF, from a UTF-8 source with LF line ends.
+to_shift_jis() {
+  iconv -f UTF-8 -t CP932 "$1" | sed 's/$/\r/' > "$2" || fail "$1 could not be written as Shift-JIS"
+}
+
+mkdir -p "$out/doc"
+cp "$windows/viewer/tarvex.exe" "$out/tarvex.exe"
+cp "$windows/viewer/tarvex.exe" "$out/vindra.exe"
+cp "$windows/launcher/marlop.exe" "$out/marlop.exe"
+for name in "${MASTER_FILES[@]}"; do
+  cp "$masters/$name" "$out/$name"
+done
+cp "$root/viewer/report/output.html" "$out/output.html"
+cp "$data/qorvanet.ini" "$data/version.txt" "$out/"
+to_shift_jis "$data/norda.html" "$out/norda.html"
+to_shift_jis "$data/doc/Kaisetu.txt" "$out/doc/Kaisetu.txt"
+echo "install folder laid out in $out"
