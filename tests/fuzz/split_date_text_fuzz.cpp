@@ -1,0 +1,51 @@
+// Splits arbitrary FROM and TO texts, counts their periods under every
+// period type and walks the first periods, formatting their labels: nothing
+// may read or write past a field, and the count is never negative.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "viewer/report/period_walk.h"
+#include "viewer/report/report_writer.h"
+
+namespace {
+
+const int WALK_STEPS = 64;
+const int LAST_TYPE = 7;  // one beyond the known types
+
+void CheckSplit(const std::string& text) {
+  char fields[3][REPORT_TEXT_SIZE];
+  std::memset(fields, 'z', sizeof fields);
+  for (auto& field : fields) field[REPORT_TEXT_SIZE - 1] = '\0';
+  int count = ReportWriter::SplitDateText(text.c_str(), fields[0], fields[1], fields[2]);
+  if (count < 1) std::abort();
+  for (auto& field : fields) {
+    if (std::strlen(field) >= REPORT_TEXT_SIZE) std::abort();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string input(reinterpret_cast<const char*>(data), size);
+  size_t split = input.find('\n');
+  std::string from = input.substr(0, split).c_str();
+  std::string to = split == std::string::npos ? from : std::string(input.substr(split + 1).c_str());
+  CheckSplit(from);
+  CheckSplit(to);
+  for (int type = 0; type <= LAST_TYPE; ++type) {
+    ReportWriter writer;
+    writer.SetPeriod(type, from.c_str(), to.c_str());
+    int count = writer.CountPeriods();
+    if (count < 0) std::abort();
+    PeriodFields period = ReadPeriodFields(writer.periodFrom);
+    char label[REPORT_TEXT_SIZE];
+    for (int step = 0; step < count && step < WALK_STEPS; ++step) {
+      FormatPeriodLabel(type, period, label);
+      if (std::strlen(label) >= REPORT_TEXT_SIZE) std::abort();
+      AdvancePeriod(type, period);
+    }
+  }
+  return 0;
+}

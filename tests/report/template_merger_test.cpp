@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/support/test_files.h"
+#include "viewer/report/template_merger.h"
+
+namespace {
+
+using test_support::WriteBytes;
+
+std::string Text(const GrowingText& text) { return std::string(text.Data(), text.Length()); }
+
+GrowingText TextOf(const std::string& bytes) {
+  GrowingText text;
+  text.AppendBytes(bytes.data(), bytes.size());
+  return text;
+}
+
+class TemplateMerge : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = test_support::MakeScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    file = (std::filesystem::path(folder) / "output.html").string();
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  }
+
+  // Merges `templateBytes` with "@data" replaced by `rows`; "<none>" when
+  // the merge gives no text.
+  std::string Merge(const std::string& templateBytes, const char* rows) {
+    EXPECT_TRUE(WriteBytes(file, templateBytes));
+    const char* markers[] = {"@data"};
+    const char* replacements[] = {rows};
+    std::unique_ptr<GrowingText> merged = merger.MergeTemplate(markers, replacements, 1, file.c_str());
+    return merged ? Text(*merged) : "<none>";
+  }
+
+  std::string folder;
+  std::string file;
+  TemplateMerger merger;
+};
+
+TEST_F(TemplateMerge, EveryMarkerGetsTheRows) {
+  EXPECT_EQ("<table>\n<TR>a</TR>\n</table>\n<table><TR>a</TR></table>\n",
+            Merge("<table>\n@data\n</table>\n<table>@data</table>\n", "<TR>a</TR>"));
+  EXPECT_STREQ("", merger.lastError);
+}
+
+TEST_F(TemplateMerge, ATemplateWithoutTheMarkerPassesUnchanged) {
+  EXPECT_EQ("<p>@DATA @dat a</p>\n\n<p>表</p>\n", Merge("<p>@DATA @dat a</p>\n\n<p>表</p>\n", "rows"));
+}
+
+TEST_F(TemplateMerge, AnEmptyTemplateGivesAnEmptyPage) { EXPECT_EQ("", Merge("", "rows")); }
+
+TEST_F(TemplateMerge, LinesLongerThanOnePieceArriveWhole) {
+  std::string longLine(5000, 'L');
+  longLine[2500] = '@';
+  EXPECT_EQ(longLine + "\nX<TR>\n", Merge(longLine + "\n@data<TR>\n", "X"));
+  std::string withMarkerAcrossPieces = std::string(1021, 'p') + "@data" + std::string(10, 'q');
+  EXPECT_EQ(std::string(1021, 'p') + "R" + std::string(10, 'q'), Merge(withMarkerAcrossPieces, "R"));
+}
+
+TEST_F(TemplateMerge, CarriageReturnLineFeedsAreReadAsLineFeedsOnWindows) {
+#ifdef _WIN32
+  EXPECT_EQ("a\nrows\n", Merge("a\r\n@data\r\n", "rows"));
+#else
+  EXPECT_EQ("a\r\nrows\r\n", Merge("a\r\n@data\r\n", "rows"));
+#endif
+}
+
+TEST_F(TemplateMerge, AReplacementHoldingTheMarkerIsInsertedOncePerOccurrence) {
+  EXPECT_EQ("[x@datay]-[x@datay]", Merge("[@data]-[@data]", "x@datay"));
+}
+
+TEST_F(TemplateMerge, MarkersAreReplacedInArrayOrder) {
+  ASSERT_TRUE(WriteBytes(file, "@a @b"));
+  const char* markers[] = {"@a", "@b"};
+  const char* replacements[] = {"@b!", "B"};
+  std::unique_ptr<GrowingText> merged = merger.MergeTemplate(markers, replacements, 2, file.c_str());
+  ASSERT_TRUE(merged);
+  EXPECT_EQ("B! B", Text(*merged));
+}
+
+TEST_F(TemplateMerge, AMissingFileGivesNoTextAndNamesTheFile) {
+  const char* markers[] = {"@data"};
+  const char* replacements[] = {"rows"};
+  EXPECT_FALSE(merger.MergeTemplate(markers, replacements, 1, "no_such_template.html"));
+  EXPECT_STREQ("ファイル[no_such_template.html]は、オープンできません。", merger.lastError);
+  ASSERT_TRUE(WriteBytes(file, "ok"));
+  EXPECT_TRUE(merger.MergeTemplate(markers, replacements, 1, file.c_str()));
+  EXPECT_STREQ("", merger.lastError);
+}
+
+TEST(ReplaceAll, ReplacesEveryOccurrenceAndLeavesTheInputAlone) {
+  GrowingText text = TextOf("ab@data@datacd@data");
+  EXPECT_EQ("ab--cd-", Text(TemplateMerger::ReplaceAll("@data", "-", text)));
+  EXPECT_EQ("abcd", Text(TemplateMerger::ReplaceAll("@data", "", text)));
+  EXPECT_EQ("ab@data@datacd@data", Text(text));
+  EXPECT_EQ("ab@data@datacd@data", Text(TemplateMerger::ReplaceAll("", "-", text)));
+  EXPECT_EQ("XXa", Text(TemplateMerger::ReplaceAll("aa", "X", TextOf("aaaaa"))));
+}
+
+TEST(FindText, FirstOccurrenceByteForByte) {
+  const std::string text = "xx\x95\x5C@data@data";  // 表 with its trail byte 0x5C
+  EXPECT_EQ(4, TemplateMerger::FindText(text.data(), text.size(), "@data"));
+  EXPECT_EQ(2, TemplateMerger::FindText(text.data(), text.size(), "\x95\x5C"));
+  EXPECT_EQ(-1, TemplateMerger::FindText(text.data(), text.size(), "@DATA"));
+  EXPECT_EQ(-1, TemplateMerger::FindText(text.data(), text.size(), ""));
+  EXPECT_EQ(-1, TemplateMerger::FindText("", 0, "@"));
+  EXPECT_EQ(-1, TemplateMerger::FindText(text.data(), 8, "@data"));  // only the first `length` bytes count
+  EXPECT_EQ(0, TemplateMerger::FindText("ab", 2, "ab"));
+}
+
+TEST(GrowingTextBuffer, KeepsATerminatingZeroAndGrowsPastItsFirstBlock) {
+  GrowingText text;
+  EXPECT_EQ(GROWING_TEXT_START, text.Capacity());
+  EXPECT_STREQ("", text.Data());
+  std::string expected;
+  for (int i = 0; i < 3000; ++i) {
+    text.AppendText("0123456789");
+    expected += "0123456789";
+  }
+  EXPECT_EQ(expected, std::string(text.Data()));
+  EXPECT_GT(text.Capacity(), text.Length());
+  EXPECT_EQ(0u, text.Capacity() % GROWING_TEXT_START);
+  EXPECT_EQ(3u, text.AppendBytes("a\0b", 3));
+  EXPECT_EQ(30003u, text.Length());
+  EXPECT_EQ('\0', text.Data()[text.Length()]);
+}
+
+TEST(GrowingTextBuffer, AnAppendFillingTheBlockExactlyStillLeavesRoomForTheZero) {
+  GrowingText text;
+  text.AppendText(std::string(GROWING_TEXT_START - 1, 'a').c_str());
+  EXPECT_EQ(GROWING_TEXT_START, text.Capacity());
+  text.AppendText("b");
+  EXPECT_GT(text.Capacity(), GROWING_TEXT_START);
+  EXPECT_EQ('\0', text.Data()[GROWING_TEXT_START]);
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+#include "viewer/report/html_csv_writers.h"
+
+#include <cstring>
+
+#include "viewer/report/report_cells.h"
+#include "viewer/report/report_writer.h"
+
+const char* const HEADER_CAPTIONS[HEADER_ROWS] = {"地点番号", "地点名", "データ", "単位"};
+
+namespace {
+
+const char* const ROW_OPEN = "<TR>";
+const char* const ROW_CLOSE = "</TR>";
+const char* const CELL_CLOSE = "</font></TD>";
+const char* const HEADER_CAPTION_OPEN = "<TD bgcolor='#003399'><font color='#FFFFFF' size='2'>";
+const char* const HEADER_CELL_OPEN = "<TD bgcolor='#003399' width='50'><font color='#FFFFFF' size='2'>";
+const char* const EVEN_LABEL_OPEN = "<TD bgcolor='#CCFFFF'><font size='2'>";
+const char* const ODD_LABEL_OPEN = "<TD bgcolor='#99CCFF'><font size='2'>";
+const char* const EVEN_CELL_OPEN = "<TD bgcolor='#CCFFFF' width='50'><font size='2'>";
+const char* const ODD_CELL_OPEN = "<TD bgcolor='#99CCFF' width='50'><font size='2'>";
+const char* const RIGHT_OPEN = "<div align='right'>";
+const char* const RIGHT_CLOSE = "</div>";
+const char* const CSV_SEPARATOR = ",";
+const char* const CSV_LINE_END = "\n";
+
+const char* HeaderField(const HeaderRecord& record, int headerRow) {
+  switch (headerRow) {
+    case 0:
+      return record.stationNumber;
+    case 1:
+      return record.stationName;
+    case 2:
+      return record.element;
+    default:
+      return record.unit;
+  }
+}
+
+// Numbers and dates start with a digit or a minus sign; they are right-aligned.
+bool IsNumeric(const char* text) { return (text[0] >= '0' && text[0] <= '9') || text[0] == '-'; }
+
+void AppendHtmlCell(GrowingText& text, const char* open, const char* content) {
+  text.AppendText(open);
+  text.AppendText(content);
+  text.AppendText(CELL_CLOSE);
+}
+
+}  // namespace
+
+void AppendHtmlHeaderRows(GrowingText& text, const HeaderRecord* header, int columns) {
+  for (int row = 0; row < HEADER_ROWS; ++row) {
+    text.AppendText(ROW_OPEN);
+    AppendHtmlCell(text, HEADER_CAPTION_OPEN, HEADER_CAPTIONS[row]);
+    for (int column = 0; column < columns; ++column) {
+      AppendHtmlCell(text, HEADER_CELL_OPEN, HeaderField(header[column], row));
+    }
+    text.AppendText(ROW_CLOSE);
+  }
+}
+
+void AppendHtmlPeriodRow(GrowingText& text, int gridRow, const PeriodLabel& label, const ReportCell* cells,
+                         int columns) {
+  const bool even = gridRow % 2 == 0;
+  const char* cellOpen = even ? EVEN_CELL_OPEN : ODD_CELL_OPEN;
+  text.AppendText(ROW_OPEN);
+  AppendHtmlCell(text, even ? EVEN_LABEL_OPEN : ODD_LABEL_OPEN, label.text);
+  for (int column = 0; column < columns; ++column) {
+    const char* content = cells[column].text;
+    text.AppendText(cellOpen);
+    if (IsNumeric(content)) {
+      text.AppendText(RIGHT_OPEN);
+      text.AppendText(content);
+      text.AppendText(RIGHT_CLOSE);
+    } else {
+      text.AppendText(content);
+    }
+    text.AppendText(CELL_CLOSE);
+  }
+  text.AppendText(ROW_CLOSE);
+}
+
+void AppendCsvHeaderRows(GrowingText& text, const HeaderRecord* header, int columns) {
+  for (int row = 0; row < HEADER_ROWS; ++row) {
+    text.AppendText(HEADER_CAPTIONS[row]);
+    for (int column = 0; column < columns; ++column) {
+      text.AppendText(CSV_SEPARATOR);
+      text.AppendText(HeaderField(header[column], row));
+    }
+    text.AppendText(CSV_LINE_END);
+  }
+}
+
+void AppendCsvPeriodRow(GrowingText& text, const PeriodLabel& label, const ReportCell* cells, int columns) {
+  text.AppendText(label.text);
+  for (int column = 0; column < columns; ++column) {
+    text.AppendText(CSV_SEPARATOR);
+    text.AppendText(cells[column].text);
+  }
+  text.AppendText(CSV_LINE_END);
+}
+
+GrowingText ReportWriter::BuildHtmlRows(const HeaderRecord* header, const PeriodLabel* labels,
+                                        const ReportCell* cells) const {
+  const int columns = TotalColumns();
+  const int periods = CountPeriods();
+  GrowingText text;
+  AppendHtmlHeaderRows(text, header, columns);
+  for (int period = 0; period < periods; ++period) {
+    AppendHtmlPeriodRow(text, HEADER_ROWS + period, labels[period], cells + static_cast<size_t>(period) * columns,
+                        columns);
+  }
+  return text;
+}
+
+GrowingText ReportWriter::BuildCsvText(const HeaderRecord* header, const PeriodLabel* labels,
+                                       const ReportCell* cells) const {
+  const int columns = TotalColumns();
+  const int periods = CountPeriods();
+  GrowingText text;
+  AppendCsvHeaderRows(text, header, columns);
+  for (int period = 0; period < periods; ++period) {
+    AppendCsvPeriodRow(text, labels[period], cells + static_cast<size_t>(period) * columns, columns);
+  }
+  return text;
+}
+
+void ReportWriter::AppendPeriodRows(GrowingText& text, const ObservationRow* rows, int rowCount, bool csv) const {
+  const int columns = TotalColumns();
+  const int periods = CountPeriods();
+  const PeriodFields first = FirstPeriod();
+  const RowIndex index(rows, rowCount, stations, periodType, first, periods);
+  std::unique_ptr<ReportCell[]> rowCells(new ReportCell[columns > 0 ? columns : 1]);
+  PeriodLabel label;
+  PeriodFields period = first;
+  for (int row = 0; row < periods; ++row) {
+    std::memset(rowCells.get(), 0, sizeof(ReportCell) * columns);
+    int cellNumber = 0;
+    FillPeriodCells(period, rows, index, rowCells.get(), cellNumber);
+    FormatPeriodLabel(periodType, period, label.text);
+    if (csv) {
+      AppendCsvPeriodRow(text, label, rowCells.get(), columns);
+    } else {
+      AppendHtmlPeriodRow(text, HEADER_ROWS + row, label, rowCells.get(), columns);
+    }
+    AdvancePeriod(periodType, period);
+  }
+}

@@ -1,0 +1,21 @@
+// Laying the report grid out as HTML table rows or as CSV text, one grid row
+// at a time. Grid row r counts the four header rows first (0..3), so the
+// first period row is r = 4; grid column 0 holds the captions and labels.
+#pragma once
+
+#include "viewer/report/growing_text.h"
+#include "viewer/report/report_columns.h"
+
+constexpr int HEADER_ROWS = 4;
+
+// Captions of column 0 in the header rows.
+extern const char* const HEADER_CAPTIONS[HEADER_ROWS];
+
+// The four header rows.
+void AppendHtmlHeaderRows(GrowingText& text, const HeaderRecord* header, int columns);
+void AppendCsvHeaderRows(GrowingText& text, const HeaderRecord* header, int columns);
+
+// One period row at grid row `gridRow`: its label, then `columns` cells.
+void AppendHtmlPeriodRow(GrowingText& text, int gridRow, const PeriodLabel& label, const ReportCell* cells,
+                         int columns);
+void AppendCsvPeriodRow(GrowingText& text, const PeriodLabel& label, const ReportCell* cells, int columns);

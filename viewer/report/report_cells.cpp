@@ -1,0 +1,128 @@
+#include "viewer/report/report_cells.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "viewer/form/pair_list.h"
+#include "viewer/report/report_writer.h"
+#include "viewer/report/value_formatting.h"
+
+namespace {
+
+// The row's station number as a text: at most STATION_CODE_SIZE bytes, up
+// to the first zero.
+std::string RowStation(const ObservationRow& row) {
+  size_t length = 0;
+  while (length < STATION_CODE_SIZE && row.stationCode[length] != '\0') ++length;
+  return std::string(row.stationCode, length);
+}
+
+void FormatValue(ValueFormat format, int16_t value, char* cell) {
+  switch (format) {
+    case ValueFormat::Whole:
+      return FormatWhole(value, cell);
+    case ValueFormat::Tenths:
+      return FormatTenths(value, cell);
+    case ValueFormat::Direction:
+      return FormatDirection(value, cell);
+  }
+}
+
+// Writes the cells of one element from `row` at `cells`; returns the cells written.
+int WriteElementCells(const ElementSpec& element, int periodType, const ObservationRow& row, ReportCell* cells) {
+  int written = 0;
+  const int16_t value = row.*element.value;
+  if (element.dateFirst && periodType != PERIOD_DAILY) {
+    FormatDate(value, row.year, row.*element.month, row.*element.day, cells[written++].text);
+  }
+  FormatValue(element.format, value, cells[written++].text);
+  if (element.direction) {
+    if (value == MISSING_VALUE) {
+      FormatMissing(cells[written++].text);
+    } else {
+      FormatDirection(row.*element.direction, cells[written++].text);
+    }
+  }
+  return written;
+}
+
+}  // namespace
+
+size_t RowIndex::PeriodKeyHash::operator()(const PeriodKey& key) const {
+  size_t hash = static_cast<unsigned>(key.year);
+  hash = hash * 1000003u ^ static_cast<unsigned>(key.second);
+  return hash * 1000003u ^ static_cast<unsigned>(key.third);
+}
+
+RowIndex::RowIndex(const ObservationRow* rows, int rowCount, const PairList* stations, int periodType,
+                   const PeriodFields& first, int periodCount)
+    : stationCount(stations ? stations->Count() : 0) {
+  std::unordered_map<std::string, int> stationPositions;
+  char number[SLOT_SIZE];
+  char name[SLOT_SIZE];
+  for (int station = 0; station < stationCount; ++station) {
+    stations->GetAt(station, number, name);
+    stationPositions.emplace(number, station);
+  }
+  PeriodFields period = first;
+  for (int walkRow = 0; walkRow < periodCount; ++walkRow) {
+    periodRows.emplace(PeriodKey{period.year, period.second, period.third}, walkRow);
+    AdvancePeriod(periodType, period);
+  }
+  const size_t cellCount = static_cast<size_t>(periodCount) * stationCount;
+  firstRow.reset(new int[cellCount > 0 ? cellCount : 1]);
+  std::fill(firstRow.get(), firstRow.get() + cellCount, -1);
+  for (int i = 0; i < rowCount; ++i) {
+    const ObservationRow& row = rows[i];
+    auto periodEntry = periodRows.find(PeriodKey{row.year, row.period2, row.period3});
+    if (periodEntry == periodRows.end()) continue;
+    auto stationEntry = stationPositions.find(RowStation(row));
+    if (stationEntry == stationPositions.end()) continue;
+    int& slot = firstRow[static_cast<size_t>(periodEntry->second) * stationCount + stationEntry->second];
+    if (slot < 0) slot = i;
+  }
+}
+
+int RowIndex::PeriodSlot(const PeriodFields& period) const {
+  auto entry = periodRows.find(PeriodKey{period.year, period.second, period.third});
+  return entry == periodRows.end() ? -1 : entry->second;
+}
+
+int RowIndex::Find(int station, int periodSlot) const {
+  if (periodSlot < 0 || station < 0 || station >= stationCount) return -1;
+  return firstRow[static_cast<size_t>(periodSlot) * stationCount + station];
+}
+
+void ReportWriter::FillPeriodCells(const PeriodFields& period, const ObservationRow* rows, const RowIndex& index,
+                                   ReportCell* cells, int& cellNumber) const {
+  const ElementSpec* chosen[ELEMENT_COUNT];
+  const int elementCount = ChosenElements(chosen);
+  const int columns = ColumnsPerStation();
+  const int periodSlot = index.PeriodSlot(period);
+  for (int station = 0; station < StationCount(); ++station) {
+    const int found = index.Find(station, periodSlot);
+    if (found < 0) {
+      for (int column = 0; column < columns; ++column) FormatMissing(cells[cellNumber++].text);
+      continue;
+    }
+    for (int i = 0; i < elementCount; ++i) {
+      cellNumber += WriteElementCells(*chosen[i], periodType, rows[found], cells + cellNumber);
+    }
+  }
+}
+
+std::unique_ptr<ReportCell[]> ReportWriter::BuildCells(const ObservationRow* rows, int rowCount) const {
+  const int periodCount = CountPeriods();
+  const size_t cellCount = static_cast<size_t>(periodCount) * TotalColumns();
+  std::unique_ptr<ReportCell[]> cells(new ReportCell[cellCount > 0 ? cellCount : 1]());
+  const PeriodFields first = FirstPeriod();
+  const RowIndex index(rows, rowCount, stations, periodType, first, periodCount);
+  PeriodFields period = first;
+  int cellNumber = 0;
+  for (int row = 0; row < periodCount; ++row) {
+    FillPeriodCells(period, rows, index, cells.get(), cellNumber);
+    AdvancePeriod(periodType, period);
+  }
+  return cells;
+}

@@ -1,0 +1,58 @@
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "viewer/report/report_writer.h"
+#include "viewer/report/template_merger.h"
+
+namespace {
+
+const char* const TEMP_VARIABLE = "TEMP";
+const char* const HTML_FILE_NAME = "temp.html";
+const char* const CSV_FILE_NAME = "temp.csv";
+const char PATH_SEPARATOR = '\\';
+// Longest TEMP value whose path with either file name fits REPORT_PATH_SIZE.
+const size_t TEMP_VALUE_MAX = 245;
+
+const char* const CSV_IN_USE = "すでにファイルがオープンしてます。ファイルを閉じてください。";
+const char* const WRITE_FAILURE = "ファイル[%s]に書き込めません。";
+const char* const TEMP_TOO_LONG = "環境変数TEMPのフォルダ名が長すぎるため、帳票を作成できません。";
+
+// Writes all of `text` in text mode; false when the file could not be
+// written completely.
+bool WriteText(std::FILE* file, const GrowingText& text) {
+  bool written = std::fwrite(text.Data(), 1, text.Length(), file) == text.Length();
+  written = std::fflush(file) == 0 && written;
+  return std::fclose(file) == 0 && written;
+}
+
+}  // namespace
+
+ReportPath ReportWriter::WriteTempHtml(const GrowingText& text) { return WriteTempFile(HTML_FILE_NAME, text, false); }
+
+ReportPath ReportWriter::WriteTempCsv(const GrowingText& text) { return WriteTempFile(CSV_FILE_NAME, text, true); }
+
+ReportPath ReportWriter::WriteTempFile(const char* fileName, const GrowingText& text, bool csv) {
+  const char* folder = std::getenv(TEMP_VARIABLE);
+  if (!folder) folder = "";
+  if (std::strlen(folder) > TEMP_VALUE_MAX) {
+    std::snprintf(lastError, sizeof lastError, "%s", TEMP_TOO_LONG);
+    return nullptr;
+  }
+  ReportPath path(new char[REPORT_PATH_SIZE]());
+  std::snprintf(path.get(), REPORT_PATH_SIZE, "%s%c%s", folder, PATH_SEPARATOR, fileName);
+  std::FILE* file = std::fopen(path.get(), "w");
+  if (!file) {
+    if (csv) {
+      std::snprintf(lastError, sizeof lastError, "%s", CSV_IN_USE);
+    } else {
+      FormatOpenFailure(lastError, sizeof lastError, path.get());
+    }
+    return nullptr;
+  }
+  if (!WriteText(file, text)) {
+    std::snprintf(lastError, sizeof lastError, WRITE_FAILURE, path.get());
+    return nullptr;
+  }
+  return path;
+}

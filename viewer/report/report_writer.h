@@ -1,0 +1,115 @@
+// ReportWriter: the report of one display command. The command sets the
+// stations, the period and the chosen elements, asks for TotalColumns, sets
+// the output mode and calls MakeReport once, which lays the observation rows
+// out on the report grid and writes %TEMP%\temp.html (the page template
+// "output.html" with the table rows at "@data") or %TEMP%\temp.csv.
+//
+// The grid: four header rows (station number, station name, element, unit)
+// and one row per period from FROM to TO; a caption and label column, then
+// one column per station and per value of each chosen element.
+//
+// Nothing here talks to the user. When MakeReport gives no path, `lastError`
+// holds the text to show (the caller shows it in a message box with the
+// program's caption): the file that could not be opened or written, the
+// template that could not be read, a TEMP folder too long for a path,
+// memory running out, or "すでにファイルがオープンしてます。ファイルを閉じて
+// ください。" when temp.csv cannot be opened (another program holds it).
+#pragma once
+
+#include <memory>
+
+#include "viewer/report/growing_text.h"
+#include "viewer/report/period_walk.h"
+#include "viewer/report/report_columns.h"
+#include "viewer/retrieval/observation_row.h"
+
+class PairList;
+
+constexpr int LAST_ERROR_SIZE = 1024;
+constexpr int OUTPUT_MODE_CSV = 1;
+
+// A written report's path: a zero-filled block of REPORT_PATH_SIZE bytes;
+// null when no report was written.
+constexpr int REPORT_PATH_SIZE = 256;
+using ReportPath = std::unique_ptr<char[]>;
+
+// The page template and the marker its table rows replace.
+constexpr const char* REPORT_TEMPLATE_NAME = "output.html";
+constexpr const char* REPORT_TEMPLATE_MARKER = "@data";
+
+class RowIndex;
+
+class ReportWriter {
+ public:
+  ReportWriter();
+  virtual ~ReportWriter();
+
+  void SetOutputMode(int mode);
+  // Stores the type and copies FROM and TO (each cut to 63 bytes).
+  void SetPeriod(int type, const char* from, const char* to);
+  // The list is read, never owned; it must outlive the report.
+  void SetStations(const PairList* chosenStations);
+  void SetElements(const int flags[ELEMENT_COUNT]);
+
+  // Columns one station takes: the sum of the chosen elements' columns.
+  int ColumnsPerStation() const;
+  // ColumnsPerStation times the number of stations (0 without stations).
+  int TotalColumns() const;
+  // Number of period rows from FROM to TO; 0 when TO lies before FROM.
+  int CountPeriods() const;
+
+  // One HeaderRecord per data column, in column order.
+  std::unique_ptr<HeaderRecord[]> BuildHeader() const;
+  // One label per period row, in walk order.
+  std::unique_ptr<PeriodLabel[]> BuildPeriodLabels() const;
+
+  // The CountPeriods x TotalColumns data cells, row after row.
+  std::unique_ptr<ReportCell[]> BuildCells(const ObservationRow* rows, int rowCount) const;
+  // Writes the cells of one period row for every station, starting at cell
+  // number `cellNumber`, which is advanced by one per cell. A station takes
+  // its first matching row; one without a row gets the missing mark in each
+  // of its columns, so every call writes exactly TotalColumns cells.
+  void FillPeriodCells(const PeriodFields& period, const ObservationRow* rows, const RowIndex& index,
+                       ReportCell* cells, int& cellNumber) const;
+
+  // Builds the grid from the rows and writes it; returns the file's path, or
+  // null with `lastError` set. A row count of 0 still gives a report.
+  ReportPath MakeReport(const ObservationRow* rows, int rowCount);
+
+  // The grid as HTML table rows (no table element of their own).
+  GrowingText BuildHtmlRows(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells) const;
+  // The grid as CSV lines ending in line feeds; cells are never quoted.
+  GrowingText BuildCsvText(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells) const;
+
+  // Write the text in text mode to %TEMP%\temp.html or %TEMP%\temp.csv,
+  // replacing the earlier file; return its path, or null with `lastError`.
+  ReportPath WriteTempHtml(const GrowingText& text);
+  ReportPath WriteTempCsv(const GrowingText& text);
+
+  // Splits `text` at each "/" into the three REPORT_TEXT_SIZE-byte outputs:
+  // the first field to field1, the second to field2, every later one to
+  // field3 (the last wins). Each field is cut to 63 bytes. Outputs that get
+  // no field keep their content, so callers clear them first. Returns the
+  // number of fields (separators plus one).
+  static int SplitDateText(const char* text, char* field1, char* field2, char* field3);
+
+  char lastError[LAST_ERROR_SIZE];
+  int outputMode;
+  char periodFrom[REPORT_TEXT_SIZE];
+  char periodTo[REPORT_TEXT_SIZE];
+  int periodType;
+  const PairList* stations;
+  int elementFlags[ELEMENT_COUNT];
+
+ private:
+  int StationCount() const;
+  // The elements chosen by a flag equal to 1, in report order.
+  int ChosenElements(const ElementSpec** chosen) const;
+  PeriodFields FirstPeriod() const;
+  PeriodFields LastPeriod() const;
+  ReportPath WriteTempFile(const char* fileName, const GrowingText& text, bool csv);
+  // Streams the period rows through a one-row cell buffer into `text`.
+  void AppendPeriodRows(GrowingText& text, const ObservationRow* rows, int rowCount, bool csv) const;
+  // Puts the rows into the page template and writes temp.html.
+  ReportPath MergeAndWriteHtml(GrowingText tableRows);
+};
