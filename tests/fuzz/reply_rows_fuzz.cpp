@@ -1,0 +1,27 @@
+// Reads arbitrary reply texts as observation rows of every period type: the
+// first byte picks the type, the second the row count the link reported, the
+// rest is the reply text. The reader must stay inside the text, never store
+// more rows than counted, and leave every station number terminated.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "viewer/retrieval/reply_rows.h"
+#include "viewer/retrieval/row_array.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 2) return 0;
+  int type = data[0] % 8;
+  int rowCount = data[1];
+  // An exact-size copy, so a read past the text is caught.
+  std::vector<char> reply(data + 2, data + size);
+  RowArray rows(data[0] / 8 % 4);
+  int nextRow = 0;
+  int stored = ReadReplyRows(type, reply.data(), reply.size(), rowCount, nextRow, rows);
+  if (stored < 0 || stored > rowCount || nextRow != stored) std::abort();
+  for (int i = 0; i < stored; ++i) {
+    if (std::memchr(rows.Data()[i].stationCode, '\0', STATION_CODE_SIZE) == nullptr) std::abort();
+  }
+  return 0;
+}

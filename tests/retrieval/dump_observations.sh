@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Writes what the test server's database holds for the first two stations:
+# their numbers (stations.txt) and every row of each observation table
+# (<table>.csv, values separated by ",", one row a line), read with the
+# sqlite3 shell from $TARVEX_SERVER_DB, into a scratch folder exported as
+# TARVEX_EXPECTED_DIR; then runs the command and removes the folder.
+#
+# Usage (inside tools/with_server.sh): dump_observations.sh COMMAND [ARGS...]
+set -euo pipefail
+db=${TARVEX_SERVER_DB:?run inside tools/with_server.sh}
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+stations="SELECT DISTINCT sChiten FROM st_data_n ORDER BY sChiten LIMIT 2"
+sqlite3 "$db" "$stations;" >"$dir/stations.txt"
+for table in st_data_h st_data_th st_data_rh st_data_j st_data_t st_data_n; do
+  sqlite3 -list -separator , "$db" "SELECT * FROM $table WHERE sChiten IN ($stations);" >"$dir/$table.csv"
+done
+export TARVEX_EXPECTED_DIR=$dir
+status=0
+"$@" || status=$?
+exit $status

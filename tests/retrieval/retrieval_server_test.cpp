@@ -1,0 +1,246 @@
+// Retrieval against the reference server on loopback: the rows each period
+// type brings back are exactly the rows the database holds for the period, a
+// station whose exchange fails costs one message and no rows, and failures of
+// the internet layer leave Retrieve as exceptions.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/internet.h"
+#include "tests/support/message_box_watcher_win.h"
+#include "viewer/form/pair_list.h"
+#include "viewer/retrieval/query_request.h"
+#include "viewer/retrieval/reply_rows.h"
+
+namespace {
+
+constexpr int NOT_A_KEY = -1;
+constexpr int BOX_WAIT_MILLISECONDS = 5000;
+constexpr int QUIET_MILLISECONDS = 300;
+// Nothing listens there: the internet layer cannot connect.
+constexpr const char* UNREACHABLE_SERVER = "127.0.30.254";
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// A Unix path of the wrapper, as Wine reaches it.
+std::string WinePath(const std::string& unixPath) {
+  return unixPath.size() > 0 && unixPath[0] == '/' ? "Z:" + unixPath : unixPath;
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+  std::vector<std::string> lines;
+  std::ifstream file(WinePath(path), std::ios::binary);
+  for (std::string line; std::getline(file, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<int> SplitNumbers(const std::string& line) {
+  std::vector<int> values;
+  size_t start = 0;
+  while (start <= line.size()) {
+    size_t comma = line.find(',', start);
+    if (comma == std::string::npos) comma = line.size();
+    values.push_back(std::atoi(line.substr(start, comma - start).c_str()));
+    start = comma + 1;
+  }
+  return values;
+}
+
+using PeriodKey = std::tuple<int, int, int>;
+
+PeriodKey KeyOfText(const char* period) {
+  int fields[3] = {0, 0, 0};
+  std::sscanf(period, "%d/%d/%d", &fields[0], &fields[1], &fields[2]);
+  return PeriodKey(fields[0], fields[1], fields[2]);
+}
+
+// One request of each period type: the table, the reply positions of its
+// period fields, and the periods a station has in it, counted by hand.
+struct PeriodCase {
+  int type;
+  const char* table;
+  const char* from;
+  const char* to;
+  int keyPositions[3];
+  int periodsPerStation;
+};
+
+const PeriodCase CASES[] = {
+    {PERIOD_DAILY, "st_data_h", "2000/02/25", "2000/03/05", {2, 3, 7}, 10},
+    {PERIOD_DAILY, "st_data_h", "1999/12/30", "2000/01/02", {2, 3, 7}, 4},
+    {PERIOD_PENTAD_OF_YEAR, "st_data_th", "2000/70", "2001/03", {1, 2, NOT_A_KEY}, 7},
+    {PERIOD_PENTAD_OF_MONTH, "st_data_rh", "2000/11/05", "2001/01/02", {1, 2, 3}, 10},
+    {PERIOD_TEN_DAY, "st_data_j", "2001/03/02", "2001/05/01", {1, 2, 3}, 6},
+    {PERIOD_MONTHLY, "st_data_t", "2000/05", "2001/07", {1, 2, NOT_A_KEY}, 15},
+    {PERIOD_YEARLY, "st_data_n", "1999", "2003", {1, NOT_A_KEY, NOT_A_KEY}, 5},
+};
+
+bool RowLess(const ObservationRow& a, const ObservationRow& b) {
+  return std::memcmp(&a, &b, sizeof a) < 0;
+}
+
+class RetrievalAgainstServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    expectedDir = Environment("TARVEX_EXPECTED_DIR");
+    server = Environment("TARVEX_SERVER_ADDRESS");
+    ASSERT_FALSE(expectedDir.empty()) << "run inside dump_observations.sh";
+    ASSERT_FALSE(server.empty()) << "run inside tools/with_server.sh";
+    stationNumbers = ReadLines(expectedDir + "/stations.txt");
+    ASSERT_EQ(stationNumbers.size(), 2u);
+  }
+
+  // The rows the database holds for `station` within the case's period.
+  std::vector<ObservationRow> Expected(const PeriodCase& c, const std::string& station) const {
+    PeriodKey from = KeyOfText(c.from);
+    PeriodKey to = KeyOfText(c.to);
+    std::vector<ObservationRow> rows;
+    for (const std::string& line : ReadLines(expectedDir + "/" + c.table + ".csv")) {
+      std::vector<int> values = SplitNumbers(line);
+      int key[3] = {0, 0, 0};
+      for (int i = 0; i < 3; ++i) {
+        if (c.keyPositions[i] != NOT_A_KEY) key[i] = values.at(c.keyPositions[i]);
+      }
+      PeriodKey period(key[0], key[1], key[2]);
+      if (line.compare(0, station.size() + 1, station + ",") == 0 && from <= period &&
+          period <= to) {
+        rows.push_back(ReadReplyRow(c.type, line.data(), line.size()));
+      }
+    }
+    return rows;
+  }
+
+  QueryRequest Request(const PairList& stations, int type, const char* from, const char* to) const {
+    QueryRequest request;
+    request.SetStations(stations);
+    request.SetPeriod(type, from, to);
+    request.server = server;
+    return request;
+  }
+
+  std::string expectedDir;
+  std::string server;
+  std::vector<std::string> stationNumbers;
+};
+
+TEST_F(RetrievalAgainstServer, EachPeriodTypeBringsBackExactlyTheStoredRowsStationByStation) {
+  PairList stations;
+  stations.Add(stationNumbers[0].c_str(), "first");
+  stations.Add(stationNumbers[1].c_str(), "second");
+  for (const PeriodCase& c : CASES) {
+    SCOPED_TRACE(std::string(c.table) + " " + c.from + " " + c.to);
+    std::vector<ObservationRow> first = Expected(c, stationNumbers[0]);
+    std::vector<ObservationRow> second = Expected(c, stationNumbers[1]);
+    ASSERT_EQ(first.size(), static_cast<size_t>(c.periodsPerStation));
+    ASSERT_EQ(second.size(), static_cast<size_t>(c.periodsPerStation));
+
+    QueryRequest request = Request(stations, c.type, c.from, c.to);
+    int32_t rowCount = 0;
+    RowArray rows = request.Retrieve(rowCount);
+    ASSERT_EQ(rowCount, 2 * c.periodsPerStation);
+    ASSERT_GE(rows.Capacity(), rowCount);
+
+    // The first station's rows come first, in whatever order the reply had.
+    std::vector<ObservationRow> gotFirst(rows.Data(), rows.Data() + c.periodsPerStation);
+    std::vector<ObservationRow> gotSecond(rows.Data() + c.periodsPerStation,
+                                          rows.Data() + rowCount);
+    for (auto* group : {&first, &second, &gotFirst, &gotSecond}) {
+      std::sort(group->begin(), group->end(), RowLess);
+    }
+    EXPECT_EQ(std::memcmp(gotFirst.data(), first.data(), first.size() * sizeof first[0]), 0);
+    EXPECT_EQ(std::memcmp(gotSecond.data(), second.data(), second.size() * sizeof second[0]), 0);
+    EXPECT_STREQ(rows.Data()[0].stationCode, stationNumbers[0].c_str());
+  }
+}
+
+TEST_F(RetrievalAgainstServer, DailyRowsLeaveTheFieldsTheTableLacksAtZero) {
+  PairList stations;
+  stations.Add(stationNumbers[0].c_str(), "first");
+  QueryRequest request = Request(stations, PERIOD_DAILY, "2001/07/01", "2001/07/31");
+  int32_t rowCount = 0;
+  RowArray rows = request.Retrieve(rowCount);
+  ASSERT_EQ(rowCount, 31);
+  for (int i = 0; i < rowCount; ++i) {
+    const ObservationRow& row = rows.Data()[i];
+    EXPECT_EQ(row.year, 2001);
+    EXPECT_EQ(row.period2, 7);
+    EXPECT_EQ(row.maxDailyPrecip, 0);
+    EXPECT_EQ(row.accumulatedTemp, 0);
+    EXPECT_EQ(row.meanMaxTemp, 0);
+    EXPECT_EQ(row.meanMinTemp, 0);
+    EXPECT_EQ(row.maxTempMonth, 0);
+    EXPECT_EQ(row.minTempDay, 0);
+  }
+}
+
+TEST_F(RetrievalAgainstServer, AFailedStationShowsOneMessageAndTheNextStationFillsFromTheStart) {
+  // "!bad" sorts before the digits and is no number, so the server refuses
+  // that statement with an ERROR: line.
+  PairList stations;
+  stations.Add("!bad", "refused");
+  stations.Add(stationNumbers[1].c_str(), "second");
+  const PeriodCase& monthly = CASES[5];
+  size_t expected = Expected(monthly, stationNumbers[1]).size();
+
+  test_support::MessageBoxWatcher watcher;
+  QueryRequest request = Request(stations, monthly.type, monthly.from, monthly.to);
+  int32_t rowCount = -1;
+  RowArray rows = request.Retrieve(rowCount);
+
+  EXPECT_EQ(rowCount, static_cast<int32_t>(expected));
+  EXPECT_STREQ(rows.Data()[0].stationCode, stationNumbers[1].c_str());
+  EXPECT_FALSE(watcher.WaitForCount(2, QUIET_MILLISECONDS));
+  std::vector<test_support::SeenMessageBox> seen = watcher.Seen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].caption, "Tarvex");
+  EXPECT_EQ(seen[0].text, "通信中にエラーが発生しました。");
+}
+
+TEST_F(RetrievalAgainstServer, EveryFailedStationHasItsOwnMessage) {
+  PairList stations;
+  stations.Add("!bad", "refused");
+  stations.Add("#bad", "refused too");
+  test_support::MessageBoxWatcher watcher;
+  QueryRequest request = Request(stations, PERIOD_YEARLY, "1999", "2003");
+  int32_t rowCount = -1;
+  RowArray rows = request.Retrieve(rowCount);
+  EXPECT_EQ(rowCount, 0);
+  EXPECT_TRUE(watcher.WaitForCount(2, BOX_WAIT_MILLISECONDS));
+  EXPECT_EQ(watcher.Seen().size(), 2u);
+}
+
+TEST_F(RetrievalAgainstServer, NoRowsIsNoFailure) {
+  PairList stations;
+  stations.Add(stationNumbers[0].c_str(), "first");
+  test_support::MessageBoxWatcher watcher;
+  QueryRequest request = Request(stations, PERIOD_YEARLY, "2010", "2011");
+  int32_t rowCount = -1;
+  RowArray rows = request.Retrieve(rowCount);
+  EXPECT_EQ(rowCount, 0);
+  EXPECT_FALSE(watcher.WaitForCount(1, QUIET_MILLISECONDS));
+}
+
+TEST_F(RetrievalAgainstServer, AnUnreachableServerLeavesRetrieveAsAnException) {
+  PairList stations;
+  stations.Add(stationNumbers[0].c_str(), "first");
+  QueryRequest request = Request(stations, PERIOD_MONTHLY, "2000/01", "2000/12");
+  request.server = UNREACHABLE_SERVER;
+  int32_t rowCount = 7;
+  EXPECT_THROW(request.Retrieve(rowCount), platform::CInternetException);
+  EXPECT_EQ(rowCount, 7);  // untouched: the caller's guard takes over
+}
+
+}  // namespace

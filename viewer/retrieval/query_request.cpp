@@ -1,0 +1,121 @@
+// The request's setters, checks and row reservation. Retrieve and
+// QueryStation, which need the server link, live in query_station.cpp.
+#include "viewer/retrieval/query_request.h"
+
+#include <climits>
+#include <cstdint>
+#include <cstring>
+
+#include "viewer/form/pair_list.h"
+#include "viewer/retrieval/period_texts.h"
+
+namespace {
+
+// The years the data server holds, written in each period type's layout.
+struct PeriodLimits {
+  const char* lower;
+  const char* upper;
+};
+
+PeriodLimits LimitsOf(int32_t type) {
+  switch (type) {
+    case PERIOD_DAILY: return {"1999/01/01", "2003/12/31"};
+    case PERIOD_PENTAD_OF_YEAR: return {"1999/01", "2003/73"};
+    case PERIOD_PENTAD_OF_MONTH: return {"1999/01/01", "2003/12/06"};
+    case PERIOD_TEN_DAY: return {"1999/01/01", "2003/12/03"};
+    case PERIOD_MONTHLY: return {"1999/01", "2003/12"};
+    default: return {"1999", "2003"};
+  }
+}
+
+// Rows reserved per year of a pentad request that crosses years. With the
+// whole years counted once more this still leaves room for every pentad.
+constexpr int PENTAD_ROWS_PER_YEAR = 72;
+
+int64_t FloorDivide(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+// Days from a fixed origin to the given day: Gregorian month lengths, a month
+// outside 1..12 taken as the nearest valid one.
+int64_t DayNumber(int year, int month, int64_t day) {
+  static const int DAYS_BEFORE_MONTH[MONTHS_PER_YEAR] = {0,   31,  59,  90,  120, 151,
+                                                         181, 212, 243, 273, 304, 334};
+  if (month < 1) month = 1;
+  if (month > MONTHS_PER_YEAR) month = MONTHS_PER_YEAR;
+  int64_t before = static_cast<int64_t>(year) - 1;
+  int64_t days = 365 * before + FloorDivide(before, 4) - FloorDivide(before, 100) +
+                 FloorDivide(before, 400);
+  days += DAYS_BEFORE_MONTH[month - 1];
+  if (month > 2 && IsLeapYear(year)) ++days;
+  return days + day;
+}
+
+int64_t RowsReserved(int32_t type, const PeriodTexts& from, const PeriodTexts& to) {
+  int64_t y1 = from.value[0], a1 = from.value[1], b1 = from.value[2];
+  int64_t y2 = to.value[0], a2 = to.value[1], b2 = to.value[2];
+  switch (type) {
+    case PERIOD_DAILY:
+      return DayNumber(to.value[0], to.value[1], b2) - DayNumber(from.value[0], from.value[1], b1) + 1;
+    case PERIOD_PENTAD_OF_YEAR:
+      return y1 == y2 ? a2 - a1 + 1 : (y2 - y1 + 1) * PENTAD_ROWS_PER_YEAR + a2 - a1 + 1;
+    case PERIOD_PENTAD_OF_MONTH:
+      return ((y2 - y1) * MONTHS_PER_YEAR + a2 - a1) * PENTADS_PER_MONTH + b2 - b1 + 1;
+    case PERIOD_TEN_DAY:
+      return ((y2 - y1) * MONTHS_PER_YEAR + a2 - a1) * TEN_DAYS_PER_MONTH + b2 - b1 + 1;
+    case PERIOD_MONTHLY:
+      return y1 == y2 ? a2 - a1 + 1 : (y2 - y1 + 1) * MONTHS_PER_YEAR + a2 - a1 + 1;
+    default:
+      return y2 - y1 + 1;
+  }
+}
+
+}  // namespace
+
+QueryRequest::QueryRequest()
+    : periodFrom(), periodTo(), periodType(0), stations(nullptr), elementFlags() {}
+
+QueryRequest::~QueryRequest() = default;
+
+void QueryRequest::SetStations(const PairList& list) { stations = &list; }
+
+void QueryRequest::SetPeriod(int32_t type, const char* from, const char* to) {
+  periodType = type;
+  std::memset(periodFrom, 0, sizeof periodFrom);
+  std::memset(periodTo, 0, sizeof periodTo);
+  std::strncpy(periodFrom, from, PERIOD_TEXT_SIZE - 1);
+  std::strncpy(periodTo, to, PERIOD_TEXT_SIZE - 1);
+}
+
+void QueryRequest::SetElements(const int32_t* flags) {
+  std::memcpy(elementFlags, flags, sizeof elementFlags);
+}
+
+bool QueryRequest::AnyElementChosen() const {
+  for (int32_t flag : elementFlags) {
+    if (flag != 0) return true;
+  }
+  return false;
+}
+
+int QueryRequest::CheckPeriodOrder() const {
+  // strcmp compares as unsigned bytes; one layout per type makes this the
+  // chronological order.
+  bool sameLength = std::strlen(periodFrom) == std::strlen(periodTo);
+  return sameLength && std::strcmp(periodFrom, periodTo) <= 0 ? 1 : 0;
+}
+
+int QueryRequest::CheckPeriodRange() const {
+  PeriodLimits limits = LimitsOf(periodType);
+  size_t n = std::strlen(limits.lower);
+  // Exactly n bytes take part, the zeros after a shorter text included.
+  if (std::memcmp(periodFrom, limits.lower, n) < 0) return 0;
+  if (std::memcmp(periodTo, limits.upper, n) > 0) return 0;
+  return 1;
+}
+
+int QueryRequest::StationCount() const { return stations == nullptr ? 0 : stations->Count(); }
+
+int QueryRequest::PeriodCapacity() const {
+  int64_t rows = RowsReserved(periodType, SplitPeriodTexts(periodFrom), SplitPeriodTexts(periodTo));
+  if (rows < 0) return 0;
+  return rows > INT_MAX ? INT_MAX : static_cast<int>(rows);
+}

@@ -1,0 +1,29 @@
+// Reading an observation reply into rows. Each reply row is a line of values
+// separated by "," (the link ends every row with "," and a line feed); the
+// period type's table decides how many values a row has and which value fills
+// which ObservationRow field.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "viewer/retrieval/observation_row.h"
+#include "viewer/retrieval/row_array.h"
+
+// Values per reply row of the period type's table (any code other than 1 to
+// 5: the yearly table).
+int ReplyValueCount(int32_t periodType);
+
+// Reads one reply row, the `length` bytes at `row` without the line feed. The
+// row is cut into exactly ReplyValueCount values; values beyond are ignored
+// and missing ones read as empty, hence 0. Value 0 gives the station number
+// (cut to five bytes); the type's mapped fields get their values cut to 16
+// bits; every other field is 0.
+ObservationRow ReadReplyRow(int32_t periodType, const char* row, size_t length);
+
+// Reads up to `rowCount` rows from the start of the reply `text` (`length`
+// bytes), storing them at `nextRow` on and advancing it by one per row; grows
+// `rows` when needed (std::bad_alloc when it cannot). Stops early when the
+// text runs out. Returns the number of rows stored.
+int ReadReplyRows(int32_t periodType, const char* text, size_t length, int rowCount, int& nextRow,
+                  RowArray& rows);
