@@ -1,0 +1,35 @@
+// Runs inside tools/with_server.sh: the server it started answers on the
+// exported address, with the exported private copy of the sample database.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/server/database_probe.h"
+#include "tests/server/http_client.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+std::string Environment(const char* name) {
+  const char* value = getenv(name);
+  return value ? value : "";
+}
+
+TEST(WithServer, ExportsAServerRunningOnAPrivateDatabaseCopy) {
+  std::string address = Environment("TARVEX_SERVER_ADDRESS");
+  std::string database = Environment("TARVEX_SERVER_DB");
+  ASSERT_EQ("127.0.20.1", address);
+  ASSERT_TRUE(test_support::FileExists(database));
+  EXPECT_EQ(std::string::npos, database.find("/sample/"));
+
+  ASSERT_EQ("", QueryDatabase(database, "INSERT INTO client_mt VALUES ('20003', 'copy', 'check')"));
+  HttpReply reply;
+  ASSERT_TRUE(PostRaw(address, 80, "/norda/dbcommit.php",
+                      "sql=BEGIN;SELECT client_no FROM client_mt WHERE user_id = 'copy' AND password = 'check';COMMIT;",
+                      reply));
+  EXPECT_EQ(200, reply.status);
+  EXPECT_EQ("OK\n20003\n;\n", reply.body);
+}
+
+}  // namespace
