@@ -34,8 +34,11 @@ class SettingsFile {
   // not be written or a value is too long to be read back whole.
   bool WriteCredentials(const std::string& userId, const std::string& password);
 
-  // Fetches `url` into `localPath` (launcher self-update). Implemented with
-  // the internet layer; see download_file.cpp.
+  // Fetches `url` into `localPath` (launcher self-update). True when the
+  // server answered 200 and the whole body replaced the file at localPath;
+  // false on another status, a body cut short or a file that cannot be
+  // written, leaving the old file as it was. Errors of the internet layer
+  // (a host that cannot be resolved or reached) leave as exceptions.
   bool DownloadFile(const char* localPath, const char* url);
 
   // Full paths of the two files, beside the running executable.

@@ -1,0 +1,80 @@
+// The self-update's file download. The file arrives beside its target under
+// a temporary name and takes the target's place only once it is complete, so
+// a failed or interrupted download leaves the previous file as it was.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "common/settings_file.h"
+#include "platform/app.h"
+#include "platform/file_move.h"
+#include "platform/internet.h"
+#include "platform/wide_text.h"
+
+namespace {
+
+constexpr size_t DOWNLOAD_BLOCK_SIZE = 1024;
+constexpr char PARTIAL_SUFFIX[] = ".download";
+
+// The file being written; removed on every path that does not complete it,
+// also when an exception of the internet layer passes through.
+class PartialFile {
+ public:
+  explicit PartialFile(std::string path)
+      : path(std::move(path)), file(_wfopen(platform::ToWide(this->path.c_str()).c_str(), L"wb")) {}
+  ~PartialFile() {
+    if (file != nullptr) std::fclose(file);
+    if (!kept) _wremove(platform::ToWide(path.c_str()).c_str());
+  }
+  PartialFile(const PartialFile&) = delete;
+  PartialFile& operator=(const PartialFile&) = delete;
+
+  bool IsOpen() const { return file != nullptr; }
+
+  bool Write(const char* bytes, size_t count) {
+    return std::fwrite(bytes, 1, count, file) == count;
+  }
+
+  // Closes the file and moves it over `target`; false when either failed.
+  bool MoveOver(const std::string& target) {
+    bool closed = std::fclose(file) == 0;
+    file = nullptr;
+    kept = closed && platform::MoveFileOver(path.c_str(), target.c_str());
+    return kept;
+  }
+
+ private:
+  std::string path;
+  std::FILE* file;
+  bool kept = false;
+};
+
+// Copies the whole body of `remote` into `local`. A read may return fewer
+// bytes than asked before the end; only a read that returns nothing ends it.
+// A connection that closes early also ends the reads quietly, so the body
+// counts as whole only when it is as long as the server announced.
+bool CopyBody(platform::CHttpFile& remote, PartialFile& local) {
+  long long announced = remote.QueryInfoContentLength();
+  long long received = 0;
+  char block[DOWNLOAD_BLOCK_SIZE];
+  for (;;) {
+    size_t arrived = remote.Read(block, sizeof block);
+    if (arrived == 0) break;
+    if (!local.Write(block, arrived)) return false;
+    received += static_cast<long long>(arrived);
+  }
+  return announced < 0 || received == announced;
+}
+
+}  // namespace
+
+bool SettingsFile::DownloadFile(const char* localPath, const char* url) {
+  // The application's name is the session's user agent.
+  platform::CInternetSession session(platform::AfxGetAppName(), 1);
+  std::unique_ptr<platform::CHttpFile> remote = session.OpenURL(url, INTERNET_FLAG_TRANSFER_ASCII);
+  if (!remote || remote->QueryInfoStatusCode() != HTTP_STATUS_OK) return false;
+  PartialFile local(std::string(localPath) + PARTIAL_SUFFIX);
+  if (!local.IsOpen()) return false;
+  return CopyBody(*remote, local) && local.MoveOver(localPath);
+}

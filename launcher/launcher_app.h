@@ -1,0 +1,10 @@
+// The launcher's program object: runs the main menu modally and ends with it.
+#pragma once
+
+#include "platform/app.h"
+
+class LauncherApp : public platform::CWinApp {
+ public:
+  // Shows the main menu; returns false, so the program ends when it closes.
+  bool InitInstance() override;
+};

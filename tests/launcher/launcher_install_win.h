@@ -1,0 +1,48 @@
+// A scratch installation of the launcher for the tests that drive the real
+// marlop.exe under Wine: the program copied from the build into a folder of
+// its own with a settings file, and helpers to start it and read its files.
+#pragma once
+
+#include <string>
+
+#include "tests/support/gui_driver_win.h"
+
+namespace launcher_test {
+
+// Caption of the main menu.
+constexpr char MENU_CAPTION[] = "Tarvex インターネット版";
+
+// A settings file without a version list: the menu opens without a check.
+constexpr char PLAIN_SETTINGS[] =
+    "[system]\r\nServerIP=127.0.50.3\r\nDLIniFile=\r\nDLSrvPath=\r\nUserURL=http://127.0.50.2/user/page.html\r\n"
+    "[Version]\r\nSystemVer=1\r\n";
+
+class LauncherInstall {
+ public:
+  // Creates the folder `name` under the temporary folder with marlop.exe,
+  // "qorvanet.ini" holding `settings`, and the viewer's "output.html".
+  LauncherInstall(const std::string& name, const std::string& settings);
+
+  // Windows path of the folder, without a trailing backslash.
+  const std::string& Folder() const { return folder; }
+  std::string PathOf(const std::string& name) const { return folder + "\\" + name; }
+
+  bool Write(const std::string& name, const std::string& bytes) const;
+  std::string Read(const std::string& name) const;
+
+  // Starts marlop.exe of the folder, in the folder.
+  bool Start(test_support::GuiProgram& program) const;
+
+ private:
+  std::string folder;
+};
+
+// Waits for a modal box of `program` showing `text`; returns it, or nullptr
+// when none showed that text in time.
+test_support::WindowHandle WaitForMessage(const test_support::GuiProgram& program, const std::string& text,
+                                          int timeoutMs = test_support::DEFAULT_WAIT_MS);
+
+// The credentials file's password form: every byte lowered by 16.
+std::string Scrambled(const std::string& password);
+
+}  // namespace launcher_test
