@@ -1,0 +1,104 @@
+#include "tests/support/open_recorder_win.h"
+
+#include <cstdlib>
+
+#include "platform/wide_text.h"
+#include "platform/win32.h"
+#include "tests/support/gui_driver_win.h"
+#include "tests/support/test_files.h"
+
+namespace test_support {
+
+namespace {
+
+using platform::ToWide;
+
+constexpr wchar_t PROGRAM_ID[] = L"TarvexTest.OpenRecorder";
+constexpr const wchar_t* DOCUMENT_TYPES[] = {L".html", L".htm", L".csv", L".txt"};
+constexpr char RECORDER_IN_BUILD[] = "/tests/support/open_recorder/open_recorder.exe";
+
+bool SetDefaultValue(const std::wstring& key, const std::wstring& value) {
+  HKEY handle = nullptr;
+  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  LONG result = RegSetValueExW(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(handle);
+  return result == ERROR_SUCCESS;
+}
+
+bool SetNamedValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+  return RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), name, REG_SZ, value.c_str(),
+                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+// The command line minus its first token (the program, quoted or not).
+std::string ArgumentsOf(const std::string& commandLine) {
+  size_t end = 0;
+  if (!commandLine.empty() && commandLine[0] == '"') {
+    end = commandLine.find('"', 1);
+    end = end == std::string::npos ? commandLine.size() : end + 1;
+  } else {
+    end = commandLine.find(' ');
+    if (end == std::string::npos) end = commandLine.size();
+  }
+  size_t start = commandLine.find_first_not_of(' ', end);
+  return start == std::string::npos ? std::string() : commandLine.substr(start);
+}
+
+}  // namespace
+
+std::string OpenRecorderPath() {
+  const char* build = std::getenv("TARVEX_BUILD_DIR");
+  return WindowsPath(std::string(build != nullptr ? build : "") + RECORDER_IN_BUILD);
+}
+
+bool RegisterOpenRecorder() {
+  std::wstring command = L"\"" + ToWide(OpenRecorderPath().c_str()) + L"\" \"%1\"";
+  bool ok = SetDefaultValue(std::wstring(PROGRAM_ID) + L"\\shell\\open\\command", command);
+  for (const wchar_t* type : DOCUMENT_TYPES) ok = SetDefaultValue(type, PROGRAM_ID) && ok;
+  ok = SetDefaultValue(L"http", L"URL:HyperText Transfer Protocol") && ok;
+  ok = SetNamedValue(L"http", L"URL Protocol", L"") && ok;
+  ok = SetDefaultValue(L"http\\shell\\open\\command", command) && ok;
+  return ok;
+}
+
+void UseOpenRecorderLog(const std::string& logPath) {
+  std::string windowsPath = WindowsPath(logPath);
+  DeleteFileW(ToWide(windowsPath.c_str()).c_str());
+  SetEnvironmentVariableW(L"OPEN_RECORDER_LOG", ToWide(windowsPath.c_str()).c_str());
+}
+
+std::vector<OpenRecord> ReadOpenRecords(const std::string& logPath) {
+  std::vector<OpenRecord> records;
+  std::string log = ReadBytes(WindowsPath(logPath));
+  size_t start = 0;
+  while (start < log.size()) {
+    size_t end = log.find("\r\n", start);
+    if (end == std::string::npos) break;  // a line still being written
+    std::string line = log.substr(start, end - start);
+    size_t tab = line.rfind('\t');
+    OpenRecord record;
+    record.commandLine = line.substr(0, tab);
+    record.arguments = ArgumentsOf(record.commandLine);
+    record.folder = tab == std::string::npos ? std::string() : line.substr(tab + 1);
+    records.push_back(record);
+    start = end + 2;
+  }
+  return records;
+}
+
+std::vector<OpenRecord> WaitForOpenRecords(const std::string& logPath, size_t count, int timeoutMs) {
+  std::vector<OpenRecord> records;
+  WaitUntil(
+      [&] {
+        records = ReadOpenRecords(logPath);
+        return records.size() >= count;
+      },
+      timeoutMs);
+  return records;
+}
+
+}  // namespace test_support
