@@ -1,0 +1,80 @@
+// Resource and control ids of the viewer tarvex: shared by tarvex.rc, the
+// form's code and the tests that drive the form.
+#pragma once
+
+#define IDD_ABOUT 100
+#define IDS_ABOUT_ITEM 101
+#define IDD_QUERY_FORM 102
+#define IDI_FORM_ICON 128
+
+// System-menu command that opens the about box.
+#define IDM_ABOUTBOX 0x0010
+
+// Commands.
+#define IDC_DISPLAY 1  // hidden default button: Enter runs the HTML road
+#define IDC_QUIT 2
+#define IDC_SPREADSHEET 3
+#define IDC_COMMENTARY 4
+#define IDC_STATION_INFO 5
+
+// Station picker.
+#define IDC_BLOCK 1000
+#define IDC_PREFECTURE 1001
+#define IDC_STATION_LIST 1002
+#define IDC_CHOOSE 1003
+#define IDC_CHOSEN_LIST 1004
+#define IDC_REMOVE 1005
+#define IDC_CHOOSE_ALL 1052
+#define IDC_REMOVE_ALL 1053
+
+// Period: type, years, and the per-type FROM and TO controls.
+#define IDC_PERIOD_TYPE 1006
+#define IDC_FROM_YEAR 1007
+#define IDC_TO_YEAR 1013
+#define IDC_FROM_DAILY_MONTH 1008
+#define IDC_FROM_DAILY_MONTH_LABEL 1009
+#define IDC_FROM_DAILY_DAY 1010
+#define IDC_FROM_DAILY_DAY_LABEL 1011
+#define IDC_TO_DAILY_MONTH 1022
+#define IDC_TO_DAILY_MONTH_LABEL 1025
+#define IDC_TO_DAILY_DAY 1026
+#define IDC_TO_DAILY_DAY_LABEL 1027
+#define IDC_FROM_PENTAD_LABEL 1012
+#define IDC_FROM_PENTAD 1014
+#define IDC_TO_PENTAD_LABEL 1028
+#define IDC_TO_PENTAD 1029
+#define IDC_FROM_CAL_MONTH 1015
+#define IDC_FROM_CAL_MONTH_LABEL 1016
+#define IDC_FROM_CAL_PENTAD 1017
+#define IDC_FROM_CAL_PENTAD_LABEL 1018
+#define IDC_TO_CAL_MONTH 1030
+#define IDC_TO_CAL_MONTH_LABEL 1031
+#define IDC_TO_CAL_PENTAD 1032
+#define IDC_TO_CAL_PENTAD_LABEL 1033
+#define IDC_FROM_TENDAY_MONTH 1019
+#define IDC_FROM_TENDAY_MONTH_LABEL 1020
+#define IDC_FROM_TENDAY 1021
+#define IDC_TO_TENDAY_MONTH 1034
+#define IDC_TO_TENDAY_MONTH_LABEL 1035
+#define IDC_TO_TENDAY 1036
+#define IDC_FROM_MONTHLY_MONTH 1023
+#define IDC_FROM_MONTHLY_MONTH_LABEL 1024
+#define IDC_TO_MONTHLY_MONTH 1037
+#define IDC_TO_MONTHLY_MONTH_LABEL 1038
+
+// Element check boxes and their buttons.
+#define IDC_PRECIPITATION 1039
+#define IDC_MAX_HOURLY_PRECIP 1040
+#define IDC_MAX_DAILY_PRECIP 1041
+#define IDC_MEAN_WIND_SPEED 1042
+#define IDC_MAX_WIND_SPEED 1043
+#define IDC_PREVAILING_WIND 1044
+#define IDC_SUNSHINE 1045
+#define IDC_MEAN_TEMP 1046
+#define IDC_MAX_TEMP 1047
+#define IDC_MIN_TEMP 1048
+#define IDC_MEAN_MAX_TEMP 1049
+#define IDC_MEAN_MIN_TEMP 1050
+#define IDC_ACCUMULATED_TEMP 1051
+#define IDC_CHECK_ALL_ELEMENTS 1054
+#define IDC_CLEAR_ALL_ELEMENTS 1055

@@ -1,0 +1,121 @@
+#include "tests/viewer/viewer_session_win.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/win32.h"
+#include "resources/viewer/resource.h"
+#include "tests/support/test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* MASTER_FILES[] = {"M_BLOCK.dat", "M_TOFUKEN.dat", "M_CHITEN.dat", "M_KISYU.dat",
+                                        "M_A_YEAR.dat", "Chiten.csv"};
+constexpr int PASSWORD_SHIFT = 16;
+
+std::string EnvironmentValue(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value == nullptr ? "" : value;
+}
+
+// A folder named by an environment variable that ctest sets (a Linux path).
+std::string BuildFolder(const char* variable) {
+  return test_support::WindowsPath(EnvironmentValue(variable));
+}
+
+void Copy(const std::string& from, const std::string& to) {
+  fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+}
+
+}  // namespace
+
+bool Settle(test_support::WindowHandle form, int timeoutMs) {
+  // The hidden 表示 button carries the marker: its pushed state changes
+  // nothing the user or the form sees. Messages posted to one thread are
+  // handled in the order they were posted.
+  HWND marker = GetDlgItem(static_cast<HWND>(form), IDC_DISPLAY);
+  if (marker == nullptr || !PostMessageW(marker, BM_SETSTATE, TRUE, 0)) return false;
+  bool settled = test_support::WaitUntil(
+      [&] {
+        DWORD_PTR state = 0;
+        SendMessageTimeoutW(marker, BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &state);
+        return (state & BST_PUSHED) != 0;
+      },
+      timeoutMs);
+  PostMessageW(marker, BM_SETSTATE, FALSE, 0);
+  return settled;
+}
+
+ViewerSession::ViewerSession(const std::string& name, const std::string& serverIp)
+    : folder(test_support::MakeScratchFolder("viewer-" + name)),
+      tempFolder(test_support::MakeScratchFolder("viewer-" + name + "-temp")),
+      openLog(tempFolder + "\\opened.log") {
+  std::string build = BuildFolder("TARVEX_BUILD_DIR");
+  std::string masters = BuildFolder("TARVEX_NATIVE_DIR") + "\\sample\\masters\\";
+  Copy(build + "\\viewer\\tarvex.exe", folder + "\\tarvex.exe");
+  for (const char* file : MASTER_FILES) Copy(masters + file, folder + "\\" + file);
+  Copy(BuildFolder("TARVEX_SOURCE_DIR") + "\\viewer\\report\\output.html", folder + "\\output.html");
+  WriteFile("qorvanet.ini", "[system]\r\nServerIP=" + serverIp + "\r\n");
+  WriteCredentials("demo", "tarvex");
+}
+
+ViewerSession::~ViewerSession() {
+  if (program.IsRunning()) {
+    program.Terminate();
+    program.WaitForExit();
+  }
+}
+
+void ViewerSession::WriteFile(const std::string& fileName, const std::string& bytes) const {
+  test_support::WriteBytes(folder + "\\" + fileName, bytes);
+}
+
+void ViewerSession::RemoveFile(const std::string& fileName) const {
+  std::error_code ignored;
+  fs::remove(folder + "\\" + fileName, ignored);
+}
+
+void ViewerSession::WriteCredentials(const std::string& userId, const std::string& password) const {
+  std::string scrambled = password;
+  for (char& byte : scrambled) byte = static_cast<char>(static_cast<unsigned char>(byte) - PASSWORD_SHIFT);
+  WriteFile("user_inf.txt", userId + "\r\n" + scrambled + "\r\n");
+}
+
+bool ViewerSession::Start() {
+  if (!test_support::RegisterOpenRecorder()) return false;
+  test_support::UseOpenRecorderLog(openLog);
+  // The program inherits TEMP; the test's own stays as it was, since the
+  // scratch folders of later tests are made under it.
+  std::string ownTemp = EnvironmentValue("TEMP");
+  std::string ownTmp = EnvironmentValue("TMP");
+  _putenv_s("TEMP", tempFolder.c_str());
+  _putenv_s("TMP", tempFolder.c_str());
+  bool started = program.Start(folder + "\\tarvex.exe", folder);
+  _putenv_s("TEMP", ownTemp.c_str());
+  _putenv_s("TMP", ownTmp.c_str());
+  if (!started) return false;
+  form = program.WaitForWindow("Tarvex");
+  return form != nullptr && Settle(form);
+}
+
+ShownMessage ViewerSession::NextMessage(int timeoutMs) {
+  test_support::WindowHandle box = program.WaitForModalBox(timeoutMs);
+  if (box == nullptr) return {};
+  ShownMessage shown{test_support::WindowText(box), test_support::MessageBoxText(box)};
+  test_support::PressButton(box, test_support::IDOK_BUTTON);
+  test_support::WaitForWindowGone(box);
+  Settle(form);
+  return shown;
+}
+
+bool ViewerSession::NoMessageWithin(int timeoutMs) { return program.WaitForModalBox(timeoutMs) == nullptr; }
+
+std::vector<test_support::OpenRecord> ViewerSession::Opened() const {
+  return test_support::ReadOpenRecords(openLog);
+}
+
+std::string ViewerSession::TempFile(const std::string& fileName) const {
+  return test_support::ReadBytes(tempFolder + "\\" + fileName);
+}

@@ -1,0 +1,65 @@
+// A scratch installation of the viewer and one run of the real tarvex.exe in
+// it, driven through the GUI driver: the program, the master files of the
+// sample data (or the test's own), the page template, the settings and
+// credentials files, a TEMP folder of its own and the shell's "open"
+// recorded instead of carried out. Windows only.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tests/support/gui_driver_win.h"
+#include "tests/support/open_recorder_win.h"
+
+// The loopback address of the tests that need no server: nothing listens
+// there, so a sign-in that gets that far fails at once.
+constexpr const char* DEAD_SERVER = "127.0.40.9";
+
+// A message box as the program showed it.
+struct ShownMessage {
+  std::string caption;
+  std::string text;
+};
+
+// Waits until the program has handled every message posted to `form` before
+// this call (a marker posted behind them comes through); false on time-out.
+bool Settle(test_support::WindowHandle form, int timeoutMs = test_support::DEFAULT_WAIT_MS);
+
+class ViewerSession {
+ public:
+  // Lays out the folder "viewer-<name>": tarvex.exe, the sample master
+  // files, output.html, qorvanet.ini naming `serverIp`, and user_inf.txt with
+  // the demo account.
+  ViewerSession(const std::string& name, const std::string& serverIp);
+  ~ViewerSession();
+
+  // Replaces or removes a file of the install folder (bytes as given).
+  void WriteFile(const std::string& fileName, const std::string& bytes) const;
+  void RemoveFile(const std::string& fileName) const;
+  // Writes user_inf.txt as the launcher does (password scrambled, CR LF).
+  void WriteCredentials(const std::string& userId, const std::string& password) const;
+
+  // Starts the program and waits for its form; false when it did not show.
+  bool Start();
+
+  // Waits for the next message box, reads it and presses OK. An empty text
+  // and caption when none came within `timeoutMs`.
+  ShownMessage NextMessage(int timeoutMs = test_support::DEFAULT_WAIT_MS);
+
+  // True when no message box opens within `timeoutMs`.
+  bool NoMessageWithin(int timeoutMs);
+
+  // What the program asked the shell to open so far.
+  std::vector<test_support::OpenRecord> Opened() const;
+
+  // A file of the program's TEMP folder, read whole; "" when missing.
+  std::string TempFile(const std::string& fileName) const;
+
+  std::string folder;      // the install folder (Windows path)
+  std::string tempFolder;  // the program's TEMP
+  test_support::GuiProgram program;
+  test_support::WindowHandle form = nullptr;
+
+ private:
+  std::string openLog;
+};

@@ -1,0 +1,10 @@
+// AboutDialog: the about box (template 100), opened from the form's system
+// menu and closed with OK.
+#pragma once
+
+#include "platform/dialog.h"
+
+class AboutDialog : public platform::CDialog {
+ public:
+  AboutDialog();
+};

@@ -1,0 +1,153 @@
+// The display command of the query form: from the form's selections to the
+// opened report and the usage record. Enter (IDOK) writes HTML, 表計算 CSV.
+#include <cstdio>
+#include <string>
+
+#include "common/server_link.h"
+#include "common/server_statements.h"
+#include "common/settings_file.h"
+#include "platform/exception_guard.h"
+#include "platform/shell.h"
+#include "platform/wait_cursor.h"
+#include "viewer/form/query_form_dialog.h"
+#include "viewer/report/report_writer.h"
+#include "viewer/retrieval/query_request.h"
+
+namespace {
+
+// The server that holds the observation tables, built into the program.
+constexpr const char* DATA_SERVER = TARVEX_DATA_SERVER;
+
+// A report takes at most this many value columns.
+constexpr int MAX_REPORT_COLUMNS = 255;
+
+// The client number is the first characters of the sign-in reply.
+constexpr size_t CLIENT_NUMBER_LENGTH = 5;
+
+constexpr int MESSAGE_SIZE = 1024;
+
+constexpr const char* NO_STATION_MESSAGE = "観測地点を１件以上選択してください。";
+constexpr const char* PERIOD_ORDER_MESSAGE = "期間のFROM、TOに矛盾があります。";
+constexpr const char* PERIOD_RANGE_FORMAT = "%s～%sに該当する期間を指定してください。";
+constexpr const char* PERIOD_RANGE_FIRST = "1999/01/01";
+constexpr const char* PERIOD_RANGE_LAST = "2003/12/31";
+constexpr const char* NO_ELEMENT_MESSAGE = "要素は、１つ以上選択してください。";
+constexpr const char* TOO_MANY_COLUMNS_MESSAGE = "観測地点および要素の選択が多すぎます。絞り込んでください。";
+constexpr const char* SETTINGS_UNREADABLE_MESSAGE = "設定ファイルが読み込めませんでした";
+constexpr const char* COMMUNICATION_ERROR_MESSAGE = "通信中にエラーが発生しました。";
+constexpr const char* SIGN_IN_FAILED_MESSAGE = "ユーザ認証に失敗しました。IDとパスワードを確認してください。";
+constexpr const char* APPLICATION_ERROR_MESSAGE = "アプリケーションエラーが発生しました。";
+constexpr const char* NO_DATA_MESSAGE = "該当するデータはありません。";
+
+}  // namespace
+
+void QueryFormDialog::OnOK() { RunDisplayCommand(); }
+
+void QueryFormDialog::OnSpreadsheet() {
+  spreadsheetMode = OUTPUT_MODE_CSV;
+  RunDisplayCommand();
+  spreadsheetMode = 0;
+}
+
+void QueryFormDialog::RunDisplayCommand() {
+  QueryRequest request;
+  ReportWriter report;
+  if (!CheckSelections(request, report)) return;
+
+  ServerLink link(VIEWER_ROW_TERMINATOR);
+  std::string signInReply;
+  if (!SignIn(link, signInReply)) return;
+
+  RowArray rows;
+  int32_t rowCount = 0;
+  ReportPath reportPath;
+  {
+    platform::CWaitCursor wait;
+    request.server = DATA_SERVER;
+    bool completed = platform::RunGuarded([&] {
+      rows = request.Retrieve(rowCount);
+      report.SetOutputMode(spreadsheetMode);
+      reportPath = report.MakeReport(rows.Data(), rowCount);
+    });
+    wait.Restore();
+    if (!completed) {
+      Tell(APPLICATION_ERROR_MESSAGE);
+      return;
+    }
+  }
+  // The report writer says nothing itself: its reason is shown here.
+  if (!reportPath) {
+    if (report.lastError[0] != '\0') Tell(report.lastError);
+    return;
+  }
+  if (rowCount == 0) {
+    Tell(NO_DATA_MESSAGE);  // the file is written but not opened
+    return;
+  }
+  platform::ShellOpen(reportPath.get(), nullptr, nullptr);
+  RecordUsage(link, signInReply.substr(0, CLIENT_NUMBER_LENGTH), rowCount);
+}
+
+bool QueryFormDialog::CheckSelections(QueryRequest& request, ReportWriter& report) {
+  if (chosenStations.Count() == 0) return Stop(NO_STATION_MESSAGE);
+  request.SetStations(chosenStations);
+  report.SetStations(&chosenStations);
+
+  char from[PERIOD_TEXT_SIZE] = {};
+  char to[PERIOD_TEXT_SIZE] = {};
+  int type = BuildPeriodStrings(from, to);
+  request.SetPeriod(type, from, to);
+  if (!request.CheckPeriodOrder()) return Stop(PERIOD_ORDER_MESSAGE);
+  if (!request.CheckPeriodRange()) {
+    char message[MESSAGE_SIZE] = {};
+    std::snprintf(message, sizeof message, PERIOD_RANGE_FORMAT, PERIOD_RANGE_FIRST, PERIOD_RANGE_LAST);
+    return Stop(message);
+  }
+  report.SetPeriod(type, from, to);
+
+  int32_t flags[ELEMENT_COUNT] = {};
+  ReadElementFlags(flags);
+  request.SetElements(flags);
+  if (!request.AnyElementChosen()) return Stop(NO_ELEMENT_MESSAGE);
+  report.SetElements(flags);
+  if (report.TotalColumns() > MAX_REPORT_COLUMNS) return Stop(TOO_MANY_COLUMNS_MESSAGE);
+  return true;
+}
+
+bool QueryFormDialog::SignIn(ServerLink& link, std::string& reply) {
+  SettingsFile settings(SettingsProgram::Viewer);
+  if (!settings.Read()) Tell(SETTINGS_UNREADABLE_MESSAGE);
+  link.server = settings.serverIp;
+  std::string userId;
+  std::string password;
+  settings.ReadCredentials(userId, password);
+
+  int rows = 0;
+  bool exchanged = false;
+  platform::CWaitCursor wait;
+  bool completed =
+      platform::RunGuarded([&] { exchanged = link.Execute(SignInStatement(userId, password), reply, rows); });
+  wait.Restore();
+  if (!completed) return Stop(APPLICATION_ERROR_MESSAGE);
+  if (!exchanged) return Stop(COMMUNICATION_ERROR_MESSAGE);
+  if (rows != 1) return Stop(SIGN_IN_FAILED_MESSAGE);
+  return true;
+}
+
+// The use is recorded once the report is open. A failed exchange is told
+// but the report stays open; an exception of the internet layer is caught
+// here as in the other exchanges, so it cannot end the program.
+void QueryFormDialog::RecordUsage(ServerLink& link, const std::string& clientNumber, int rowCount) {
+  std::string reply;
+  int rows = 0;
+  bool recorded = false;
+  platform::CWaitCursor wait;
+  bool completed =
+      platform::RunGuarded([&] { recorded = link.Execute(UsageRecordStatement(clientNumber, rowCount), reply, rows); });
+  wait.Restore();
+  if (!completed) {
+    Tell(APPLICATION_ERROR_MESSAGE);
+  } else if (!recorded) {
+    Tell(COMMUNICATION_ERROR_MESSAGE);
+  }
+}

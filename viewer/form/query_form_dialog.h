@@ -1,0 +1,105 @@
+// QueryFormDialog: the viewer's one window, the query form (template 102).
+// The user picks stations (block, prefecture, station lists), a period type
+// with FROM and TO, and elements; Enter writes an HTML report, 表計算 a CSV
+// file, and the shell opens it. The form keeps every selection between runs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/controls.h"
+#include "platform/dialog.h"
+#include "viewer/form/pair_list.h"
+#include "viewer/form/period_selection.h"
+
+class QueryRequest;
+class ReportWriter;
+class ServerLink;
+
+// Per-type FROM and TO combos (the year combos among them) and their labels.
+constexpr int PERIOD_COMBO_COUNT = 18;
+constexpr int PERIOD_LABEL_COUNT = 14;
+
+class QueryFormDialog : public platform::CDialog {
+ public:
+  QueryFormDialog();
+
+  // Runs the display command: checks the form, signs in, retrieves the
+  // observations, writes the report and opens it, records the use. Every
+  // outcome is shown to the user; the form's state does not change.
+  void RunDisplayCommand();
+
+  // Writes the period texts of the selected type into `from` and `to`
+  // (PERIOD_TEXT_SIZE bytes each, zero-filled by the caller) and returns the
+  // type; a type outside 1..6 leaves both empty.
+  int BuildPeriodStrings(char* from, char* to);
+
+ protected:
+  bool OnInitDialog() override;
+  void DoDataExchange(platform::CDataExchange& dx) override;
+  bool OnCommand(int id, int code) override;
+  void OnOK() override;
+  void OnSysCommand(unsigned command, std::intptr_t param) override;
+  void OnPaint() override;
+  platform::IconHandle OnQueryDragIcon() override;
+
+ private:
+  static const platform::CommandEntry<QueryFormDialog> COMMANDS[];
+
+  // Start-up filling from the master files.
+  void FillBlocks();
+  void FillPeriodTypes();
+  void FillYears();
+
+  // Station picker.
+  void OnBlockChanged();
+  void RefreshStationList();
+  void RebuildChosenList();
+  void OnChooseSelected();
+  void OnRemoveSelected();
+  void OnChooseAll();
+  void OnRemoveAll();
+  void OnStationDoubleClick();
+  void OnChosenDoubleClick();
+
+  // Period and elements.
+  void OnPeriodTypeChanged();
+  void ReadPeriodSide(int type, PeriodSide side, char* text);
+  void OnCheckAllElements();
+  void OnClearAllElements();
+  void ReadElementFlags(int32_t* flags);
+
+  // Steps of the display command; each shows what ends the command and then
+  // returns false.
+  bool CheckSelections(QueryRequest& request, ReportWriter& report);
+  bool SignIn(ServerLink& link, std::string& reply);
+  void RecordUsage(ServerLink& link, const std::string& clientNumber, int rowCount);
+
+  // Documents and the spreadsheet road.
+  void OnCommentary();
+  void OnStationInfo();
+  void OnSpreadsheet();
+
+  // The control wrapper of a per-type period control or year combo.
+  platform::CWnd* PeriodControl(int id);
+  platform::CComboBox* PeriodCombo(int id);
+  // Shows `text` in a message box owned by the form, caption "Tarvex".
+  void Tell(const char* text);
+  // Tell, then false: the way a step of a command ends it.
+  bool Stop(const char* text);
+
+  platform::CButton checkAllButton;
+  platform::CButton clearAllButton;
+  platform::CStatic periodLabels[PERIOD_LABEL_COUNT];
+  platform::CButton elementBoxes[ELEMENT_COUNT];  // flag order
+  platform::CListBox chosenList;
+  platform::CListBox stationList;
+  platform::CComboBox periodCombos[PERIOD_COMBO_COUNT];
+  platform::CComboBox periodTypeCombo;
+  platform::CComboBox blockCombo;
+  platform::CComboBox prefectureCombo;
+  platform::IconHandle formIcon;
+  int spreadsheetMode;
+  PairList chosenStations;
+  PairList listedStations;
+};
