@@ -1,0 +1,159 @@
+// The viewer's part of the review tour: a validation message, the form under
+// each of the six period types, and a daily HTML report for the browser
+// picture.
+#include <string>
+#include <vector>
+
+#include "resources/viewer/resource.h"
+#include "tests/screenshots/review_tour_win.h"
+#include "tests/support/gui_driver_win.h"
+#include "tests/support/open_recorder_win.h"
+
+namespace review {
+
+namespace {
+
+using namespace test_support;
+
+constexpr int START_WAIT_MS = 60000;
+constexpr int REPORT_WAIT_MS = 60000;
+constexpr const char* FORM_CAPTION = "Tarvex";
+constexpr const char* NO_STATION_MESSAGE = "観測地点を１件以上選択してください。";
+constexpr const char* FIRST_STATION = "11001 稚内";  // in the first prefecture of the first block
+constexpr const char* SECOND_PREFECTURE = "石狩";
+constexpr const char* SECOND_STATION = "14001 札幌";
+constexpr const char* REPORT_YEAR = "2001";
+constexpr int REPORT_LAST_DAY_ROW = 9;  // 2001/01/01 to 2001/01/10
+constexpr const char* REPORT_FILE = "temp.html";
+constexpr const char* OPEN_LOG_NAME = "/opened.log";
+
+// One period type as the form shows it: the row of the type combo, the
+// picture's name, a control only this type shows and one the type before it
+// showed, so the picture waits until the form has switched.
+struct PeriodView {
+  int row;
+  const char* picture;
+  int shownId;
+  int hiddenId;
+};
+
+constexpr PeriodView PERIOD_VIEWS[] = {
+    {0, "viewer-daily", IDC_FROM_DAILY_DAY, IDC_FROM_MONTHLY_MONTH},
+    {1, "viewer-pentad-of-year", IDC_FROM_PENTAD, IDC_FROM_DAILY_DAY},
+    {2, "viewer-pentad-of-month", IDC_FROM_CAL_PENTAD, IDC_FROM_PENTAD},
+    {3, "viewer-ten-day", IDC_FROM_TENDAY, IDC_FROM_CAL_PENTAD},
+    {4, "viewer-monthly", IDC_FROM_MONTHLY_MONTH, IDC_FROM_TENDAY},
+    {5, "viewer-yearly", IDC_FROM_YEAR, IDC_FROM_MONTHLY_MONTH},
+};
+
+constexpr int REPORT_ELEMENTS[] = {IDC_PRECIPITATION, IDC_MEAN_TEMP, IDC_MAX_TEMP};
+
+// The first row whose text begins with `start`, or -1.
+int RowStartingWith(const std::vector<std::string>& rows, const std::string& start) {
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].compare(0, start.size(), start) == 0) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+bool ShootNoStationMessage(const ReviewFolders& folders, const GuiProgram& viewer, WindowHandle form) {
+  FocusControl(form, IDC_CHOSEN_LIST);
+  PressEnter(form);
+  WindowHandle box = viewer.WaitForModalBox();
+  if (box == nullptr) return Fail("Enter with no station chosen showed no message");
+  if (MessageBoxText(box) != NO_STATION_MESSAGE) return Fail("Enter with no station chosen showed another message");
+  if (!Shoot(folders, "viewer-validation-message", form, box)) return false;
+  PressButton(box, IDOK_BUTTON);
+  if (!viewer.WaitForNoModalBox()) return Fail("the validation message did not close on OK");
+  return true;
+}
+
+bool ChooseStation(WindowHandle form, const std::string& station) {
+  int row = -1;
+  WaitUntil([&] { return (row = RowStartingWith(ListTexts(form, IDC_STATION_LIST), station)) >= 0; });
+  if (row < 0) return Fail("the station list lacks a station of the sample data");
+  size_t chosenBefore = ListTexts(form, IDC_CHOSEN_LIST).size();
+  SetListSelection(form, IDC_STATION_LIST, row, true);
+  ClickButton(form, IDC_CHOOSE);
+  if (!WaitUntil([&] { return ListTexts(form, IDC_CHOSEN_LIST).size() == chosenBefore + 1; })) {
+    return Fail("the choose button did not add the station to the chosen list");
+  }
+  return true;
+}
+
+bool ChooseTwoStations(WindowHandle form) {
+  if (!ChooseStation(form, FIRST_STATION)) return false;
+  int prefecture = RowStartingWith(ComboTexts(form, IDC_PREFECTURE), SECOND_PREFECTURE);
+  if (prefecture < 0) return Fail("the prefecture list lacks the second prefecture of the sample data");
+  SelectComboRow(form, IDC_PREFECTURE, prefecture);
+  return ChooseStation(form, SECOND_STATION);
+}
+
+bool ShowPeriodType(WindowHandle form, const PeriodView& view) {
+  SelectComboRow(form, IDC_PERIOD_TYPE, view.row);
+  if (!WaitUntil([&] { return IsVisible(form, view.shownId) && !IsVisible(form, view.hiddenId); })) {
+    return Fail(std::string("the form did not switch to the period type of ") + view.picture);
+  }
+  return true;
+}
+
+bool ShootPeriodTypes(const ReviewFolders& folders, WindowHandle form) {
+  for (const PeriodView& view : PERIOD_VIEWS) {
+    if (!ShowPeriodType(form, view) || !Shoot(folders, view.picture, form)) return false;
+  }
+  return true;
+}
+
+bool SelectRowWithText(WindowHandle form, int id, const std::string& text) {
+  int row = RowStartingWith(ComboTexts(form, id), text);
+  if (row < 0) return Fail("a period combo lacks the row " + text);
+  SelectComboRow(form, id, row);
+  return true;
+}
+
+// Ten days of January 2001 for the chosen stations, written by the Enter key.
+bool WriteDailyReport(const ReviewFolders& folders, const GuiProgram& viewer, WindowHandle form) {
+  if (!ShowPeriodType(form, PERIOD_VIEWS[0])) return false;
+  if (!SelectRowWithText(form, IDC_FROM_YEAR, REPORT_YEAR) || !SelectRowWithText(form, IDC_TO_YEAR, REPORT_YEAR)) {
+    return false;
+  }
+  SelectComboRow(form, IDC_FROM_DAILY_MONTH, 0);
+  SelectComboRow(form, IDC_FROM_DAILY_DAY, 0);
+  SelectComboRow(form, IDC_TO_DAILY_MONTH, 0);
+  SelectComboRow(form, IDC_TO_DAILY_DAY, REPORT_LAST_DAY_ROW);
+  for (int element : REPORT_ELEMENTS) SetCheck(form, element, true);
+  FocusControl(form, IDC_CHOSEN_LIST);
+  PressEnter(form);
+
+  const std::string log = folders.reports + OPEN_LOG_NAME;
+  std::vector<OpenRecord> opened;
+  WaitUntil([&] { return !(opened = ReadOpenRecords(log)).empty() || viewer.WaitForModalBox(0) != nullptr; },
+            REPORT_WAIT_MS);
+  if (WindowHandle box = viewer.WaitForModalBox(0)) {
+    Shoot(folders, "viewer-report-failure", form, box);
+    PressButton(box, IDOK_BUTTON);
+    return Fail("the daily report showed a message instead of opening (see viewer-report-failure.bmp)");
+  }
+  if (opened.empty() || opened[0].arguments.find(REPORT_FILE) == std::string::npos) {
+    return Fail("the daily report was not handed to the shell");
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TourViewer(const ReviewFolders& folders) {
+  GuiProgram viewer;
+  if (!viewer.Start(folders.install + "/tarvex.exe", folders.install)) return Fail("tarvex.exe did not start");
+  WindowHandle form = viewer.WaitForWindow(FORM_CAPTION, START_WAIT_MS);
+  if (form == nullptr) return Fail("the viewer form did not open");
+  if (!ShootNoStationMessage(folders, viewer, form) || !ChooseTwoStations(form) ||
+      !ShootPeriodTypes(folders, form) || !WriteDailyReport(folders, viewer, form)) {
+    return false;
+  }
+  ClickButton(form, IDC_QUIT);
+  if (!viewer.WaitForExit()) return Fail("the viewer did not end on its exit button");
+  return true;
+}
+
+}  // namespace review
