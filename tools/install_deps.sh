@@ -23,6 +23,8 @@ PACKAGES=(
   imagemagick
   python3
   nsis
+  chromium
+  libreoffice-calc-nogui
 )
 if dpkg -s "${PACKAGES[@]}" >/dev/null 2>&1; then
   exit 0
