@@ -8,9 +8,8 @@
 
 #include "common/settings_file.h"
 #include "platform/app.h"
-#include "platform/file_move.h"
+#include "platform/files.h"
 #include "platform/internet.h"
-#include "platform/wide_text.h"
 
 namespace {
 
@@ -22,10 +21,10 @@ constexpr char PARTIAL_SUFFIX[] = ".download";
 class PartialFile {
  public:
   explicit PartialFile(std::string path)
-      : path(std::move(path)), file(_wfopen(platform::ToWide(this->path.c_str()).c_str(), L"wb")) {}
+      : path(std::move(path)), file(platform::OpenFile(this->path.c_str(), L"wb")) {}
   ~PartialFile() {
     if (file != nullptr) std::fclose(file);
-    if (!kept) _wremove(platform::ToWide(path.c_str()).c_str());
+    if (!kept) platform::RemoveFile(path.c_str());
   }
   PartialFile(const PartialFile&) = delete;
   PartialFile& operator=(const PartialFile&) = delete;

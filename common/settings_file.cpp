@@ -5,7 +5,7 @@
 
 #include "platform/module_path.h"
 #include "platform/profile.h"
-#include "platform/wide_text.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -21,14 +21,8 @@ constexpr size_t CREDENTIAL_VALUE_MAX = 1022;
 constexpr unsigned char SCRAMBLE_SHIFT = 0x10;
 constexpr char LINE_END[] = "\r\n";
 
-// Opens with the path converted to UTF-16, so a Shift-JIS install folder
-// opens on any system locale.
-std::FILE* OpenFile(const std::string& path, const wchar_t* mode) {
-  return _wfopen(platform::ToWide(path.c_str()).c_str(), mode);
-}
-
 bool FileExists(const std::string& path) {
-  std::FILE* file = OpenFile(path, L"rb");
+  std::FILE* file = platform::OpenFile(path.c_str(), L"rb");
   if (file == nullptr) return false;
   std::fclose(file);
   return true;
@@ -120,7 +114,7 @@ bool SettingsFile::ReadCredentials(std::string& userId, std::string& password) {
   if (path.empty()) return true;
   // Binary mode: the scrambled password may hold 0x1A (from "*"), where a
   // text-mode read would stop.
-  std::FILE* file = OpenFile(path, L"rb");
+  std::FILE* file = platform::OpenFile(path.c_str(), L"rb");
   if (file == nullptr) return true;
   std::string line;
   if (ReadCredentialsLine(file, line)) {
@@ -136,7 +130,7 @@ bool SettingsFile::WriteCredentials(const std::string& userId, const std::string
   if (!ReadsBackWhole(userId) || !ReadsBackWhole(scrambled)) return false;
   std::string path = CredentialsPath();
   if (path.empty()) return false;
-  std::FILE* file = OpenFile(path, L"wb");
+  std::FILE* file = platform::OpenFile(path.c_str(), L"wb");
   if (file == nullptr) return false;
   bool written = WriteLine(file, userId) && WriteLine(file, scrambled);
   return std::fclose(file) == 0 && written;

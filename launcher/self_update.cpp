@@ -7,9 +7,9 @@
 #include "launcher/launcher_texts.h"
 #include "launcher/version_list.h"
 #include "platform/exception_guard.h"
+#include "platform/files.h"
 #include "platform/module_path.h"
 #include "platform/wait_cursor.h"
-#include "platform/wide_text.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ bool TryDownload(SettingsFile& settings, const std::string& localPath, const std
 
 // The whole file at `path`; false when it cannot be opened.
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
-  std::FILE* file = _wfopen(platform::ToWide(path.c_str()).c_str(), L"rb");
+  std::FILE* file = platform::OpenFile(path.c_str(), L"rb");
   if (file == nullptr) return false;
   char block[4096];
   size_t count;

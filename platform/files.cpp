@@ -1,9 +1,13 @@
-#include "platform/file_move.h"
+#include "platform/files.h"
 
 #include "platform/wide_text.h"
 #include "platform/win32.h"
 
 namespace platform {
+
+std::FILE* OpenFile(const char* path, const wchar_t* mode) { return _wfopen(ToWide(path).c_str(), mode); }
+
+bool RemoveFile(const char* path) { return DeleteFileW(ToWide(path).c_str()) != 0; }
 
 bool MoveFileOver(const char* source, const char* target) {
   return MoveFileExW(ToWide(source).c_str(), ToWide(target).c_str(),
