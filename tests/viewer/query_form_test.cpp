@@ -390,7 +390,11 @@ TEST_F(QueryForm, AMissingSettingsFileIsReportedAndTheCommandCarriesOn) {
 TEST_F(QueryForm, CommentaryAndStationInformationAreOpenedByTheShell) {
   StartWithPickerMasters("documents");
   viewer->WriteFile("norda.html", "<html></html>\r\n");
+  // Each open starts a recorder process of its own; waiting for the first
+  // record before the second click keeps the records in the order of the
+  // clicks.
   Click(*viewer, IDC_COMMENTARY);
+  ASSERT_EQ(1u, WaitForOpenRecords(viewer->tempFolder + "\\opened.log", 1).size());
   Click(*viewer, IDC_STATION_INFO);
   std::vector<OpenRecord> opened = WaitForOpenRecords(viewer->tempFolder + "\\opened.log", 2);
   ASSERT_EQ(2u, opened.size());

@@ -24,6 +24,7 @@ constexpr int MAX_REPORT_COLUMNS = 255;
 // The client number is the first characters of the sign-in reply.
 constexpr size_t CLIENT_NUMBER_LENGTH = 5;
 
+// Bytes of a formatted message, the terminating zero included.
 constexpr int MESSAGE_SIZE = 1024;
 
 constexpr const char* NO_STATION_MESSAGE = "観測地点を１件以上選択してください。";
@@ -38,6 +39,20 @@ constexpr const char* COMMUNICATION_ERROR_MESSAGE = "通信中にエラーが発
 constexpr const char* SIGN_IN_FAILED_MESSAGE = "ユーザ認証に失敗しました。IDとパスワードを確認してください。";
 constexpr const char* APPLICATION_ERROR_MESSAGE = "アプリケーションエラーが発生しました。";
 constexpr const char* NO_DATA_MESSAGE = "該当するデータはありません。";
+
+// How one exchange with the server ended.
+enum class Exchange { Done, Failed, Raised };
+
+// Sends `statement` under the wait cursor. An exception of the internet layer
+// is caught here and gives Raised, so no exchange can end the program.
+Exchange ExecuteGuarded(ServerLink& link, const std::string& statement, std::string& reply, int& rows) {
+  bool exchanged = false;
+  platform::CWaitCursor wait;
+  bool completed = platform::RunGuarded([&] { exchanged = link.Execute(statement, reply, rows); });
+  wait.Restore();
+  if (!completed) return Exchange::Raised;
+  return exchanged ? Exchange::Done : Exchange::Failed;
+}
 
 }  // namespace
 
@@ -123,31 +138,24 @@ bool QueryFormDialog::SignIn(ServerLink& link, std::string& reply) {
   settings.ReadCredentials(userId, password);
 
   int rows = 0;
-  bool exchanged = false;
-  platform::CWaitCursor wait;
-  bool completed =
-      platform::RunGuarded([&] { exchanged = link.Execute(SignInStatement(userId, password), reply, rows); });
-  wait.Restore();
-  if (!completed) return Stop(APPLICATION_ERROR_MESSAGE);
-  if (!exchanged) return Stop(COMMUNICATION_ERROR_MESSAGE);
+  switch (ExecuteGuarded(link, SignInStatement(userId, password), reply, rows)) {
+    case Exchange::Raised: return Stop(APPLICATION_ERROR_MESSAGE);
+    case Exchange::Failed: return Stop(COMMUNICATION_ERROR_MESSAGE);
+    case Exchange::Done: break;
+  }
   if (rows != 1) return Stop(SIGN_IN_FAILED_MESSAGE);
   return true;
 }
 
 // The use is recorded once the report is open. A failed exchange is told
 // but the report stays open; an exception of the internet layer is caught
-// here as in the other exchanges, so it cannot end the program.
+// as in the sign-in, so it cannot end the program.
 void QueryFormDialog::RecordUsage(ServerLink& link, const std::string& clientNumber, int rowCount) {
   std::string reply;
   int rows = 0;
-  bool recorded = false;
-  platform::CWaitCursor wait;
-  bool completed =
-      platform::RunGuarded([&] { recorded = link.Execute(UsageRecordStatement(clientNumber, rowCount), reply, rows); });
-  wait.Restore();
-  if (!completed) {
-    Tell(APPLICATION_ERROR_MESSAGE);
-  } else if (!recorded) {
-    Tell(COMMUNICATION_ERROR_MESSAGE);
+  switch (ExecuteGuarded(link, UsageRecordStatement(clientNumber, rowCount), reply, rows)) {
+    case Exchange::Raised: return Tell(APPLICATION_ERROR_MESSAGE);
+    case Exchange::Failed: return Tell(COMMUNICATION_ERROR_MESSAGE);
+    case Exchange::Done: return;
   }
 }

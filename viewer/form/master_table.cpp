@@ -8,6 +8,8 @@ namespace {
 
 constexpr size_t COLUMN_SIZE = static_cast<size_t>(SLOT_SIZE) * MASTER_ROWS;
 
+constexpr const char* OPEN_FAILURE = "マスターファイル[%s]は、オープンできません。";
+
 // Fields of a record that take part; later ones are ignored.
 enum Field { CODE_FIELD, NAME_FIELD, PARENT_KEY_FIELD, GROUP_KEY_FIELD, FIELD_COUNT };
 
@@ -91,7 +93,7 @@ void MasterTable::Load(const char* path, const char* parentKey, const char* grou
   std::FILE* file = std::fopen(path, "r");
   if (file == nullptr) {
     status = MASTER_OPEN_FAILED;
-    std::snprintf(message, sizeof message, "マスターファイル[%s]は、オープンできません。", path);
+    std::snprintf(message, sizeof message, OPEN_FAILURE, path);
     return;
   }
   codes = static_cast<char*>(std::calloc(COLUMN_SIZE, 1));

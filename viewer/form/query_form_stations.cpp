@@ -1,18 +1,20 @@
 // The station picker's handlers of the query form. After every move the
 // chosen list shows chosenStations and the station list shows the selected
 // prefecture's stations not chosen, both in code order, with no row selected.
-#include <cstring>
-
 #include "viewer/form/master_table.h"
 #include "viewer/form/query_form_dialog.h"
 #include "viewer/form/station_picker.h"
 
 namespace {
 
+// InsertString's row that appends: rows keep the order of insertion although
+// the list boxes are sorted-style.
+constexpr int APPEND_ROW = -1;
+
 // Refills `listBox` with one row per entry of `list`, in list order.
 void ShowStations(platform::CListBox& listBox, const PairList& list) {
   listBox.ResetContent();
-  for (int i = 0; i < list.Count(); ++i) listBox.InsertString(-1, StationRowText(list, i).c_str());
+  for (int i = 0; i < list.Count(); ++i) listBox.InsertString(APPEND_ROW, StationRowText(list, i).c_str());
 }
 
 // The caret row of `listBox` when it stands for an entry of `list`, else -1.

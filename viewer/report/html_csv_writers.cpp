@@ -45,8 +45,6 @@ void AppendHtmlCell(GrowingText& text, const char* open, const char* content) {
   text.AppendText(CELL_CLOSE);
 }
 
-}  // namespace
-
 void AppendHtmlHeaderRows(GrowingText& text, const HeaderRecord* header, int columns) {
   for (int row = 0; row < HEADER_ROWS; ++row) {
     text.AppendText(ROW_OPEN);
@@ -99,27 +97,44 @@ void AppendCsvPeriodRow(GrowingText& text, const PeriodLabel& label, const Repor
   text.AppendText(CSV_LINE_END);
 }
 
+}  // namespace
+
+void AppendHeaderRows(GrowingText& text, const HeaderRecord* header, int columns, bool csv) {
+  if (csv) {
+    AppendCsvHeaderRows(text, header, columns);
+  } else {
+    AppendHtmlHeaderRows(text, header, columns);
+  }
+}
+
+void AppendPeriodRow(GrowingText& text, int gridRow, const PeriodLabel& label, const ReportCell* cells, int columns,
+                     bool csv) {
+  if (csv) {
+    AppendCsvPeriodRow(text, label, cells, columns);
+  } else {
+    AppendHtmlPeriodRow(text, gridRow, label, cells, columns);
+  }
+}
+
 GrowingText ReportWriter::BuildHtmlRows(const HeaderRecord* header, const PeriodLabel* labels,
                                         const ReportCell* cells) const {
-  const int columns = TotalColumns();
-  const int periods = CountPeriods();
-  GrowingText text;
-  AppendHtmlHeaderRows(text, header, columns);
-  for (int period = 0; period < periods; ++period) {
-    AppendHtmlPeriodRow(text, HEADER_ROWS + period, labels[period], cells + static_cast<size_t>(period) * columns,
-                        columns);
-  }
-  return text;
+  return BuildGridText(header, labels, cells, false);
 }
 
 GrowingText ReportWriter::BuildCsvText(const HeaderRecord* header, const PeriodLabel* labels,
                                        const ReportCell* cells) const {
+  return BuildGridText(header, labels, cells, true);
+}
+
+GrowingText ReportWriter::BuildGridText(const HeaderRecord* header, const PeriodLabel* labels,
+                                        const ReportCell* cells, bool csv) const {
   const int columns = TotalColumns();
   const int periods = CountPeriods();
   GrowingText text;
-  AppendCsvHeaderRows(text, header, columns);
+  AppendHeaderRows(text, header, columns, csv);
   for (int period = 0; period < periods; ++period) {
-    AppendCsvPeriodRow(text, labels[period], cells + static_cast<size_t>(period) * columns, columns);
+    AppendPeriodRow(text, HEADER_ROWS + period, labels[period], cells + static_cast<size_t>(period) * columns,
+                    columns, csv);
   }
   return text;
 }
@@ -137,11 +152,7 @@ void ReportWriter::AppendPeriodRows(GrowingText& text, const ObservationRow* row
     int cellNumber = 0;
     FillPeriodCells(period, rows, index, rowCells.get(), cellNumber);
     FormatPeriodLabel(periodType, period, label.text);
-    if (csv) {
-      AppendCsvPeriodRow(text, label, rowCells.get(), columns);
-    } else {
-      AppendHtmlPeriodRow(text, HEADER_ROWS + row, label, rowCells.get(), columns);
-    }
+    AppendPeriodRow(text, HEADER_ROWS + row, label, rowCells.get(), columns, csv);
     AdvancePeriod(periodType, period);
   }
 }

@@ -11,11 +11,9 @@ constexpr int HEADER_ROWS = 4;
 // Captions of column 0 in the header rows.
 extern const char* const HEADER_CAPTIONS[HEADER_ROWS];
 
-// The four header rows.
-void AppendHtmlHeaderRows(GrowingText& text, const HeaderRecord* header, int columns);
-void AppendCsvHeaderRows(GrowingText& text, const HeaderRecord* header, int columns);
-
-// One period row at grid row `gridRow`: its label, then `columns` cells.
-void AppendHtmlPeriodRow(GrowingText& text, int gridRow, const PeriodLabel& label, const ReportCell* cells,
-                         int columns);
-void AppendCsvPeriodRow(GrowingText& text, const PeriodLabel& label, const ReportCell* cells, int columns);
+// The four header rows, as CSV lines when `csv`, else as HTML table rows.
+void AppendHeaderRows(GrowingText& text, const HeaderRecord* header, int columns, bool csv);
+// One period row at grid row `gridRow` (the HTML row colour follows its
+// parity): its label, then `columns` cells.
+void AppendPeriodRow(GrowingText& text, int gridRow, const PeriodLabel& label, const ReportCell* cells, int columns,
+                     bool csv);

@@ -95,11 +95,7 @@ ReportPath ReportWriter::MakeReport(const ObservationRow* rows, int rowCount) {
     const bool csv = outputMode == OUTPUT_MODE_CSV;
     std::unique_ptr<HeaderRecord[]> header = BuildHeader();
     GrowingText grid;
-    if (csv) {
-      AppendCsvHeaderRows(grid, header.get(), TotalColumns());
-    } else {
-      AppendHtmlHeaderRows(grid, header.get(), TotalColumns());
-    }
+    AppendHeaderRows(grid, header.get(), TotalColumns(), csv);
     header.reset();
     AppendPeriodRows(grid, rows, rowCount, csv);
     if (csv) return WriteTempCsv(grid);

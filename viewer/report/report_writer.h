@@ -108,6 +108,9 @@ class ReportWriter {
   PeriodFields FirstPeriod() const;
   PeriodFields LastPeriod() const;
   ReportPath WriteTempFile(const char* fileName, const GrowingText& text, bool csv);
+  // The whole grid as CSV when `csv`, else as HTML table rows.
+  GrowingText BuildGridText(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells,
+                            bool csv) const;
   // Streams the period rows through a one-row cell buffer into `text`.
   void AppendPeriodRows(GrowingText& text, const ObservationRow* rows, int rowCount, bool csv) const;
   // Puts the rows into the page template and writes temp.html.

@@ -39,8 +39,10 @@ class TemplateMerger {
   static size_t AppendBytes(GrowingText& buffer, const char* bytes, size_t count);
 
   static constexpr int READ_PIECE_SIZE = 1024;
+  // Bytes of `lastError`, the terminating zero included.
+  static constexpr int ERROR_TEXT_SIZE = 1024;
 
-  char lastError[1024];
+  char lastError[ERROR_TEXT_SIZE];
 };
 
 // "ファイル[%s]は、オープンできません。" formatted with `name` into `message`

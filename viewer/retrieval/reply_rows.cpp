@@ -70,6 +70,18 @@ constexpr ReplyLayout YEARLY_LAYOUT = {
     26, {1,  X,  X,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12,
          13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25}};
 
+// A layout cuts at most MAX_VALUES values and maps only positions it cuts.
+constexpr bool FitsItsValues(const ReplyLayout& layout) {
+  if (layout.valueCount < 1 || layout.valueCount > MAX_VALUES) return false;
+  for (signed char position : layout.position) {
+    if (position != NOT_SUPPLIED && (position < 1 || position >= layout.valueCount)) return false;
+  }
+  return true;
+}
+static_assert(FitsItsValues(DAILY_LAYOUT) && FitsItsValues(YEAR_ROUND_PENTAD_LAYOUT) &&
+                  FitsItsValues(MONTH_PART_LAYOUT) && FitsItsValues(MONTHLY_LAYOUT) && FitsItsValues(YEARLY_LAYOUT),
+              "a reply layout maps a value it does not cut");
+
 const ReplyLayout& LayoutOf(int32_t periodType) {
   switch (periodType) {
     case PERIOD_DAILY: return DAILY_LAYOUT;
