@@ -18,6 +18,7 @@ constexpr char UPDATE_FAILED[] = "バージョンアップに失敗しました�
 constexpr char UPDATE_DONE[] = "バージョンアップに成功しました。";
 constexpr char UPDATE_PROGRAM_PATH[] = "c:\\marlopup.exe";
 constexpr char UPDATE_PROGRAM_OBJECT[] = "/pg/qorvanet/marlopup.exe";
+constexpr size_t LIST_READ_BLOCK_SIZE = 4096;
 
 // DownloadFile with the internet layer's errors counted as a failed download.
 bool TryDownload(SettingsFile& settings, const std::string& localPath, const std::string& address) {
@@ -31,7 +32,7 @@ bool TryDownload(SettingsFile& settings, const std::string& localPath, const std
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
   std::FILE* file = platform::OpenFile(path.c_str(), L"rb");
   if (file == nullptr) return false;
-  char block[4096];
+  char block[LIST_READ_BLOCK_SIZE];
   size_t count;
   while ((count = std::fread(block, 1, sizeof block, file)) > 0) bytes.append(block, count);
   std::fclose(file);

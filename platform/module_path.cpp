@@ -10,7 +10,6 @@ namespace {
 // Room for long paths, so that a path over the limit is seen whole and
 // refused rather than silently cut by the platform.
 constexpr DWORD WIDE_PATH_ROOM = 32768;
-constexpr UINT SHIFT_JIS_CODE_PAGE = 932;
 }  // namespace
 
 std::string ModulePath() {
@@ -28,7 +27,7 @@ std::string ModuleFolder() {
   // Scan by characters: a trail byte of a double-byte character may be 0x5C.
   size_t lastSeparator = std::string::npos;
   for (size_t i = 0; i < path.size(); ++i) {
-    if (IsDBCSLeadByteEx(SHIFT_JIS_CODE_PAGE, static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+    if (IsLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
       ++i;
       continue;
     }

@@ -8,8 +8,6 @@ namespace platform {
 
 namespace {
 
-constexpr UINT SHIFT_JIS_CODE_PAGE = 932;
-
 // The profile functions decode a file without byte-order mark in the
 // system's ANSI code page and encode it back the same way. Converting file
 // texts (sections, keys, values) through that code page keeps their bytes,
@@ -38,7 +36,7 @@ std::string WideToFileText(const std::wstring& wide) {
 size_t WholeCharactersWithin(const std::string& text, size_t limit) {
   size_t length = 0;
   while (length < text.size()) {
-    size_t step = IsDBCSLeadByteEx(SHIFT_JIS_CODE_PAGE, static_cast<BYTE>(text[length])) ? 2 : 1;
+    size_t step = IsLeadByte(static_cast<unsigned char>(text[length])) ? 2 : 1;
     if (length + step > limit) break;
     length += step;
   }

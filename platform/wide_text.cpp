@@ -28,4 +28,6 @@ std::string ToNarrow(const wchar_t* text) {
   return narrow;
 }
 
+bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByteEx(SHIFT_JIS_CODE_PAGE, byte) != FALSE; }
+
 }  // namespace platform

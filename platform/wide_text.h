@@ -15,4 +15,8 @@ std::wstring ToWide(const char* text);
 // Shift-JIS form become "?".
 std::string ToNarrow(const wchar_t* text);
 
+// True when `byte` opens a double-byte code page 932 character: the byte
+// after it is the character's second half, even when it looks like "\".
+bool IsLeadByte(unsigned char byte);
+
 }  // namespace platform

@@ -6,7 +6,12 @@
 
 namespace {
 
-constexpr const char* FIELD_PREFIX = "sql=";
+constexpr char FIELD_PREFIX[] = "sql=";
+constexpr size_t FIELD_PREFIX_LENGTH = sizeof FIELD_PREFIX - 1;
+constexpr char BEGIN_WORD[] = "BEGIN";
+constexpr size_t BEGIN_WORD_LENGTH = sizeof BEGIN_WORD - 1;
+constexpr char COMMIT_WORD[] = "COMMIT";
+constexpr size_t COMMIT_WORD_LENGTH = sizeof COMMIT_WORD - 1;
 constexpr const char* OK_LINE = "OK\n";
 constexpr const char* STATEMENT_END_LINE = ";\n";
 // An empty month reads as a count of zero rather than an empty line.
@@ -28,8 +33,8 @@ bool OnlyBlanks(const char* text, const char* end) {
 bool Unframe(const std::string& sql, std::string& statement) {
   size_t begin = 0;
   while (begin < sql.size() && IsBlank(sql[begin])) ++begin;
-  if (strncasecmp(sql.c_str() + begin, "BEGIN", 5) != 0) return false;
-  begin += 5;
+  if (strncasecmp(sql.c_str() + begin, BEGIN_WORD, BEGIN_WORD_LENGTH) != 0) return false;
+  begin += BEGIN_WORD_LENGTH;
   while (begin < sql.size() && IsBlank(sql[begin])) ++begin;
   if (begin >= sql.size() || sql[begin] != ';') return false;
   ++begin;
@@ -39,8 +44,11 @@ bool Unframe(const std::string& sql, std::string& statement) {
   if (end == begin || sql[end - 1] != ';') return false;
   --end;
   while (end > begin && IsBlank(sql[end - 1])) --end;
-  if (end < begin + 6 || strncasecmp(sql.c_str() + end - 6, "COMMIT", 6) != 0) return false;
-  end -= 6;
+  if (end < begin + COMMIT_WORD_LENGTH ||
+      strncasecmp(sql.c_str() + end - COMMIT_WORD_LENGTH, COMMIT_WORD, COMMIT_WORD_LENGTH) != 0) {
+    return false;
+  }
+  end -= COMMIT_WORD_LENGTH;
   statement = sql.substr(begin, end - begin);
   return true;
 }
@@ -71,9 +79,9 @@ DbCommitService::DbCommitService(sqlite3* db) : db_(db) {}
 
 std::string DbCommitService::Run(const std::string& body) {
   if (body.size() > MAX_REQUEST_BYTES) return ErrorReply("request body too large");
-  if (body.compare(0, 4, FIELD_PREFIX) != 0) return ErrorReply("the request has no sql field");
+  if (body.compare(0, FIELD_PREFIX_LENGTH, FIELD_PREFIX) != 0) return ErrorReply("the request has no sql field");
   std::string sql;
-  if (!Cp932ToUtf8(body.substr(4), sql)) return ErrorReply("the request is not Shift-JIS text");
+  if (!Cp932ToUtf8(body.substr(FIELD_PREFIX_LENGTH), sql)) return ErrorReply("the request is not Shift-JIS text");
   std::string statement;
   if (!Unframe(sql, statement)) return ErrorReply("the statements must be framed by BEGIN; and COMMIT;");
   if (OnlyBlanks(statement.data(), statement.data() + statement.size())) return OK_LINE;

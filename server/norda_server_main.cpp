@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,7 @@ namespace {
 
 constexpr const char* DEFAULT_ADDRESS = "127.0.0.1";
 constexpr int DEFAULT_PORT = 80;
+constexpr long MAX_PORT = 65535;
 
 struct Options {
   std::string address = DEFAULT_ADDRESS;
@@ -24,12 +26,22 @@ struct Options {
   std::string database;
 };
 
+// A TCP port: the whole text a decimal number from 1 to MAX_PORT.
+bool ParsePort(const char* text, int& port) {
+  char* end = nullptr;
+  errno = 0;
+  long value = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || errno == ERANGE || value < 1 || value > MAX_PORT) return false;
+  port = static_cast<int>(value);
+  return true;
+}
+
 bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i + 1 < argc; i += 2) {
     if (strcmp(argv[i], "--address") == 0) {
       options.address = argv[i + 1];
     } else if (strcmp(argv[i], "--port") == 0) {
-      options.port = atoi(argv[i + 1]);
+      if (!ParsePort(argv[i + 1], options.port)) return false;
     } else if (strcmp(argv[i], "--database") == 0) {
       options.database = argv[i + 1];
     } else {

@@ -1,8 +1,10 @@
 // The real norda_server over loopback: reply format, the usage ledger, the
 // allow-list, rollback, Shift-JIS text and raw form bodies.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <regex>
 #include <string>
 #include <vector>
@@ -217,6 +219,19 @@ TEST_F(ServerHttp, RefusesOversizedBodiesAndOtherRequests) {
   // Still serving after all of that.
   EXPECT_EQ("OK\n10001\n;\n",
             Run("SELECT client_no FROM client_mt WHERE user_id = 'demo' AND password = 'tarvex';"));
+}
+
+// Exit status 2 is the usage error: the server refuses to start rather than
+// listening on a port other than the one asked for.
+TEST(ServerOptions, APortOutsideOneTo65535OrNotANumberIsAUsageError) {
+  std::string program = NativeBuildFolder() + "/server/norda_server";
+  for (const char* port : {"0", "65536", "99999999999", "80x", "x", "-80", ""}) {
+    std::string command = program + " --address 127.0.20.9 --port '" + port +
+                          "' --database /nonexistent/norda.sqlite 2>/dev/null";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << port;
+    EXPECT_EQ(2, WEXITSTATUS(status)) << "port '" << port << "'";
+  }
 }
 
 TEST_F(ServerHttp, ASecondServerCannotTakeTheSameAddress) {
