@@ -53,4 +53,6 @@ echo "reference server on http://127.0.0.1/norda/dbcommit.php (log: $out/server.
 
 wineserver -k 2>/dev/null || true
 echo "starting the launcher on $DISPLAY; close it to end the demo"
-(cd "$install" && wine marlop.exe)
+# In the background and waited for, so that Ctrl-C reaches the traps at once.
+(cd "$install" && exec wine marlop.exe) &
+wait $!
