@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstring>
 
+#include "common/shift_jis.h"
+
 namespace {
 
 bool IsBlank(char c) {
@@ -11,12 +13,6 @@ bool IsBlank(char c) {
 
 bool IsForbiddenInFileName(unsigned char c) {
   return c < 0x20 || std::strchr("\\/:*?\"<>|", c) != nullptr;
-}
-
-// A Shift-JIS lead byte: the byte after it is the second half of one
-// character and may look like "\" or "|" without being one.
-bool IsLeadByte(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
 // Splits at line feeds, dropping one carriage return before each; a last line
@@ -71,7 +67,7 @@ std::string DownloadFileName(const std::string& address) {
   if (name.empty() || name == "." || name == "..") return std::string();
   for (size_t i = 0; i < name.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(name[i]);
-    if (IsLeadByte(c) && i + 1 < name.size()) {
+    if (IsShiftJisLeadByte(c) && i + 1 < name.size()) {
       ++i;
     } else if (IsForbiddenInFileName(c)) {
       return std::string();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/shift_jis.h"
 #include "viewer/form/pair_list.h"
 #include "viewer/report/period_walk.h"
 #include "viewer/report/report_writer.h"
@@ -18,9 +19,6 @@ const char* const HOURS = "h";
 const char* const DEGREES = "℃";
 
 using R = ObservationRow;
-
-// Shift-JIS lead bytes of a double-byte character.
-bool IsLeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
 
 void WriteColumns(HeaderRecord*& record, const char* number, const char* name, const ElementSpec& element,
                   int periodType) {
@@ -70,7 +68,7 @@ void CopyReportText(char* field, const char* text) {
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
   size_t length = 0;
   while (bytes[length] != 0) {
-    size_t width = (IsLeadByte(bytes[length]) && bytes[length + 1] != 0) ? 2 : 1;
+    size_t width = (IsShiftJisLeadByte(bytes[length]) && bytes[length + 1] != 0) ? 2 : 1;
     if (length + width > REPORT_TEXT_SIZE - 1) break;
     length += width;
   }
