@@ -6,7 +6,9 @@
 # Builds one GoogleTest executable and registers it with ctest. In the Windows
 # build it runs under Wine (the toolchain's emulator); with WRAPPER the wrapper
 # command is run first and receives the test command after its own arguments
-# (for tests that need a server or a display started around them).
+# (for tests that need a server or a display started around them). Tests
+# labelled gui or e2e hold the wine_desktop resource lock; add further locks
+# with set_property(... APPEND PROPERTY RESOURCE_LOCK ...).
 if(WIN32)
   if(NOT TARGET gtest)
     set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
@@ -50,4 +52,10 @@ function(tarvex_test)
   set_tests_properties(${T_NAME} PROPERTIES
     ENVIRONMENT "TARVEX_SOURCE_DIR=${CMAKE_SOURCE_DIR};TARVEX_BUILD_DIR=${CMAKE_BINARY_DIR};TARVEX_NATIVE_DIR=${TARVEX_NATIVE_DIR};WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
     LABELS "${T_LABELS}")
+  # Programs under test share one display and so one foreground window: tests
+  # that drive windows take turns, so no other test's window takes the focus
+  # a dialog relies on (Enter going to its default button, for one).
+  if("gui" IN_LIST T_LABELS OR "e2e" IN_LIST T_LABELS)
+    set_property(TEST ${T_NAME} APPEND PROPERTY RESOURCE_LOCK wine_desktop)
+  endif()
 endfunction()

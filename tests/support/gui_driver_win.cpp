@@ -314,8 +314,12 @@ void FocusControl(WindowHandle dialog, int id) {
 }
 
 int FocusedControl(WindowHandle dialog) {
-  HWND focus = FocusOf(Handle(dialog));
-  if (focus == nullptr || !IsChild(Handle(dialog), focus)) return -1;
+  HWND focus = nullptr;
+  auto focusInDialog = [&] {
+    focus = FocusOf(Handle(dialog));
+    return focus != nullptr && IsChild(Handle(dialog), focus);
+  };
+  if (!WaitUntil(focusInDialog)) return -1;
   return GetDlgCtrlID(focus);
 }
 

@@ -112,7 +112,9 @@ bool IsChecked(WindowHandle dialog, int id);
 // Keyboard focus through the dialog manager (WM_NEXTDLGCTL), so the
 // default button follows as when the user tabs to the control.
 void FocusControl(WindowHandle dialog, int id);
-// The dialog's control id that has the keyboard focus, or -1.
+// The dialog's control id that has the keyboard focus, or -1 when no control
+// of it has gained the focus within the default wait (a newly shown window is
+// activated asynchronously, so the focus may arrive after the window does).
 int FocusedControl(WindowHandle dialog);
 // Enter and Escape as the dialog manager sees them: key messages posted to
 // the focused control of the dialog (the dialog when none has the focus).
