@@ -18,6 +18,7 @@ PACKAGES=(
   wine64
   xvfb
   xauth
+  iproute2
   x11-utils
   fonts-ipafont-gothic
   imagemagick
