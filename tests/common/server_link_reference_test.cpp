@@ -5,22 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <ctime>
 #include <string>
 #include <vector>
 
 #include "common/server_link.h"
 #include "common/server_statements.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
 constexpr int YEARLY_VALUES_PER_ROW = 26;
-
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value == nullptr ? std::string() : std::string(value);
-}
 
 // The current month as the server's now() writes it: "YYYY-MM".
 std::string ThisMonth() {
@@ -43,7 +38,7 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 class ReferenceServer : public ::testing::Test {
  protected:
   void SetUp() override {
-    viewerLink.server = Environment("TARVEX_SERVER_ADDRESS");
+    viewerLink.server = test_support::EnvironmentValue("TARVEX_SERVER_ADDRESS");
     launcherLink.server = viewerLink.server;
     ASSERT_FALSE(viewerLink.server.empty()) << "run under tools/with_server.sh";
   }
@@ -101,7 +96,7 @@ TEST_F(ReferenceServer, UsageRecordsAddUpInThisMonthsSum) {
 }
 
 TEST_F(ReferenceServer, YearlyObservationQueryGivesOneRowPerYear) {
-  const std::string station = Environment("TARVEX_TEST_STATION");
+  const std::string station = test_support::EnvironmentValue("TARVEX_TEST_STATION");
   ASSERT_EQ(station.size(), 5u) << "station from with_link_fixtures.sh";
   const std::string statement =
       "SELECT * FROM st_data_n WHERE sChiten = " + station + " AND (d1 >= 1999 AND d1 <= 2003);";

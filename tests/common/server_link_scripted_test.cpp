@@ -3,21 +3,18 @@
 // server never gives and echoes raw requests.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "common/server_link.h"
 #include "platform/internet.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
 // Nothing listens there: the range's address kept free for this.
 constexpr const char* UNREACHABLE_ADDRESS = "127.0.10.9";
 
-std::string ScriptedAddress() {
-  const char* address = std::getenv("TARVEX_SCRIPTED_ADDRESS");
-  return address == nullptr ? std::string() : std::string(address);
-}
+std::string ScriptedAddress() { return test_support::EnvironmentValue("TARVEX_SCRIPTED_ADDRESS"); }
 
 class ScriptedServer : public ::testing::Test {
  protected:

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "launcher/launcher_ids.h"
+#include "resources/viewer/resource.h"
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/open_recorder_win.h"
 #include "tests/support/test_files.h"
@@ -25,37 +27,12 @@ namespace {
 constexpr int START_WAIT_MS = 60000;
 constexpr int REPORT_WAIT_MS = 60000;
 
-// Launcher (main menu and user settings).
 constexpr const char* MENU_CAPTION = "Tarvex インターネット版";
-constexpr int MENU_WEATHER_DATA = 5;
-constexpr int MENU_USER_SETTINGS = 6;
-constexpr int MENU_MONTHLY_USAGE = 7;
-constexpr int MENU_EXIT = 2;
-constexpr int SETTINGS_USER_ID = 1004;
-constexpr int SETTINGS_PASSWORD = 1005;
-
-// Viewer (query form).
+constexpr int MENU_EXIT = 2;  // the launcher's 終了
 constexpr const char* FORM_CAPTION = "Tarvex";
-constexpr int FORM_EXIT = 2;
-constexpr int FORM_SPREADSHEET = 3;
-constexpr int PREFECTURE_COMBO = 1001;
-constexpr int STATION_LIST = 1002;
-constexpr int CHOOSE_SELECTED = 1003;
-constexpr int CHOSEN_LIST = 1004;
-constexpr int PERIOD_TYPE_COMBO = 1006;
-constexpr int FROM_YEAR = 1007, TO_YEAR = 1013;
-constexpr int DAILY_FROM_MONTH = 1008, DAILY_FROM_DAY = 1010;
-constexpr int DAILY_TO_MONTH = 1022, DAILY_TO_DAY = 1026;
-constexpr int MONTHLY_FROM_MONTH = 1023, MONTHLY_TO_MONTH = 1037;
-constexpr int PRECIPITATION = 1039, MEAN_TEMP = 1046, MAX_TEMP = 1047;
 constexpr int MONTHLY_TYPE_ROW = 4;   // 月別値 in M_KISYU.dat
 constexpr int YEAR_2001_ROW = 2;      // 1999, 2000, 2001, ...
 constexpr int ISHIKARI_ROW = 3;       // 宗谷, 上川, 留萌, 石狩 in block 01
-
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
-}
 
 int RowOf(const std::vector<std::string>& rows, const std::string& text) {
   for (size_t i = 0; i < rows.size(); ++i) {
@@ -66,12 +43,12 @@ int RowOf(const std::vector<std::string>& rows, const std::string& text) {
 
 // Chooses the station shown as `row` in the station list with 選択 >.
 void ChooseStation(WindowHandle form, const std::string& row) {
-  ASSERT_TRUE(WaitUntil([&] { return RowOf(ListTexts(form, STATION_LIST), row) >= 0; }))
+  ASSERT_TRUE(WaitUntil([&] { return RowOf(ListTexts(form, IDC_STATION_LIST), row) >= 0; }))
       << "station list lacks " << row;
-  size_t chosenBefore = ListTexts(form, CHOSEN_LIST).size();
-  SetListSelection(form, STATION_LIST, RowOf(ListTexts(form, STATION_LIST), row), true);
-  ClickButton(form, CHOOSE_SELECTED);
-  ASSERT_TRUE(WaitUntil([&] { return ListTexts(form, CHOSEN_LIST).size() == chosenBefore + 1; }));
+  size_t chosenBefore = ListTexts(form, IDC_CHOSEN_LIST).size();
+  SetListSelection(form, IDC_STATION_LIST, RowOf(ListTexts(form, IDC_STATION_LIST), row), true);
+  ClickButton(form, IDC_CHOOSE);
+  ASSERT_TRUE(WaitUntil([&] { return ListTexts(form, IDC_CHOSEN_LIST).size() == chosenBefore + 1; }));
 }
 
 // Fails the test with the text of any message box the viewer shows.
@@ -84,11 +61,11 @@ void ExpectNoMessage(const GuiProgram& viewer) {
 }
 
 void StoreAccount(const GuiProgram& launcher, WindowHandle menu) {
-  ClickButton(menu, MENU_USER_SETTINGS);
+  ClickButton(menu, IDC_USER_SETTINGS);
   WindowHandle settings = launcher.WaitForModalBox();
   ASSERT_NE(nullptr, settings);
-  SetControlText(settings, SETTINGS_USER_ID, "demo");
-  SetControlText(settings, SETTINGS_PASSWORD, "tarvex");
+  SetControlText(settings, IDC_USER_ID, "demo");
+  SetControlText(settings, IDC_PASSWORD, "tarvex");
   ClickButton(settings, IDOK_BUTTON);
   ASSERT_TRUE(launcher.WaitForNoModalBox());
 }
@@ -98,21 +75,21 @@ void RunReports(GuiProgram& viewer, const std::string& openedLog) {
   ASSERT_NE(nullptr, form);
 
   ChooseStation(form, "11001 稚内");
-  SelectComboRow(form, PREFECTURE_COMBO, ISHIKARI_ROW);
+  SelectComboRow(form, IDC_PREFECTURE, ISHIKARI_ROW);
   ChooseStation(form, "14001 札幌");
-  EXPECT_EQ((std::vector<std::string>{"11001 稚内", "14001 札幌"}), ListTexts(form, CHOSEN_LIST));
+  EXPECT_EQ((std::vector<std::string>{"11001 稚内", "14001 札幌"}), ListTexts(form, IDC_CHOSEN_LIST));
 
   // Daily, 2001/01/01 to 2001/01/10, HTML by the Enter key.
-  SelectComboRow(form, FROM_YEAR, YEAR_2001_ROW);
-  SelectComboRow(form, DAILY_FROM_MONTH, 0);
-  SelectComboRow(form, DAILY_FROM_DAY, 0);
-  SelectComboRow(form, TO_YEAR, YEAR_2001_ROW);
-  SelectComboRow(form, DAILY_TO_MONTH, 0);
-  SelectComboRow(form, DAILY_TO_DAY, 9);
-  SetCheck(form, PRECIPITATION, true);
-  SetCheck(form, MEAN_TEMP, true);
-  SetCheck(form, MAX_TEMP, true);
-  FocusControl(form, CHOSEN_LIST);
+  SelectComboRow(form, IDC_FROM_YEAR, YEAR_2001_ROW);
+  SelectComboRow(form, IDC_FROM_DAILY_MONTH, 0);
+  SelectComboRow(form, IDC_FROM_DAILY_DAY, 0);
+  SelectComboRow(form, IDC_TO_YEAR, YEAR_2001_ROW);
+  SelectComboRow(form, IDC_TO_DAILY_MONTH, 0);
+  SelectComboRow(form, IDC_TO_DAILY_DAY, 9);
+  SetCheck(form, IDC_PRECIPITATION, true);
+  SetCheck(form, IDC_MEAN_TEMP, true);
+  SetCheck(form, IDC_MAX_TEMP, true);
+  FocusControl(form, IDC_CHOSEN_LIST);
   PressEnter(form);
   std::vector<OpenRecord> opened = WaitForOpenRecords(openedLog, 1, REPORT_WAIT_MS);
   ASSERT_EQ(1u, opened.size());
@@ -120,24 +97,24 @@ void RunReports(GuiProgram& viewer, const std::string& openedLog) {
   ExpectNoMessage(viewer);
 
   // Monthly, 2001/01 to 2001/06, CSV by 表計算.
-  SelectComboRow(form, PERIOD_TYPE_COMBO, MONTHLY_TYPE_ROW);
-  SelectComboRow(form, MONTHLY_FROM_MONTH, 0);
-  SelectComboRow(form, MONTHLY_TO_MONTH, 5);
-  SetCheck(form, MEAN_TEMP, false);
-  ClickButton(form, FORM_SPREADSHEET);
+  SelectComboRow(form, IDC_PERIOD_TYPE, MONTHLY_TYPE_ROW);
+  SelectComboRow(form, IDC_FROM_MONTHLY_MONTH, 0);
+  SelectComboRow(form, IDC_TO_MONTHLY_MONTH, 5);
+  SetCheck(form, IDC_MEAN_TEMP, false);
+  ClickButton(form, IDC_SPREADSHEET);
   opened = WaitForOpenRecords(openedLog, 2, REPORT_WAIT_MS);
   ASSERT_EQ(2u, opened.size());
   EXPECT_NE(std::string::npos, opened[1].arguments.find("temp.csv")) << opened[1].arguments;
   ExpectNoMessage(viewer);
 
-  ClickButton(form, FORM_EXIT);
+  ClickButton(form, IDC_QUIT);
   EXPECT_TRUE(viewer.WaitForExit());
 }
 
 TEST(UserRoad, AccountViewerReportsAndMonthlyUsage) {
-  const std::string install = Env("TARVEX_INSTALL_DIR");
-  const std::string reports = Env("TARVEX_REPORTS_DIR");
-  const std::string messagePath = Env("TARVEX_USAGE_MESSAGE");
+  const std::string install = EnvironmentValue("TARVEX_INSTALL_DIR");
+  const std::string reports = EnvironmentValue("TARVEX_REPORTS_DIR");
+  const std::string messagePath = EnvironmentValue("TARVEX_USAGE_MESSAGE");
   ASSERT_FALSE(install.empty() || reports.empty() || messagePath.empty());
 
   ASSERT_TRUE(RegisterOpenRecorder());
@@ -152,12 +129,12 @@ TEST(UserRoad, AccountViewerReportsAndMonthlyUsage) {
   ASSERT_NE(nullptr, menu);
   StoreAccount(launcher, menu);
 
-  ClickButton(menu, MENU_WEATHER_DATA);
+  ClickButton(menu, IDC_WEATHER_DATA);
   GuiProgram viewer;
   ASSERT_TRUE(viewer.AttachToWindow(FORM_CAPTION, START_WAIT_MS)) << "the viewer did not start";
   RunReports(viewer, openedLog);
 
-  PostCommand(menu, MENU_MONTHLY_USAGE);
+  PostCommand(menu, IDC_MONTHLY_USAGE);
   WindowHandle box = launcher.WaitForModalBox(START_WAIT_MS);
   ASSERT_NE(nullptr, box);
   EXPECT_TRUE(WriteBytes(messagePath, MessageBoxText(box)));

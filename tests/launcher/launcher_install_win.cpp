@@ -1,6 +1,5 @@
 #include "tests/launcher/launcher_install_win.h"
 
-#include <cstdlib>
 
 #include "tests/support/test_files.h"
 
@@ -12,8 +11,7 @@ constexpr char MARLOP_IN_BUILD[] = "/launcher/marlop.exe";
 constexpr char PAGE_TEMPLATE[] = "<html><body>@data</body></html>\r\n";
 
 std::string BuiltMarlop() {
-  const char* build = std::getenv("TARVEX_BUILD_DIR");
-  return test_support::WindowsPath(std::string(build != nullptr ? build : "") + MARLOP_IN_BUILD);
+  return test_support::BuildPath(MARLOP_IN_BUILD);
 }
 
 }  // namespace
@@ -46,12 +44,6 @@ test_support::WindowHandle WaitForMessage(const test_support::GuiProgram& progra
       },
       timeoutMs);
   return shown ? box : nullptr;
-}
-
-std::string Scrambled(const std::string& password) {
-  std::string scrambled(password);
-  for (char& c : scrambled) c = static_cast<char>(static_cast<unsigned char>(c) - 0x10);
-  return scrambled;
 }
 
 }  // namespace launcher_test

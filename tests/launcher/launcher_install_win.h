@@ -42,7 +42,4 @@ class LauncherInstall {
 test_support::WindowHandle WaitForMessage(const test_support::GuiProgram& program, const std::string& text,
                                           int timeoutMs = test_support::DEFAULT_WAIT_MS);
 
-// The credentials file's password form: every byte lowered by 16.
-std::string Scrambled(const std::string& password);
-
 }  // namespace launcher_test

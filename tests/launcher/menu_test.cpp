@@ -2,6 +2,7 @@
 // and the user settings dialog.
 #include <gtest/gtest.h>
 
+#include "common/settings_file.h"
 #include "launcher/launcher_ids.h"
 #include "platform/wide_text.h"
 #include "platform/win32.h"
@@ -14,7 +15,6 @@ namespace {
 
 using namespace test_support;
 using launcher_test::LauncherInstall;
-using launcher_test::Scrambled;
 
 constexpr char SETTINGS_CAPTION[] = "ユーザー設定";
 constexpr char NOT_SAVED[] = "ユーザー設定を保存できませんでした。";
@@ -38,7 +38,7 @@ class MenuTest : public ::testing::Test {
     ASSERT_TRUE(RegisterOpenRecorder());
     log = install.PathOf("opened.log");
     UseOpenRecorderLog(log);
-    ASSERT_TRUE(install.Write("user_inf.txt", std::string(STORED) + Scrambled("tarvex") + "\r\n"));
+    ASSERT_TRUE(install.Write("user_inf.txt", std::string(STORED) + SettingsFile::ScramblePassword("tarvex") + "\r\n"));
     ASSERT_TRUE(install.Start(program));
     menu = program.WaitForWindow(launcher_test::MENU_CAPTION);
     ASSERT_NE(menu, nullptr);

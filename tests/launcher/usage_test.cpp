@@ -3,14 +3,15 @@
 // for the demo client.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 
+#include "common/settings_file.h"
 #include "launcher/launcher_ids.h"
 #include "launcher/monthly_usage.h"
 #include "launcher/usage_message.h"
 #include "tests/launcher/launcher_install_win.h"
 #include "tests/support/gui_driver_win.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -22,10 +23,7 @@ constexpr char APPLICATION_ERROR[] = "アプリケーションエラーが発生
 // Nothing listens on this loopback address.
 constexpr char NO_SERVER[] = "127.0.50.251";
 
-std::string Server() {
-  const char* address = std::getenv("TARVEX_SERVER_ADDRESS");
-  return address != nullptr ? address : "";
-}
+std::string Server() { return test_support::EnvironmentValue("TARVEX_SERVER_ADDRESS"); }
 
 std::string ThisMonth() { return YearMonthOf(std::time(nullptr)); }
 
@@ -53,7 +51,7 @@ TEST(MonthlyUsageTest, UnreachableServerIsAnApplicationError) {
 TEST(MonthlyUsageTest, SystemMenuItemShowsTheCountFromTheStoredCredentials) {
   launcher_test::LauncherInstall install(
       "launcher-usage", "[system]\r\nServerIP=" + Server() + "\r\n[Version]\r\nSystemVer=1\r\n");
-  ASSERT_TRUE(install.Write("user_inf.txt", "demo\r\n" + launcher_test::Scrambled("tarvex") + "\r\n"));
+  ASSERT_TRUE(install.Write("user_inf.txt", "demo\r\n" + SettingsFile::ScramblePassword("tarvex") + "\r\n"));
   GuiProgram program;
   ASSERT_TRUE(install.Start(program));
   WindowHandle menu = program.WaitForWindow(launcher_test::MENU_CAPTION);
@@ -66,7 +64,7 @@ TEST(MonthlyUsageTest, SystemMenuItemShowsTheCountFromTheStoredCredentials) {
   PressButton(box, IDOK_BUTTON);
   EXPECT_TRUE(WaitForWindowGone(box));
 
-  ASSERT_TRUE(install.Write("user_inf.txt", "demo\r\n" + launcher_test::Scrambled("nope") + "\r\n"));
+  ASSERT_TRUE(install.Write("user_inf.txt", "demo\r\n" + SettingsFile::ScramblePassword("nope") + "\r\n"));
   PostCommand(menu, IDC_MONTHLY_USAGE);
   box = launcher_test::WaitForMessage(program, SIGN_IN_FAILED);
   ASSERT_NE(box, nullptr);

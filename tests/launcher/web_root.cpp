@@ -1,33 +1,14 @@
 #include "tests/launcher/web_root.h"
 
-#include <cstdlib>
 
+#include "tests/support/gui_driver_win.h"
 #include "tests/support/test_files.h"
 
 namespace launcher_test {
 
-namespace {
+std::string WebServerAddress() { return test_support::EnvironmentValue("TARVEX_WEB_ADDRESS"); }
 
-// Wine shows the Linux file system as drive Z:.
-std::string WindowsPathOf(const std::string& unixPath) {
-  std::string path = "Z:" + unixPath;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
-
-}  // namespace
-
-std::string WebServerAddress() {
-  const char* address = std::getenv("TARVEX_WEB_ADDRESS");
-  return address != nullptr ? address : "";
-}
-
-std::string WebRoot() {
-  const char* root = std::getenv("TARVEX_WEB_ROOT");
-  return root != nullptr ? WindowsPathOf(root) : "";
-}
+std::string WebRoot() { return test_support::WindowsPath(test_support::EnvironmentValue("TARVEX_WEB_ROOT")); }
 
 bool PublishFile(const std::string& name, const std::string& bytes) {
   return test_support::WriteBytes(WebRoot() + "\\" + name, bytes);

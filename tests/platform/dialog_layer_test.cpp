@@ -4,7 +4,6 @@
 // controls and the host's event file.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "tests/platform/dialog_host_ids.h"
@@ -21,8 +20,7 @@ constexpr unsigned ABOUT_COMMAND = 0x10;
 constexpr unsigned CLOSE_COMMAND = 0xF060;
 
 std::string HostPath() {
-  const char* build = std::getenv("TARVEX_BUILD_DIR");
-  return std::string(build != nullptr ? build : ".") + "/tests/platform/dialog_host.exe";
+  return BuildPath("/tests/platform/dialog_host.exe");
 }
 
 class DialogLayerTest : public ::testing::Test {

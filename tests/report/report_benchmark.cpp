@@ -58,7 +58,7 @@ void operator delete[](void* pointer, size_t) noexcept { operator delete(pointer
 namespace {
 
 std::string StationNumber(int station) {
-  char number[8];
+  char number[16];
   std::snprintf(number, sizeof number, "%05d", 10000 + station * 7);
   return number;
 }

@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "platform/internet.h"
+#include "tests/support/gui_driver_win.h"
 #include "tests/support/message_box_watcher_win.h"
+#include "tests/support/test_files.h"
 #include "viewer/form/pair_list.h"
 #include "viewer/retrieval/query_request.h"
 #include "viewer/retrieval/reply_rows.h"
@@ -27,19 +29,9 @@ constexpr int QUIET_MILLISECONDS = 300;
 // Nothing listens there: the internet layer cannot connect.
 constexpr const char* UNREACHABLE_SERVER = "127.0.30.254";
 
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
-}
-
-// A Unix path of the wrapper, as Wine reaches it.
-std::string WinePath(const std::string& unixPath) {
-  return unixPath.size() > 0 && unixPath[0] == '/' ? "Z:" + unixPath : unixPath;
-}
-
 std::vector<std::string> ReadLines(const std::string& path) {
   std::vector<std::string> lines;
-  std::ifstream file(WinePath(path), std::ios::binary);
+  std::ifstream file(test_support::WindowsPath(path), std::ios::binary);
   for (std::string line; std::getline(file, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty()) lines.push_back(line);
@@ -95,8 +87,8 @@ bool RowLess(const ObservationRow& a, const ObservationRow& b) {
 class RetrievalAgainstServer : public ::testing::Test {
  protected:
   void SetUp() override {
-    expectedDir = Environment("TARVEX_EXPECTED_DIR");
-    server = Environment("TARVEX_SERVER_ADDRESS");
+    expectedDir = test_support::EnvironmentValue("TARVEX_EXPECTED_DIR");
+    server = test_support::EnvironmentValue("TARVEX_SERVER_ADDRESS");
     ASSERT_FALSE(expectedDir.empty()) << "run inside dump_observations.sh";
     ASSERT_FALSE(server.empty()) << "run inside tools/with_server.sh";
     stationNumbers = ReadLines(expectedDir + "/stations.txt");

@@ -2,7 +2,6 @@
 // exported address, with the exported private copy of the sample database.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "tests/server/database_probe.h"
@@ -11,14 +10,9 @@
 
 namespace {
 
-std::string Environment(const char* name) {
-  const char* value = getenv(name);
-  return value ? value : "";
-}
-
 TEST(WithServer, ExportsAServerRunningOnAPrivateDatabaseCopy) {
-  std::string address = Environment("TARVEX_SERVER_ADDRESS");
-  std::string database = Environment("TARVEX_SERVER_DB");
+  std::string address = test_support::EnvironmentValue("TARVEX_SERVER_ADDRESS");
+  std::string database = test_support::EnvironmentValue("TARVEX_SERVER_DB");
   ASSERT_EQ("127.0.20.1", address);
   ASSERT_TRUE(test_support::FileExists(database));
   EXPECT_EQ(std::string::npos, database.find("/sample/"));

@@ -5,6 +5,7 @@
 
 #include "platform/wide_text.h"
 #include "platform/win32.h"
+#include "tests/support/test_files.h"
 
 namespace test_support {
 
@@ -233,6 +234,10 @@ std::string WindowsPath(const std::string& path) {
     if (c == '/') c = '\\';
   }
   return windows;
+}
+
+std::string BuildPath(const std::string& relative) {
+  return WindowsPath(EnvironmentValue("TARVEX_BUILD_DIR") + relative);
 }
 
 WindowHandle Control(WindowHandle dialog, int id) { return Child(dialog, id); }

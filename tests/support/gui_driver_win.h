@@ -77,6 +77,10 @@ class GuiProgram {
 // a path that is not an absolute Linux path comes back unchanged.
 std::string WindowsPath(const std::string& path);
 
+// The Windows path of `relative` (starting with "/") in this test's build
+// folder, which ctest names in TARVEX_BUILD_DIR.
+std::string BuildPath(const std::string& relative);
+
 // The control `id` of `dialog`, or nullptr.
 WindowHandle Control(WindowHandle dialog, int id);
 

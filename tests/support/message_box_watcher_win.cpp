@@ -4,26 +4,18 @@
 
 #include <chrono>
 
-#include "platform/wide_text.h"
+#include "tests/support/gui_driver_win.h"
 
 namespace test_support {
 
 namespace {
 
 constexpr auto POLL_INTERVAL = std::chrono::milliseconds(20);
-constexpr int TEXT_CAPACITY = 4096;
 
 std::wstring ClassOf(HWND window) {
   wchar_t name[64] = {};
   GetClassNameW(window, name, 64);
   return name;
-}
-
-std::string TextOf(HWND window) {
-  std::wstring text(TEXT_CAPACITY, L'\0');
-  int length = GetWindowTextW(window, &text[0], TEXT_CAPACITY);
-  text.resize(length > 0 ? length : 0);
-  return platform::ToNarrow(text.c_str());
 }
 
 // Visible dialog-class windows of this process.
@@ -43,25 +35,14 @@ std::vector<HWND> OpenBoxes() {
   return boxes;
 }
 
-// The first child of `box` of class `className` that passes `wanted`.
-template <typename Predicate>
-HWND FindChild(HWND box, const wchar_t* className, Predicate wanted) {
-  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    if (ClassOf(child) == className && wanted(child)) return child;
-  }
-  return nullptr;
-}
-
-std::string MessageOf(HWND box) {
-  HWND label = FindChild(box, L"Static", [](HWND child) { return GetWindowTextLengthW(child) > 0; });
-  return label != nullptr ? TextOf(label) : std::string();
-}
-
+// The button of id `answerId`, else the box's first button.
 HWND ButtonOf(HWND box, int answerId) {
   HWND wanted = GetDlgItem(box, answerId);
   if (wanted != nullptr && ClassOf(wanted) == L"Button") return wanted;
-  return FindChild(box, L"Button", [](HWND) { return true; });
+  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassOf(child) == L"Button") return child;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -80,16 +61,12 @@ std::vector<SeenMessageBox> MessageBoxWatcher::Seen() const {
 }
 
 bool MessageBoxWatcher::WaitForCount(size_t count, int timeoutMilliseconds) const {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
-  while (std::chrono::steady_clock::now() < deadline) {
-    {
-      std::lock_guard<std::mutex> guard(lock);
-      if (seen.size() >= count) return true;
-    }
-    std::this_thread::sleep_for(POLL_INTERVAL);
-  }
-  std::lock_guard<std::mutex> guard(lock);
-  return seen.size() >= count;
+  return WaitUntil(
+      [&] {
+        std::lock_guard<std::mutex> guard(lock);
+        return seen.size() >= count;
+      },
+      timeoutMilliseconds);
 }
 
 void MessageBoxWatcher::Watch() {
@@ -112,7 +89,7 @@ void MessageBoxWatcher::AnswerOpenBoxes() {
     if (answered.count(box) != 0) continue;
     HWND button = ButtonOf(box, answerId);
     if (button == nullptr) continue;  // not built yet; next round
-    seen.push_back({TextOf(box), MessageOf(box)});
+    seen.push_back({WindowText(box), MessageBoxText(box)});
     answered.insert(box);
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));

@@ -1,6 +1,5 @@
 #include "tests/support/open_recorder_win.h"
 
-#include <cstdlib>
 
 #include "platform/wide_text.h"
 #include "platform/win32.h"
@@ -51,8 +50,7 @@ std::string ArgumentsOf(const std::string& commandLine) {
 }  // namespace
 
 std::string OpenRecorderPath() {
-  const char* build = std::getenv("TARVEX_BUILD_DIR");
-  return WindowsPath(std::string(build != nullptr ? build : "") + RECORDER_IN_BUILD);
+  return BuildPath(RECORDER_IN_BUILD);
 }
 
 bool RegisterOpenRecorder() {

@@ -1,6 +1,7 @@
 #include "tests/support/test_files.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -29,6 +30,11 @@ std::string ReadBytes(const std::string& path) {
 bool FileExists(const std::string& path) {
   std::error_code ignored;
   return std::filesystem::exists(path, ignored);
+}
+
+std::string EnvironmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
 }
 
 }  // namespace test_support

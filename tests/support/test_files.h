@@ -19,4 +19,7 @@ std::string ReadBytes(const std::string& path);
 // True when a file exists at `path`.
 bool FileExists(const std::string& path);
 
+// The value of the environment variable `name`; empty when it is not set.
+std::string EnvironmentValue(const char* name);
+
 }  // namespace test_support

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "common/settings_file.h"
 #include "platform/win32.h"
 #include "resources/viewer/resource.h"
 #include "tests/support/test_files.h"
@@ -13,16 +14,10 @@ namespace {
 
 constexpr const char* MASTER_FILES[] = {"M_BLOCK.dat", "M_TOFUKEN.dat", "M_CHITEN.dat", "M_KISYU.dat",
                                         "M_A_YEAR.dat", "Chiten.csv"};
-constexpr int PASSWORD_SHIFT = 16;
-
-std::string EnvironmentValue(const char* variable) {
-  const char* value = std::getenv(variable);
-  return value == nullptr ? "" : value;
-}
 
 // A folder named by an environment variable that ctest sets (a Linux path).
 std::string BuildFolder(const char* variable) {
-  return test_support::WindowsPath(EnvironmentValue(variable));
+  return test_support::WindowsPath(test_support::EnvironmentValue(variable));
 }
 
 void Copy(const std::string& from, const std::string& to) {
@@ -78,9 +73,7 @@ void ViewerSession::RemoveFile(const std::string& fileName) const {
 }
 
 void ViewerSession::WriteCredentials(const std::string& userId, const std::string& password) const {
-  std::string scrambled = password;
-  for (char& byte : scrambled) byte = static_cast<char>(static_cast<unsigned char>(byte) - PASSWORD_SHIFT);
-  WriteFile("user_inf.txt", userId + "\r\n" + scrambled + "\r\n");
+  WriteFile("user_inf.txt", userId + "\r\n" + SettingsFile::ScramblePassword(password) + "\r\n");
 }
 
 bool ViewerSession::Start() {
@@ -88,8 +81,8 @@ bool ViewerSession::Start() {
   test_support::UseOpenRecorderLog(openLog);
   // The program inherits TEMP; the test's own stays as it was, since the
   // scratch folders of later tests are made under it.
-  std::string ownTemp = EnvironmentValue("TEMP");
-  std::string ownTmp = EnvironmentValue("TMP");
+  std::string ownTemp = test_support::EnvironmentValue("TEMP");
+  std::string ownTmp = test_support::EnvironmentValue("TMP");
   _putenv_s("TEMP", tempFolder.c_str());
   _putenv_s("TMP", tempFolder.c_str());
   bool started = program.Start(folder + "\\tarvex.exe", folder);
