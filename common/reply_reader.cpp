@@ -27,11 +27,11 @@ void ReplyReader::Finish() {
 
 void ReplyReader::TakeLine() {
   if (line.find(ERROR_MARK) != std::string::npos) failed = true;
-  if (lineNumber != 0 && line != STATEMENT_END) {
+  if (pastFirstLine && line != STATEMENT_END) {
     result += line;
     result += rowTerminator;
     ++rowCount;
   }
-  ++lineNumber;
+  pastFirstLine = true;
   line.clear();
 }

@@ -36,7 +36,7 @@ class ReplyReader {
   std::string rowTerminator;
   std::string& result;
   std::string line;  // the line read so far, carriage returns dropped
-  long long lineNumber = 0;
+  bool pastFirstLine = false;  // the first line is the server's status, never a row
   int rowCount = 0;
   bool failed = false;
 };

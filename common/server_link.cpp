@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "common/reply_reader.h"
+#include "platform/exception_guard.h"
 #include "platform/internet.h"
+#include "platform/wait_cursor.h"
 
 namespace {
 constexpr const char* USER_AGENT = "HTTP-POST";
@@ -39,4 +41,13 @@ bool ServerLink::Execute(const std::string& statement, std::string& result, int&
   if (reader.Failed()) return false;
   rowCount = reader.RowCount();
   return true;
+}
+
+ExchangeResult ExecuteGuarded(ServerLink& link, const std::string& statement, std::string& reply, int& rowCount) {
+  bool executed = false;
+  platform::CWaitCursor wait;
+  bool completed = platform::RunGuarded([&] { executed = link.Execute(statement, reply, rowCount); });
+  wait.Restore();
+  if (!completed) return ExchangeResult::Raised;
+  return executed ? ExchangeResult::Done : ExchangeResult::Failed;
 }

@@ -28,3 +28,17 @@ class ServerLink {
  private:
   std::string rowTerminator;
 };
+
+// What the programs tell the user when an exchange failed, and when the
+// internet layer raised an exception during one.
+constexpr char COMMUNICATION_ERROR_MESSAGE[] = "通信中にエラーが発生しました。";
+constexpr char APPLICATION_ERROR_MESSAGE[] = "アプリケーションエラーが発生しました。";
+
+// How one guarded exchange ended: rows taken, the link reporting failure, or
+// an exception of the internet layer caught.
+enum class ExchangeResult { Done, Failed, Raised };
+
+// One `link.Execute` under the wait cursor, with the internet layer's
+// exceptions caught, so that no exchange can end a program. The cursor is
+// back when it returns, before the caller tells the user anything.
+ExchangeResult ExecuteGuarded(ServerLink& link, const std::string& statement, std::string& reply, int& rowCount);

@@ -4,7 +4,12 @@
 // the statement nor change it; values without quotes give the plain texts.
 #pragma once
 
+#include <cstddef>
 #include <string>
+
+// Length of a client number in the account table; the sign-in reply starts
+// with it.
+constexpr size_t CLIENT_NUMBER_LENGTH = 5;
 
 // "SELECT client_no FROM client_mt WHERE user_id = '<id>' AND password = '<pw>';"
 std::string SignInStatement(const std::string& userId, const std::string& password);

@@ -28,16 +28,6 @@ bool FileExists(const std::string& path) {
   return true;
 }
 
-// `name` in the executable's folder; empty when that folder is unknown or the
-// path would be longer than the programs handle.
-std::string FileBeside(const char* name) {
-  std::string folder = platform::ModuleFolder();
-  if (folder.empty()) return std::string();
-  std::string path = folder + "\\" + name;
-  if (path.size() > platform::PATH_BYTES_MAX) return std::string();
-  return path;
-}
-
 std::string ShiftBytes(const std::string& text, unsigned char shift) {
   std::string shifted(text);
   for (char& c : shifted) c = static_cast<char>(static_cast<unsigned char>(c) + shift);
@@ -51,20 +41,15 @@ std::string ShiftBytes(const std::string& text, unsigned char shift) {
 bool ReadCredentialsLine(std::FILE* file, std::string& line) {
   line.clear();
   bool readAny = false;
-  bool overlong = false;
   int c;
   while ((c = std::fgetc(file)) != EOF) {
     readAny = true;
     if (c == '\n') {
-      if (!overlong && !line.empty() && line.back() == '\r') line.pop_back();
+      if (!line.empty() && line.back() == '\r') line.pop_back();
       break;
     }
     // One byte of room beyond the limit for the carriage return.
-    if (line.size() <= CREDENTIAL_VALUE_MAX) {
-      line.push_back(static_cast<char>(c));
-    } else {
-      overlong = true;
-    }
+    if (line.size() <= CREDENTIAL_VALUE_MAX) line.push_back(static_cast<char>(c));
   }
   if (line.size() > CREDENTIAL_VALUE_MAX) line.resize(CREDENTIAL_VALUE_MAX);
   return readAny;
@@ -136,9 +121,9 @@ bool SettingsFile::WriteCredentials(const std::string& userId, const std::string
   return std::fclose(file) == 0 && written;
 }
 
-std::string SettingsFile::SettingsPath() { return FileBeside(SETTINGS_FILE_NAME); }
+std::string SettingsFile::SettingsPath() { return platform::FileBeside(SETTINGS_FILE_NAME); }
 
-std::string SettingsFile::CredentialsPath() { return FileBeside(CREDENTIALS_FILE_NAME); }
+std::string SettingsFile::CredentialsPath() { return platform::FileBeside(CREDENTIALS_FILE_NAME); }
 
 std::string SettingsFile::ScramblePassword(const std::string& password) {
   return ShiftBytes(password, static_cast<unsigned char>(0x100 - SCRAMBLE_SHIFT));

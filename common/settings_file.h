@@ -11,6 +11,10 @@ enum class SettingsProgram { Viewer, Launcher };
 // A value read from the settings file holds at most this many bytes.
 constexpr size_t SETTINGS_VALUE_MAX = 259;
 
+// What both programs tell the user when Read returns false; the command goes
+// on with empty settings.
+constexpr char SETTINGS_UNREADABLE[] = "設定ファイルが読み込めませんでした";
+
 class SettingsFile {
  public:
   explicit SettingsFile(SettingsProgram program);

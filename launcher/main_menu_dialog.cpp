@@ -19,26 +19,30 @@ namespace {
 
 constexpr char WEATHER_DATA_PROGRAM[] = "vindra.exe";
 constexpr char SECOND_PROGRAM[] = "soltrum.exe";
-constexpr char COMMENTARY_DOCUMENT[] = "\\doc\\Kaisetu.txt";
+// Below the launcher's folder: the folder followed by "\doc\Kaisetu.txt".
+constexpr char COMMENTARY_DOCUMENT[] = "doc\\Kaisetu.txt";
 // The viewer's page template: the program the shell associates with it is
 // the web browser.
-constexpr char BROWSER_PROBE_FILE[] = "\\output.html";
+constexpr char BROWSER_PROBE_FILE[] = "output.html";
 constexpr char UPDATE_PROGRAM_FETCHED[] = "成功しました";
 constexpr char UPDATE_PROGRAM_NOT_FETCHED[] = "失敗しました";
 
-std::string LauncherFolder() { return platform::ModuleFolder(); }
-
 std::string MakerHomePage() { return std::string("http://") + TARVEX_MAKER_HOST + "/"; }
 
-// Starts `program` of the launcher's folder, in that folder.
+// Starts `program` of the launcher's folder, in that folder; nothing happens
+// when the folder is unknown.
 void StartSibling(const char* program) {
-  std::string folder = LauncherFolder() + "\\";
-  platform::ShellOpen((folder + program).c_str(), nullptr, folder.c_str());
+  std::string path = platform::FileBeside(program);
+  if (path.empty()) return;
+  std::string folder = platform::ModuleFolder() + "\\";
+  platform::ShellOpen(path.c_str(), nullptr, folder.c_str());
 }
 
 // Opens `address` in the browser; nothing happens when there is none.
 void OpenInBrowser(const std::string& address, platform::WindowHandle owner) {
-  std::string browser = platform::FindExecutable((LauncherFolder() + BROWSER_PROBE_FILE).c_str(), nullptr);
+  std::string probe = platform::FileBeside(BROWSER_PROBE_FILE);
+  if (probe.empty()) return;
+  std::string browser = platform::FindExecutable(probe.c_str(), nullptr);
   if (browser.empty()) return;
   platform::ShellOpen(browser.c_str(), address.c_str(), nullptr, owner);
 }
@@ -127,7 +131,8 @@ void MainMenuDialog::OnWeatherData() { StartSibling(WEATHER_DATA_PROGRAM); }
 void MainMenuDialog::OnSecondProgram() { StartSibling(SECOND_PROGRAM); }
 
 void MainMenuDialog::OnCommentary() {
-  std::string document = LauncherFolder() + COMMENTARY_DOCUMENT;
+  std::string document = platform::FileBeside(COMMENTARY_DOCUMENT);
+  if (document.empty()) return;
   std::string program = platform::FindExecutable(document.c_str(), nullptr);
   if (program.empty()) return;
   std::string quoted = "\"" + document + "\"";

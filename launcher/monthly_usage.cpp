@@ -7,29 +7,13 @@
 #include "common/settings_file.h"
 #include "launcher/launcher_texts.h"
 #include "launcher/usage_message.h"
-#include "platform/exception_guard.h"
-#include "platform/wait_cursor.h"
 
 namespace {
 
-constexpr char APPLICATION_ERROR[] = "アプリケーションエラーが発生しました。";
-constexpr char LINK_ERROR[] = "通信中にエラーが発生しました。";
 constexpr char SIGN_IN_FAILED[] = "ユーザー認証に失敗しました。IDとパスワードを確認してください。";
 
-enum class ExchangeResult { Done, LinkFailed, Exception };
-
-// One Execute under the wait cursor, its exceptions caught.
-ExchangeResult Exchange(ServerLink& link, const std::string& statement, std::string& reply, int& rowCount) {
-  platform::CWaitCursor wait;
-  bool executed = false;
-  if (!platform::RunGuarded([&] { executed = link.Execute(statement, reply, rowCount); })) {
-    return ExchangeResult::Exception;
-  }
-  return executed ? ExchangeResult::Done : ExchangeResult::LinkFailed;
-}
-
 const char* FailureMessage(ExchangeResult result) {
-  return result == ExchangeResult::Exception ? APPLICATION_ERROR : LINK_ERROR;
+  return result == ExchangeResult::Raised ? APPLICATION_ERROR_MESSAGE : COMMUNICATION_ERROR_MESSAGE;
 }
 
 }  // namespace
@@ -41,13 +25,13 @@ std::string MonthlyUsageMessage(const std::string& server, const std::string& us
 
   std::string signInReply;
   int signInRows = 0;
-  ExchangeResult result = Exchange(link, SignInStatement(userId, password), signInReply, signInRows);
+  ExchangeResult result = ExecuteGuarded(link, SignInStatement(userId, password), signInReply, signInRows);
   if (result != ExchangeResult::Done) return FailureMessage(result);
   if (signInRows != 1) return SIGN_IN_FAILED;
 
   std::string usageReply;
   int usageRows = 0;
-  result = Exchange(link, MonthlyUsageStatement(ClientNumberOf(signInReply), yearMonth), usageReply, usageRows);
+  result = ExecuteGuarded(link, MonthlyUsageStatement(ClientNumberOf(signInReply), yearMonth), usageReply, usageRows);
   if (result != ExchangeResult::Done) return FailureMessage(result);
   return UsageCountMessage(usageReply);
 }

@@ -39,14 +39,14 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
   return true;
 }
 
-// Fetches every listed file into `folder` in the order of the list; stops at
-// the first that fails.
-bool FetchListedFiles(SettingsFile& settings, const std::string& folder, const VersionList& list) {
+// Fetches every listed file into the launcher's folder in the order of the
+// list; stops at the first that fails.
+bool FetchListedFiles(SettingsFile& settings, const VersionList& list) {
   platform::CWaitCursor wait;
   for (const std::string& address : list.addresses) {
     std::string name = DownloadFileName(address);
-    std::string localPath = folder + name;
-    if (name.empty() || localPath.size() > platform::PATH_BYTES_MAX) return false;
+    std::string localPath = platform::FileBeside(name.c_str());
+    if (name.empty() || localPath.empty()) return false;
     if (!TryDownload(settings, localPath, address)) return false;
   }
   return true;
@@ -57,10 +57,9 @@ bool FetchListedFiles(SettingsFile& settings, const std::string& folder, const V
 void CheckForUpdate(platform::WindowHandle owner) {
   SettingsFile settings(SettingsProgram::Launcher);
   if (!settings.Read()) platform::ShowMessage(owner, SETTINGS_UNREADABLE, LAUNCHER_CAPTION);
-  std::string folder = platform::ModuleFolder();
-  if (settings.dlIniFile.empty() || folder.empty()) return;
-  folder += "\\";
-  std::string listPath = folder + settings.dlIniFile;
+  if (settings.dlIniFile.empty()) return;
+  std::string listPath = platform::FileBeside(settings.dlIniFile.c_str());
+  if (listPath.empty()) return;
   if (!settings.dlSrvPath.empty()) {
     platform::CWaitCursor wait;
     TryDownload(settings, listPath, settings.dlSrvPath + settings.dlIniFile);
@@ -75,7 +74,7 @@ void CheckForUpdate(platform::WindowHandle owner) {
     return;
   }
 
-  if (!FetchListedFiles(settings, folder, list)) {
+  if (!FetchListedFiles(settings, list)) {
     platform::ShowMessage(owner, UPDATE_FAILED, LAUNCHER_CAPTION);
     return;
   }

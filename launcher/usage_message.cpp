@@ -1,5 +1,7 @@
 #include "launcher/usage_message.h"
 
+#include "common/server_statements.h"
+
 std::string YearMonthOf(std::time_t when) {
   std::tm local = *std::localtime(&when);
   char text[16] = {};

@@ -6,9 +6,6 @@
 #include <ctime>
 #include <string>
 
-// Length of a client number in the account table.
-constexpr size_t CLIENT_NUMBER_LENGTH = 5;
-
 // The year and month of `when` in local time as "YYYY-MM", the form in which
 // the ledger's dates begin.
 std::string YearMonthOf(std::time_t when);

@@ -1,7 +1,6 @@
 #include "platform/app.h"
 
-#include <vector>
-
+#include "platform/module_path.h"
 #include "platform/wide_text.h"
 #include "platform/win32.h"
 
@@ -10,22 +9,6 @@ namespace platform {
 namespace {
 
 CWinApp* theApp = nullptr;
-
-// The file name of the running executable, without folder and extension.
-std::string ProgramName() {
-  std::vector<wchar_t> path(MAX_PATH, L'\0');
-  DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-  while (length == path.size()) {
-    path.resize(path.size() * 2);
-    length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-  }
-  std::wstring name(path.data(), length);
-  size_t slash = name.find_last_of(L"\\/");
-  if (slash != std::wstring::npos) name.erase(0, slash + 1);
-  size_t dot = name.find_last_of(L'.');
-  if (dot != std::wstring::npos) name.erase(dot);
-  return ToNarrow(name.c_str());
-}
 
 HINSTANCE Program() { return GetModuleHandleW(nullptr); }
 
@@ -46,7 +29,7 @@ int RunApplication() {
 CWinApp* AfxGetApp() { return theApp; }
 
 const char* AfxGetAppName() {
-  static const std::string name = ProgramName();
+  static const std::string name = ModuleTitle();
   return name.c_str();
 }
 
@@ -61,7 +44,5 @@ std::string LoadString(int id) {
 }
 
 IconHandle LoadIcon(int id) { return LoadIconW(Program(), MAKEINTRESOURCEW(id)); }
-
-BitmapHandle LoadBitmap(int id) { return LoadBitmapW(Program(), MAKEINTRESOURCEW(id)); }
 
 }  // namespace platform

@@ -9,7 +9,6 @@
 namespace platform {
 
 using IconHandle = void*;    // an HICON
-using BitmapHandle = void*;  // an HBITMAP
 
 // The application object. Each program defines exactly one global instance
 // of a class derived from CWinApp and starts it from its entry point:
@@ -47,9 +46,8 @@ CWinApp* AfxGetApp();
 const char* AfxGetAppName();
 
 // Resources of the running executable; a missing resource gives "" or
-// nullptr. Icons and bitmaps live as long as the program.
+// nullptr. Icons live as long as the program.
 std::string LoadString(int id);
 IconHandle LoadIcon(int id);
-BitmapHandle LoadBitmap(int id);
 
 }  // namespace platform

@@ -50,8 +50,6 @@ bool CWnd::EnableWindow(bool enable) {
 
 bool CWnd::IsWindowEnabled() const { return m_hWnd != nullptr && ::IsWindowEnabled(Handle(m_hWnd)) != FALSE; }
 
-bool CWnd::IsWindowVisible() const { return m_hWnd != nullptr && ::IsWindowVisible(Handle(m_hWnd)) != FALSE; }
-
 void CWnd::SetWindowText(const char* text) {
   if (m_hWnd == nullptr) return;
   SetWindowTextW(Handle(m_hWnd), ToWide(text).c_str());

@@ -33,7 +33,6 @@ class CWnd {
   // Enables or disables input; returns whether it was disabled before.
   bool EnableWindow(bool enable = true);
   bool IsWindowEnabled() const;
-  bool IsWindowVisible() const;
 
   void SetWindowText(const char* text);
   std::string GetWindowText() const;

@@ -34,7 +34,6 @@
 namespace platform {
 
 using IconHandle = void*;    // an HICON
-using BitmapHandle = void*;  // an HBITMAP
 
 class CDialog;
 

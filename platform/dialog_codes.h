@@ -6,18 +6,12 @@
 
 namespace platform {
 
-// Command identifiers of the standard buttons and message-box answers.
+// Command identifiers of the standard buttons.
 #ifndef IDOK
 constexpr int IDOK = 1;
 #endif
 #ifndef IDCANCEL
 constexpr int IDCANCEL = 2;
-#endif
-#ifndef IDYES
-constexpr int IDYES = 6;
-#endif
-#ifndef IDNO
-constexpr int IDNO = 7;
 #endif
 
 // Notification codes of WM_COMMAND. A menu item or accelerator sends 0, the

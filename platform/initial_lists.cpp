@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/dialog.h"
+#include "platform/wide_text.h"
 #include "platform/win32.h"
 
 namespace platform {
@@ -13,9 +14,7 @@ namespace {
 constexpr wchar_t LIST_RESOURCE_TYPE[] = L"LISTINIT";
 
 void AddComboRow(HWND dialog, int id, const char* utf8, int length) {
-  int wideLength = MultiByteToWideChar(CP_UTF8, 0, utf8, length, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8, length, wide.data(), wideLength);
+  std::wstring wide = DecodeText(CP_UTF8, utf8, static_cast<size_t>(length));
   SendDlgItemMessageW(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 

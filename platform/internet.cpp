@@ -17,10 +17,6 @@ namespace {
   throw CInternetException(GetLastError());
 }
 
-std::wstring WideOrEmpty(const char* text) {
-  return text == nullptr ? std::wstring() : ToWide(text);
-}
-
 void CloseInternetHandle(void* handle) {
   if (handle != nullptr) InternetCloseHandle(static_cast<HINTERNET>(handle));
 }
@@ -36,7 +32,7 @@ CHttpFile::~CHttpFile() { CloseInternetHandle(handle); }
 
 void CHttpFile::SendRequest(const char* headers, const void* body, std::size_t length) {
   if (length > std::numeric_limits<DWORD>::max()) throw CInternetException(ERROR_INVALID_PARAMETER);
-  std::wstring wideHeaders = WideOrEmpty(headers);
+  std::wstring wideHeaders = ToWide(headers);
   BOOL sent = HttpSendRequestW(static_cast<HINTERNET>(handle),
                                wideHeaders.empty() ? nullptr : wideHeaders.c_str(),
                                static_cast<DWORD>(wideHeaders.size()), const_cast<void*>(body),
@@ -79,8 +75,8 @@ CHttpConnection::~CHttpConnection() { CloseInternetHandle(handle); }
 
 std::unique_ptr<CHttpFile> CHttpConnection::OpenRequest(const char* verb, const char* objectName,
                                                         unsigned long flags) {
-  std::wstring wideVerb = WideOrEmpty(verb);
-  std::wstring wideObject = WideOrEmpty(objectName);
+  std::wstring wideVerb = ToWide(verb);
+  std::wstring wideObject = ToWide(objectName);
   HINTERNET request = HttpOpenRequestW(static_cast<HINTERNET>(handle), wideVerb.c_str(), wideObject.c_str(),
                                        nullptr, nullptr, nullptr, flags, context);
   if (request == nullptr) ThrowLastError();
@@ -90,7 +86,7 @@ std::unique_ptr<CHttpFile> CHttpConnection::OpenRequest(const char* verb, const 
 CInternetSession::CInternetSession(const char* userAgent, std::uintptr_t context, unsigned long accessType,
                                    unsigned long flags)
     : handle(nullptr), context(context) {
-  std::wstring wideAgent = WideOrEmpty(userAgent);
+  std::wstring wideAgent = ToWide(userAgent);
   handle = InternetOpenW(wideAgent.c_str(), accessType, nullptr, nullptr, flags);
   if (handle == nullptr) ThrowLastError();
 }
@@ -98,7 +94,7 @@ CInternetSession::CInternetSession(const char* userAgent, std::uintptr_t context
 CInternetSession::~CInternetSession() { CloseInternetHandle(handle); }
 
 std::unique_ptr<CHttpConnection> CInternetSession::GetHttpConnection(const char* server, unsigned short port) {
-  std::wstring wideServer = WideOrEmpty(server);
+  std::wstring wideServer = ToWide(server);
   HINTERNET connection = InternetConnectW(static_cast<HINTERNET>(handle), wideServer.c_str(), port, nullptr,
                                           nullptr, INTERNET_SERVICE_HTTP, 0, context);
   if (connection == nullptr) ThrowLastError();
@@ -106,7 +102,7 @@ std::unique_ptr<CHttpConnection> CInternetSession::GetHttpConnection(const char*
 }
 
 std::unique_ptr<CHttpFile> CInternetSession::OpenURL(const char* url, unsigned long flags) {
-  std::wstring wideUrl = WideOrEmpty(url);
+  std::wstring wideUrl = ToWide(url);
   HINTERNET file = InternetOpenUrlW(static_cast<HINTERNET>(handle), wideUrl.c_str(), nullptr, 0, flags, context);
   if (file == nullptr) ThrowLastError();
   return std::make_unique<CHttpFile>(file);

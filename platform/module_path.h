@@ -17,4 +17,13 @@ std::string ModulePath();
 // empty when ModulePath is.
 std::string ModuleFolder();
 
+// `name` (a file name, or a path below the folder such as "doc\Kaisetu.txt")
+// in the executable's folder; empty when that folder is unknown or the path
+// would be longer than PATH_BYTES_MAX bytes.
+std::string FileBeside(const char* name);
+
+// The executable's file name without folder and extension ("tarvex"), of a
+// path of any length; empty when the path cannot be had.
+std::string ModuleTitle();
+
 }  // namespace platform

@@ -13,23 +13,9 @@ namespace {
 // texts (sections, keys, values) through that code page keeps their bytes,
 // which are Shift-JIS, whatever the system's locale; on a Japanese system
 // this is the Shift-JIS conversion itself.
-std::wstring FileTextToWide(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-  return wide;
-}
+std::wstring FileTextToWide(const std::string& text) { return DecodeText(CP_ACP, text.data(), text.size()); }
 
-std::string WideToFileText(const std::wstring& wide) {
-  if (wide.empty()) return std::string();
-  int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                   nullptr, nullptr);
-  std::string text(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &text[0], length, nullptr,
-                      nullptr);
-  return text;
-}
+std::string WideToFileText(const std::wstring& wide) { return EncodeText(CP_ACP, wide); }
 
 // Length of the longest prefix of `text` that fits in `limit` bytes without
 // splitting a double-byte character.

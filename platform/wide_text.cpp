@@ -2,30 +2,40 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 namespace platform {
 
 namespace {
 constexpr UINT SHIFT_JIS_CODE_PAGE = 932;
 }
 
-std::wstring ToWide(const char* text) {
-  if (text == nullptr || *text == '\0') return std::wstring();
-  int length = MultiByteToWideChar(SHIFT_JIS_CODE_PAGE, 0, text, -1, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(SHIFT_JIS_CODE_PAGE, 0, text, -1, &wide[0], length);
-  wide.resize(static_cast<size_t>(length) - 1);
+std::wstring DecodeText(unsigned codePage, const char* text, size_t length) {
+  if (text == nullptr || length == 0) return std::wstring();
+  int count = static_cast<int>(length);
+  int wideLength = MultiByteToWideChar(codePage, 0, text, count, nullptr, 0);
+  if (wideLength <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+  MultiByteToWideChar(codePage, 0, text, count, &wide[0], wideLength);
   return wide;
 }
 
-std::string ToNarrow(const wchar_t* text) {
-  if (text == nullptr || *text == L'\0') return std::string();
-  int length = WideCharToMultiByte(SHIFT_JIS_CODE_PAGE, 0, text, -1, nullptr, 0, nullptr, nullptr);
+std::string EncodeText(unsigned codePage, const std::wstring& text) {
+  if (text.empty()) return std::string();
+  int count = static_cast<int>(text.size());
+  int length = WideCharToMultiByte(codePage, 0, text.data(), count, nullptr, 0, nullptr, nullptr);
   if (length <= 0) return std::string();
   std::string narrow(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(SHIFT_JIS_CODE_PAGE, 0, text, -1, &narrow[0], length, nullptr, nullptr);
-  narrow.resize(static_cast<size_t>(length) - 1);
+  WideCharToMultiByte(codePage, 0, text.data(), count, &narrow[0], length, nullptr, nullptr);
   return narrow;
+}
+
+std::wstring ToWide(const char* text) {
+  return text == nullptr ? std::wstring() : DecodeText(SHIFT_JIS_CODE_PAGE, text, std::strlen(text));
+}
+
+std::string ToNarrow(const wchar_t* text) {
+  return text == nullptr ? std::string() : EncodeText(SHIFT_JIS_CODE_PAGE, text);
 }
 
 bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByteEx(SHIFT_JIS_CODE_PAGE, byte) != FALSE; }

@@ -7,13 +7,20 @@
 
 namespace platform {
 
-// Returns the UTF-16 form of a zero-terminated code page 932 text; an
-// invalid byte sequence becomes the platform's replacement character.
+// Returns the UTF-16 form of a zero-terminated code page 932 text (empty for
+// nullptr); an invalid byte sequence becomes the platform's replacement
+// character.
 std::wstring ToWide(const char* text);
 
 // Returns the code page 932 form of a UTF-16 text; characters without a
 // Shift-JIS form become "?".
 std::string ToNarrow(const wchar_t* text);
+
+// The same conversions for a counted text in any code page (932, the
+// system's ANSI code page CP_ACP, UTF-8 CP_UTF8); an empty text gives an
+// empty result.
+std::wstring DecodeText(unsigned codePage, const char* text, size_t length);
+std::string EncodeText(unsigned codePage, const std::wstring& text);
 
 // True when `byte` opens a double-byte code page 932 character: the byte
 // after it is the character's second half, even when it looks like "\".

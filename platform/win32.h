@@ -11,7 +11,6 @@
 #undef FindExecutable
 #undef GetDlgItemText
 #undef GetWindowText
-#undef LoadBitmap
 #undef LoadIcon
 #undef LoadString
 #undef SetDlgItemText

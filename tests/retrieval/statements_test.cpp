@@ -4,7 +4,6 @@
 #include <string>
 
 #include "viewer/retrieval/observation_statements.h"
-#include "viewer/retrieval/query_request.h"
 
 namespace {
 
@@ -104,24 +103,7 @@ TEST(YearlyStatement, OneShapeForAnyRange) {
             "SELECT * FROM st_data_n WHERE sChiten = 12345 AND (d1 >= 2001 AND d1 <= 2001);");
 }
 
-TEST(ObservationStatement, PicksTheTableByTypeAndTreatsUnknownTypesAsYearly) {
-  const char* from = "2000/05/10";
-  const char* to = "2000/05/20";
-  EXPECT_EQ(ObservationStatement(PERIOD_DAILY, "1", from, to), DailyStatement("1", from, to));
-  EXPECT_EQ(ObservationStatement(PERIOD_PENTAD_OF_YEAR, "1", "2000/05", "2000/06"),
-            YearRoundPentadStatement("1", "2000/05", "2000/06"));
-  EXPECT_EQ(ObservationStatement(PERIOD_PENTAD_OF_MONTH, "1", from, to),
-            CalendarPentadStatement("1", from, to));
-  EXPECT_EQ(ObservationStatement(PERIOD_TEN_DAY, "1", from, to), TenDayStatement("1", from, to));
-  EXPECT_EQ(ObservationStatement(PERIOD_MONTHLY, "1", "2000/05", "2000/06"),
-            MonthlyStatement("1", "2000/05", "2000/06"));
-  for (int type : {PERIOD_YEARLY, 0, 7, -1}) {
-    EXPECT_EQ(ObservationStatement(type, "1", "1999", "2003"),
-              "SELECT * FROM st_data_n WHERE sChiten = 1 AND (d1 >= 1999 AND d1 <= 2003);");
-  }
-}
-
-TEST(ObservationStatement, LongFieldsAreNeverCutShort) {
+TEST(DailyStatement, LongFieldsAreNeverCutShort) {
   // Texts far longer than the form writes (63-character fields, a 255-byte
   // station key) still give the whole five-part statement, past 1024 bytes.
   std::string station(255, '7');

@@ -21,9 +21,6 @@ constexpr const char* DATA_SERVER = TARVEX_DATA_SERVER;
 // A report takes at most this many value columns.
 constexpr int MAX_REPORT_COLUMNS = 255;
 
-// The client number is the first characters of the sign-in reply.
-constexpr size_t CLIENT_NUMBER_LENGTH = 5;
-
 // Bytes of a formatted message, the terminating zero included.
 constexpr int MESSAGE_SIZE = 1024;
 
@@ -34,25 +31,8 @@ constexpr const char* PERIOD_RANGE_FIRST = "1999/01/01";
 constexpr const char* PERIOD_RANGE_LAST = "2003/12/31";
 constexpr const char* NO_ELEMENT_MESSAGE = "要素は、１つ以上選択してください。";
 constexpr const char* TOO_MANY_COLUMNS_MESSAGE = "観測地点および要素の選択が多すぎます。絞り込んでください。";
-constexpr const char* SETTINGS_UNREADABLE_MESSAGE = "設定ファイルが読み込めませんでした";
-constexpr const char* COMMUNICATION_ERROR_MESSAGE = "通信中にエラーが発生しました。";
 constexpr const char* SIGN_IN_FAILED_MESSAGE = "ユーザ認証に失敗しました。IDとパスワードを確認してください。";
-constexpr const char* APPLICATION_ERROR_MESSAGE = "アプリケーションエラーが発生しました。";
 constexpr const char* NO_DATA_MESSAGE = "該当するデータはありません。";
-
-// How one exchange with the server ended.
-enum class Exchange { Done, Failed, Raised };
-
-// Sends `statement` under the wait cursor. An exception of the internet layer
-// is caught here and gives Raised, so no exchange can end the program.
-Exchange ExecuteGuarded(ServerLink& link, const std::string& statement, std::string& reply, int& rows) {
-  bool exchanged = false;
-  platform::CWaitCursor wait;
-  bool completed = platform::RunGuarded([&] { exchanged = link.Execute(statement, reply, rows); });
-  wait.Restore();
-  if (!completed) return Exchange::Raised;
-  return exchanged ? Exchange::Done : Exchange::Failed;
-}
 
 }  // namespace
 
@@ -131,7 +111,7 @@ bool QueryFormDialog::CheckSelections(QueryRequest& request, ReportWriter& repor
 
 bool QueryFormDialog::SignIn(ServerLink& link, std::string& reply) {
   SettingsFile settings(SettingsProgram::Viewer);
-  if (!settings.Read()) Tell(SETTINGS_UNREADABLE_MESSAGE);
+  if (!settings.Read()) Tell(SETTINGS_UNREADABLE);
   link.server = settings.serverIp;
   std::string userId;
   std::string password;
@@ -139,9 +119,9 @@ bool QueryFormDialog::SignIn(ServerLink& link, std::string& reply) {
 
   int rows = 0;
   switch (ExecuteGuarded(link, SignInStatement(userId, password), reply, rows)) {
-    case Exchange::Raised: return Stop(APPLICATION_ERROR_MESSAGE);
-    case Exchange::Failed: return Stop(COMMUNICATION_ERROR_MESSAGE);
-    case Exchange::Done: break;
+    case ExchangeResult::Raised: return Stop(APPLICATION_ERROR_MESSAGE);
+    case ExchangeResult::Failed: return Stop(COMMUNICATION_ERROR_MESSAGE);
+    case ExchangeResult::Done: break;
   }
   if (rows != 1) return Stop(SIGN_IN_FAILED_MESSAGE);
   return true;
@@ -154,8 +134,8 @@ void QueryFormDialog::RecordUsage(ServerLink& link, const std::string& clientNum
   std::string reply;
   int rows = 0;
   switch (ExecuteGuarded(link, UsageRecordStatement(clientNumber, rowCount), reply, rows)) {
-    case Exchange::Raised: return Tell(APPLICATION_ERROR_MESSAGE);
-    case Exchange::Failed: return Tell(COMMUNICATION_ERROR_MESSAGE);
-    case Exchange::Done: return;
+    case ExchangeResult::Raised: return Tell(APPLICATION_ERROR_MESSAGE);
+    case ExchangeResult::Failed: return Tell(COMMUNICATION_ERROR_MESSAGE);
+    case ExchangeResult::Done: return;
   }
 }

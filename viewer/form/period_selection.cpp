@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "resources/viewer/resource.h"
 #include "viewer/form/master_table.h"

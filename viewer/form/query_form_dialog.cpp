@@ -29,15 +29,6 @@ constexpr int PERIOD_LABEL_IDS[PERIOD_LABEL_COUNT] = {
     IDC_FROM_MONTHLY_MONTH_LABEL, IDC_TO_TENDAY_MONTH_LABEL, IDC_FROM_TENDAY_MONTH_LABEL,
     IDC_TO_DAILY_MONTH_LABEL,  IDC_FROM_DAILY_MONTH_LABEL};
 
-// Appends the name of every row of `table` to `combo`.
-void AppendNames(const MasterTable& table, platform::CComboBox& combo) {
-  for (int row = 0; row < table.Count(); ++row) {
-    char name[SLOT_SIZE] = {};
-    table.NameAt(row, name);
-    combo.AddString(name);
-  }
-}
-
 }  // namespace
 
 const platform::CommandEntry<QueryFormDialog> QueryFormDialog::COMMANDS[] = {
@@ -95,6 +86,15 @@ bool QueryFormDialog::OnInitDialog() {
   OnPeriodTypeChanged();
   spreadsheetMode = 0;
   return true;
+}
+
+// Appends the name of every row of `table` to `combo`.
+void QueryFormDialog::AppendNames(const MasterTable& table, platform::CComboBox& combo) {
+  for (int row = 0; row < table.Count(); ++row) {
+    char name[SLOT_SIZE] = {};
+    table.NameAt(row, name);
+    combo.AddString(name);
+  }
 }
 
 void QueryFormDialog::FillBlocks() {

@@ -12,6 +12,7 @@
 #include "viewer/form/pair_list.h"
 #include "viewer/form/period_selection.h"
 
+class MasterTable;
 class QueryRequest;
 class ReportWriter;
 class ServerLink;
@@ -47,6 +48,7 @@ class QueryFormDialog : public platform::CDialog {
   static const platform::CommandEntry<QueryFormDialog> COMMANDS[];
 
   // Start-up filling from the master files.
+  static void AppendNames(const MasterTable& table, platform::CComboBox& combo);
   void FillBlocks();
   void FillPeriodTypes();
   void FillYears();

@@ -28,14 +28,7 @@ int CaretEntry(const platform::CListBox& listBox, const PairList& list) {
 void QueryFormDialog::OnBlockChanged() {
   prefectureCombo.ResetContent();
   char blockCode[SLOT_SIZE];
-  if (BlockCodeAtRow(blockCombo.GetCurSel(), blockCode)) {
-    MasterTable prefectures(PREFECTURE_FILE, blockCode);
-    for (int row = 0; row < prefectures.Count(); ++row) {
-      char name[SLOT_SIZE] = {};
-      prefectures.NameAt(row, name);
-      prefectureCombo.AddString(name);
-    }
-  }
+  if (BlockCodeAtRow(blockCombo.GetCurSel(), blockCode)) AppendNames(MasterTable(PREFECTURE_FILE, blockCode), prefectureCombo);
   prefectureCombo.SetCurSel(0);
   RefreshStationList();
 }

@@ -1,7 +1,6 @@
 #include "viewer/report/report_cells.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "viewer/form/pair_list.h"

@@ -12,11 +12,6 @@ const char* const WindDirectionNames[WIND_DIRECTION_MAX + 1] = {
 
 namespace {
 
-void PutText(const char* text, char* cell) {
-  std::memset(cell, 0, REPORT_TEXT_SIZE);
-  std::strncpy(cell, text, REPORT_TEXT_SIZE - 1);
-}
-
 // Writes the decimal digits of `number` (0 or more) at `out` and moves it on.
 void PutDigits(int number, char*& out) {
   char digits[12];
@@ -30,7 +25,7 @@ void PutDigits(int number, char*& out) {
 
 }  // namespace
 
-void FormatMissing(char* cell) { PutText(MISSING_MARK, cell); }
+void FormatMissing(char* cell) { CopyReportText(cell, MISSING_MARK); }
 
 // The same text as "%d" of the value.
 void FormatWhole(int16_t value, char* cell) {
@@ -62,5 +57,5 @@ void FormatDate(int16_t value, int year, int month, int day, char* cell) {
 
 void FormatDirection(int16_t code, char* cell) {
   if (code < 0 || code > WIND_DIRECTION_MAX) return FormatMissing(cell);
-  PutText(WindDirectionNames[code], cell);
+  CopyReportText(cell, WindDirectionNames[code]);
 }

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr const char* EXCHANGE_FAILED_MESSAGE = "通信中にエラーが発生しました。";
 constexpr const char* VIEWER_CAPTION = "Tarvex";
 
 // One exchange for one station, and the reading of its reply in the layout of
@@ -25,7 +24,7 @@ int Exchange(const QueryRequest& request, const std::string& statement, int32_t 
   bool succeeded = link.Execute(statement, result, rowCount);
   waitCursor.Restore();
   if (!succeeded) {
-    platform::ShowMessage(nullptr, EXCHANGE_FAILED_MESSAGE, VIEWER_CAPTION);
+    platform::ShowMessage(nullptr, COMMUNICATION_ERROR_MESSAGE, VIEWER_CAPTION);
     return 0;
   }
   return ReadReplyRows(periodType, result.data(), result.size(), rowCount, nextRow, rows);

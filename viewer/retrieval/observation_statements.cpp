@@ -3,7 +3,6 @@
 #include <initializer_list>
 
 #include "viewer/retrieval/period_texts.h"
-#include "viewer/retrieval/query_request.h"
 
 namespace {
 
@@ -129,16 +128,4 @@ std::string YearlyStatement(const char* station, const char* periodFrom, const c
   std::string q;
   Append(q, {YEARLY_PREFIX, station, " AND (d1 >= ", d.f1(), " AND d1 <= ", d.t1(), ");"});
   return q;
-}
-
-std::string ObservationStatement(int32_t periodType, const char* station, const char* periodFrom,
-                                 const char* periodTo) {
-  switch (periodType) {
-    case PERIOD_DAILY: return DailyStatement(station, periodFrom, periodTo);
-    case PERIOD_PENTAD_OF_YEAR: return YearRoundPentadStatement(station, periodFrom, periodTo);
-    case PERIOD_PENTAD_OF_MONTH: return CalendarPentadStatement(station, periodFrom, periodTo);
-    case PERIOD_TEN_DAY: return TenDayStatement(station, periodFrom, periodTo);
-    case PERIOD_MONTHLY: return MonthlyStatement(station, periodFrom, periodTo);
-    default: return YearlyStatement(station, periodFrom, periodTo);
-  }
 }

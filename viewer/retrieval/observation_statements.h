@@ -4,7 +4,6 @@
 // the period fields go in unchanged and unquoted ("05" stays "05").
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 // Daily values, table st_data_h (year d2, month d3, day d7).
@@ -26,7 +25,3 @@ std::string MonthlyStatement(const char* station, const char* periodFrom, const 
 
 // Yearly values, table st_data_n (year d1).
 std::string YearlyStatement(const char* station, const char* periodFrom, const char* periodTo);
-
-// The statement of the period type (any code other than 1 to 5: yearly).
-std::string ObservationStatement(int32_t periodType, const char* station, const char* periodFrom,
-                                 const char* periodTo);
