@@ -8,6 +8,8 @@
 
 namespace {
 
+// Longest SQL text a request may carry, in bytes.
+constexpr int MAX_SQL_BYTES = 1 << 20;
 constexpr int BUSY_TIMEOUT_MS = 10000;
 constexpr int MAX_COMPOUND_SELECTS = 8;
 constexpr int MAX_EXPRESSION_DEPTH = 64;
@@ -114,17 +116,18 @@ bool HoldsSchema(sqlite3* db) {
   return found;
 }
 
+// Registers now(): the local time as "YYYY-MM-DD HH:MM:SS".
+bool RegisterNowFunction(sqlite3* db) {
+  return sqlite3_create_function(db, "now", 0, SQLITE_UTF8, nullptr, NowFunction, nullptr, nullptr) ==
+         SQLITE_OK;
+}
+
 }  // namespace
 
 bool CreateSchema(sqlite3* db, std::string& error) {
   std::string sql = ACCOUNT_SCHEMA;
   for (const ObservationTable& table : ObservationTables()) sql += ObservationTableSql(table);
   return Exec(db, sql, error);
-}
-
-bool RegisterNowFunction(sqlite3* db) {
-  return sqlite3_create_function(db, "now", 0, SQLITE_UTF8, nullptr, NowFunction, nullptr, nullptr) ==
-         SQLITE_OK;
 }
 
 sqlite3* OpenServingDatabase(const std::string& path, std::string& error) {

@@ -6,15 +6,9 @@
 
 #include <string>
 
-// Longest SQL text a request may carry, in bytes.
-constexpr int MAX_SQL_BYTES = 1 << 20;
-
 // Creates the account table, the usage ledger and the six observation
 // tables with their indexes. Returns false with `error` set on failure.
 bool CreateSchema(sqlite3* db, std::string& error);
-
-// Registers now(): the local time as "YYYY-MM-DD HH:MM:SS".
-bool RegisterNowFunction(sqlite3* db);
 
 // Opens the database file for serving (it must exist and hold the schema)
 // and locks the connection down: now() registered, an authorizer that allows

@@ -101,10 +101,8 @@ bool WriteLines(const std::string& path, const std::vector<std::string>& lines, 
 }
 
 std::string PrefectureName(const char* code) {
-  for (const SamplePrefecture& prefecture : SamplePrefectures()) {
-    if (std::string(prefecture.code) == code) return prefecture.name;
-  }
-  return "";
+  const SamplePrefecture* prefecture = PrefectureOfCode(code);
+  return prefecture != nullptr ? prefecture->name : "";
 }
 
 }  // namespace

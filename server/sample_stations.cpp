@@ -143,12 +143,18 @@ const std::vector<SampleBlock>& SampleBlocks() { return BLOCKS; }
 const std::vector<SamplePrefecture>& SamplePrefectures() { return PREFECTURES; }
 const std::vector<SampleStation>& SampleStations() { return STATIONS; }
 
-const SampleBlock& BlockOfPrefecture(const char* prefectureCode) {
+const SamplePrefecture* PrefectureOfCode(const char* prefectureCode) {
   for (const SamplePrefecture& prefecture : PREFECTURES) {
-    if (strcmp(prefecture.code, prefectureCode) != 0) continue;
-    for (const SampleBlock& block : BLOCKS) {
-      if (strcmp(block.code, prefecture.block) == 0) return block;
-    }
+    if (strcmp(prefecture.code, prefectureCode) == 0) return &prefecture;
+  }
+  return nullptr;
+}
+
+const SampleBlock& BlockOfPrefecture(const char* prefectureCode) {
+  const SamplePrefecture* prefecture = PrefectureOfCode(prefectureCode);
+  if (prefecture == nullptr) return BLOCKS.front();
+  for (const SampleBlock& block : BLOCKS) {
+    if (strcmp(block.code, prefecture->block) == 0) return block;
   }
   return BLOCKS.front();
 }

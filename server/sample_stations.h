@@ -43,5 +43,8 @@ const std::vector<SampleBlock>& SampleBlocks();
 const std::vector<SamplePrefecture>& SamplePrefectures();
 const std::vector<SampleStation>& SampleStations();
 
+// The prefecture of a code; nullptr when unknown.
+const SamplePrefecture* PrefectureOfCode(const char* prefectureCode);
+
 // The block of a prefecture code; the first block when unknown.
 const SampleBlock& BlockOfPrefecture(const char* prefectureCode);
