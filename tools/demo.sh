@@ -32,27 +32,17 @@ install=$out/install
 rm -rf "$install"
 mkdir -p "$out"
 tools/make_install.sh build/windows build/native "$install"
-cp build/native/sample/norda.sqlite "$out/norda.sqlite"
 
-export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-tools/wine_prefix.sh "$WINEPREFIX"
-
-server_pid=
-stop_all() {
-  WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null || true
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
-  return 0
-}
-trap stop_all EXIT
+# The demo's own Wine prefix, prepared by wine_run.sh on first use.
+export WINEPREFIX=$out/wineprefix
+stop_wine() { wineserver -k 2>/dev/null || true; }
+trap stop_wine EXIT
 trap 'exit 130' INT TERM
 
-build/native/server/norda_server --address 127.0.0.1 --port 80 --database "$out/norda.sqlite" \
-  2>"$out/server.log" &
-server_pid=$!
-echo "reference server on http://127.0.0.1/norda/dbcommit.php (log: $out/server.log)"
-
-wineserver -k 2>/dev/null || true
-echo "starting the launcher on $DISPLAY; close it to end the demo"
-# In the background and waited for, so that Ctrl-C reaches the traps at once.
-(cd "$install" && exec wine marlop.exe) &
+echo "starting the reference server on 127.0.0.1 and the launcher on $DISPLAY; close the launcher to end the demo"
+# In the background and waited for, so that Ctrl-C or TERM reaches the traps
+# at once: ending Wine ends the launcher, and with_server.sh then stops the
+# server. A server that cannot start ends the demo with its log.
+tools/with_server.sh 127.0.0.1 -- \
+  bash -c 'cd "$1" && exec "$2" marlop.exe' demo "$install" "$root/tools/wine_run.sh" &
 wait $!
