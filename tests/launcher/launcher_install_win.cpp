@@ -1,6 +1,5 @@
 #include "tests/launcher/launcher_install_win.h"
 
-
 #include "tests/support/test_files.h"
 
 namespace launcher_test {

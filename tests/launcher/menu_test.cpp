@@ -2,8 +2,11 @@
 // and the user settings dialog.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "common/settings_file.h"
 #include "launcher/launcher_ids.h"
+#include "platform/module_path.h"
 #include "platform/wide_text.h"
 #include "platform/win32.h"
 #include "tests/launcher/launcher_install_win.h"
@@ -198,6 +201,52 @@ TEST_F(MenuTest, QuitEndsTheProgram) {
   EXPECT_TRUE(program.WaitForExit(DEFAULT_WAIT_MS, &exitCode));
   EXPECT_EQ(exitCode, 0u);
   menu = nullptr;
+}
+
+// An install folder whose path is too long to be had (over 259 bytes of
+// Shift-JIS, well within the platform's own limit): the commands that start
+// or open a file of the launcher's folder do nothing, rather than reaching for
+// the same names at the root of the drive, where this test puts them.
+TEST(MenuInAnOverlongFolder, CommandsOnFilesOfTheFolderDoNothing) {
+  namespace fs = std::filesystem;
+  constexpr int QUIET_MS = 2000;
+  std::error_code ignored;
+  fs::path folder = fs::temp_directory_path() / L"tarvex-test-launcher-long";
+  fs::remove_all(folder, ignored);
+  while (platform::ToNarrow(folder.c_str()).size() <= platform::PATH_BYTES_MAX) {
+    folder /= std::wstring(30, L'\u3042');  // あ
+  }
+  ASSERT_TRUE(fs::create_directories(folder));
+  fs::copy_file(platform::ToWide(BuildPath("/launcher/marlop.exe").c_str()), folder / L"marlop.exe");
+
+  ASSERT_TRUE(RegisterOpenRecorder());
+  const std::string log = MakeScratchFolder("launcher-long-log") + "\\opened.log";
+  UseOpenRecorderLog(log);
+  const std::string rootProgram = "C:\\vindra.exe";
+  const std::string rootDocument = "C:\\doc\\Kaisetu.txt";
+  fs::create_directories("C:\\doc");
+  ASSERT_TRUE(WriteBytes(rootProgram, ReadBytes(OpenRecorderPath())));
+  ASSERT_TRUE(WriteBytes(rootDocument, "commentary\r\n"));
+
+  GuiProgram program;
+  const std::string narrowFolder = platform::ToNarrow(folder.c_str());
+  ASSERT_TRUE(program.Start(narrowFolder + "\\marlop.exe", narrowFolder));
+  // The settings file beside it cannot be named either.
+  WindowHandle box = launcher_test::WaitForMessage(program, "設定ファイルが読み込めませんでした");
+  ASSERT_NE(box, nullptr);
+  PressButton(box, IDOK_BUTTON);
+  WindowHandle menu = program.WaitForWindow(launcher_test::MENU_CAPTION);
+  ASSERT_NE(menu, nullptr);
+
+  ClickButton(menu, IDC_WEATHER_DATA);
+  PostCommand(menu, IDC_COMMENTARY);
+  EXPECT_EQ(program.WaitForModalBox(QUIET_MS), nullptr);
+  EXPECT_TRUE(ReadOpenRecords(log).empty());
+  EXPECT_TRUE(program.IsRunning());
+  ClickButton(menu, IDCANCEL_BUTTON);
+  EXPECT_TRUE(program.WaitForExit());
+  fs::remove(rootProgram, ignored);
+  fs::remove_all("C:\\doc", ignored);
 }
 
 }  // namespace
