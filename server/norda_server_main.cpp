@@ -1,29 +1,39 @@
 // norda_server: the reference data server.
-//   norda_server [--address ADDR] [--port PORT] --database FILE
-// Serves POST /norda/dbcommit.php until SIGTERM or SIGINT.
+//   norda_server [--address ADDR] [--port PORT] --database DATABASE [--read-database DATABASE]
+// DATABASE is a SQLite file or a PostgreSQL connection string. Serves
+// POST /norda/dbcommit.php until SIGTERM or SIGINT.
 #include <signal.h>
-#include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
-#include "server/db_commit.h"
-#include "server/http_front.h"
-#include "server/norda_database.h"
+#include "server/http/http_front.h"
+#include "server/protocol/db_commit.h"
+#include "server/store/store.h"
 
 namespace {
 
 constexpr const char* DEFAULT_ADDRESS = "127.0.0.1";
 constexpr int DEFAULT_PORT = 80;
 constexpr long MAX_PORT = 65535;
+// Worker threads per processor: requests mostly compute on SQLite, or wait
+// for PostgreSQL; two a core keep the cores busy in both cases.
+constexpr unsigned WORKERS_PER_CORE = 2;
+constexpr unsigned MIN_WORKERS = 4;
+constexpr const char* USAGE =
+    "usage: norda_server [--address ADDR] [--port PORT] --database DATABASE [--read-database DATABASE]\n"
+    "  DATABASE: a SQLite file, or a PostgreSQL connection string (postgresql://... or key=value ...)\n"
+    "  --read-database: where observation rows are read, e.g. a streaming replica of the primary\n";
 
 struct Options {
   std::string address = DEFAULT_ADDRESS;
   int port = DEFAULT_PORT;
-  std::string database;
+  StoreConfig store;
 };
 
 // A TCP port: the whole text a decimal number from 1 to MAX_PORT.
@@ -43,13 +53,17 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     } else if (strcmp(argv[i], "--port") == 0) {
       if (!ParsePort(argv[i + 1], options.port)) return false;
     } else if (strcmp(argv[i], "--database") == 0) {
-      options.database = argv[i + 1];
+      options.store.database = argv[i + 1];
+    } else if (strcmp(argv[i], "--read-database") == 0) {
+      options.store.readDatabase = argv[i + 1];
     } else {
       return false;
     }
   }
-  return argc % 2 == 1 && !options.database.empty();
+  return argc % 2 == 1 && !options.store.database.empty();
 }
+
+unsigned WorkerCount() { return std::max(MIN_WORKERS, WORKERS_PER_CORE * std::thread::hardware_concurrency()); }
 
 sigset_t StopSignals() {
   sigset_t signals;
@@ -66,12 +80,18 @@ void WaitForStopSignal() {
   sigwait(&signals, &received);
 }
 
+// The database as the log may show it: a connection string may hold a
+// password, so only its engine is named.
+std::string Describe(const std::string& database) {
+  return IsPostgresTarget(database) ? "a PostgreSQL database" : database;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    fprintf(stderr, "usage: norda_server [--address ADDR] [--port PORT] --database FILE\n");
+    fputs(USAGE, stderr);
     return 2;
   }
   // Block the stop signals before any thread starts, so only sigwait sees them.
@@ -80,24 +100,20 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
 
   std::string error;
-  sqlite3* db = OpenServingDatabase(options.database, error);
-  if (db == nullptr) {
+  options.store.workers = WorkerCount();
+  Store store;
+  if (!store.Open(options.store, error)) {
     fprintf(stderr, "norda_server: %s\n", error.c_str());
     return 1;
   }
-  int status = 0;
-  {
-    DbCommitService service(db);
-    HttpFront front(service);
-    if (front.Start(options.address, options.port, error)) {
-      fprintf(stderr, "norda_server: serving %s on %s:%d\n", options.database.c_str(), options.address.c_str(),
-              options.port);
-      WaitForStopSignal();
-    } else {
-      fprintf(stderr, "norda_server: %s\n", error.c_str());
-      status = 1;
-    }
+  DbCommitService service(store);
+  HttpFront front(service);
+  if (!front.Start(options.address, options.port, options.store.workers, error)) {
+    fprintf(stderr, "norda_server: %s\n", error.c_str());
+    return 1;
   }
-  sqlite3_close(db);
-  return status;
+  fprintf(stderr, "norda_server: serving %s on %s:%d\n", Describe(options.store.database).c_str(),
+          options.address.c_str(), options.port);
+  WaitForStopSignal();
+  return 0;
 }

@@ -13,6 +13,8 @@ PACKAGES=(
   libsqlite3-dev
   sqlite3
   libmicrohttpd-dev
+  libpq-dev
+  postgresql
   g++-mingw-w64-x86-64
   wine
   wine64

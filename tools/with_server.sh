@@ -9,9 +9,11 @@
 # path) exported, then stops the server, removes the copy and exits with
 # COMMAND's status.
 #
-# The native build folder is TARVEX_NATIVE_DIR; when that is empty, the test
-# build folder TARVEX_BUILD_DIR if it holds the server (a native ctest run),
-# else build/native of this checkout.
+# With TARVEX_SERVER_ENGINE=postgresql the server runs on a copy of the
+# sample database in a private PostgreSQL cluster instead (tools/with_postgres.sh
+# on ADDRESS, its own port), and TARVEX_SERVER_DB is its connection string.
+#
+# The native build folder is found by tools/native_build.sh.
 set -uo pipefail
 
 usage() { echo "usage: $0 ADDRESS -- COMMAND [ARGS...]" >&2; exit 2; }
@@ -19,23 +21,25 @@ usage() { echo "usage: $0 ADDRESS -- COMMAND [ARGS...]" >&2; exit 2; }
 address=$1
 shift 2
 
-root=$(cd "$(dirname "$0")/.." && pwd)
-native=${TARVEX_NATIVE_DIR:-}
-if [ -z "$native" ]; then
-  if [ -n "${TARVEX_BUILD_DIR:-}" ] && [ -x "$TARVEX_BUILD_DIR/server/norda_server" ]; then
-    native=$TARVEX_BUILD_DIR
-  else
-    native=$root/build/native
-  fi
-fi
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/native_build.sh"
 server=$native/server/norda_server
 sample=$native/sample/norda.sqlite
-[ -x "$server" ] || { echo "with_server: no server at $server (build the native preset first)" >&2; exit 2; }
 [ -f "$sample" ] || { echo "with_server: no sample database at $sample" >&2; exit 2; }
 
+if [ "${TARVEX_SERVER_ENGINE:-sqlite}" = postgresql ] && [ -z "${TARVEX_POSTGRES:-}" ]; then
+  exec "$here/with_postgres.sh" "$address" -- "$0" "$address" -- "$@"
+fi
+
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/tarvex-server.XXXXXX")
-database=$workdir/norda.sqlite
-cp "$sample" "$database"
+if [ "${TARVEX_SERVER_ENGINE:-sqlite}" = postgresql ]; then
+  psql -q -X "$TARVEX_POSTGRES dbname=postgres" -c "CREATE DATABASE norda_copy TEMPLATE norda_sample" >/dev/null ||
+    { echo "with_server: cannot copy the sample database" >&2; exit 2; }
+  database="$TARVEX_POSTGRES dbname=norda_copy"
+else
+  database=$workdir/norda.sqlite
+  cp "$sample" "$database"
+fi
 server_pid=
 
 cleanup() {

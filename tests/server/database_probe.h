@@ -1,14 +1,15 @@
-// Direct reads and writes of a server database file, to prepare accounts
-// and to check what requests did, independently of the server.
+// Direct reads and writes of a server database, to prepare accounts and to
+// check what requests did, independently of the server. `database` is a
+// SQLite file or a PostgreSQL connection string, as the server takes it.
 #pragma once
 
 #include <string>
 
-// Runs `sql` on the database file and returns every result row as its
-// values joined by "|", each row ended by "\n" (NULL as "NULL"). On an SQL
-// error returns "SQL ERROR: <message>".
-std::string QueryDatabase(const std::string& path, const std::string& sql);
+// Runs the statements of `sql` (separated by ";") and returns every result row as its values joined by
+// "|", each row ended by "\n" (NULL as "NULL"). On an error returns
+// "SQL ERROR: <message>".
+std::string QueryDatabase(const std::string& database, const std::string& sql);
 
 // A fingerprint of everything a refused request must leave alone: the
 // schema, the accounts, the ledger and the size of every observation table.
-std::string DatabaseSnapshot(const std::string& path);
+std::string DatabaseSnapshot(const std::string& database);

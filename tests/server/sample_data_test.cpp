@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "server/sample_installation.h"
-#include "server/text_encoding.h"
+#include "server/tools/sample_installation.h"
+#include "server/protocol/text_encoding.h"
 #include "tests/server/database_probe.h"
 #include "tests/server/server_process.h"
 #include "tests/support/test_files.h"

@@ -13,23 +13,29 @@
 
 namespace {
 
-constexpr const char* ADDRESS = "127.0.20.3";
 constexpr int PORT = 80;
 constexpr int CLIENTS = 8;
 constexpr int ROWS_PER_CLIENT = 40;
 
-TEST(ServerConcurrency, ParallelUsageRecordsAllArriveOnce) {
+class ServerConcurrency : public testing::TestWithParam<Engine> {};
+
+INSTANTIATE_TEST_SUITE_P(Engines, ServerConcurrency, testing::Values(Engine::Sqlite, Engine::Postgres),
+                         [](const testing::TestParamInfo<Engine>& info) { return EngineName(info.param); });
+
+TEST_P(ServerConcurrency, ParallelUsageRecordsAllArriveOnce) {
+  const char* address = GetParam() == Engine::Sqlite ? "127.0.20.3" : "127.0.20.13";
   ServerProcess server;
-  ASSERT_TRUE(server.Start(ADDRESS, PORT, test_support::MakeScratchFolder("server-concurrency")));
+  ASSERT_TRUE(server.Start(address, PORT, test_support::MakeScratchFolder("server-concurrency-" + EngineName(GetParam())),
+                           GetParam()));
   std::atomic<int> accepted{0};
   std::vector<std::thread> clients;
   for (int client = 0; client < CLIENTS; ++client) {
-    clients.emplace_back([client, &accepted] {
+    clients.emplace_back([client, &accepted, address] {
       for (int row = 0; row < ROWS_PER_CLIENT; ++row) {
         std::string body = "sql=BEGIN;INSERT INTO fee_history_dt(client_no,feeday,data_total) values ('" +
                            std::to_string(30000 + client) + "',now(),'" + std::to_string(row + 1) + "');COMMIT;";
         HttpReply reply;
-        if (PostRaw(ADDRESS, PORT, "/norda/dbcommit.php", body, reply) && reply.body == "OK\n;\n") ++accepted;
+        if (PostRaw(address, PORT, "/norda/dbcommit.php", body, reply) && reply.body == "OK\n;\n") ++accepted;
       }
     });
   }
@@ -42,7 +48,7 @@ TEST(ServerConcurrency, ParallelUsageRecordsAllArriveOnce) {
   EXPECT_EQ(std::to_string(CLIENTS) + "\n",
             QueryDatabase(server.DatabasePath(),
                           "SELECT count(*) FROM (SELECT client_no FROM fee_history_dt GROUP BY client_no HAVING "
-                          "count(*) = " + std::to_string(ROWS_PER_CLIENT) + ")"));
+                          "count(*) = " + std::to_string(ROWS_PER_CLIENT) + ") AS full_clients"));
 }
 
 }  // namespace

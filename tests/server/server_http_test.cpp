@@ -5,11 +5,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
 
-#include "server/text_encoding.h"
+#include "server/protocol/text_encoding.h"
+#include "server/weather/observation_tables.h"
 #include "tests/server/database_probe.h"
 #include "tests/server/http_client.h"
 #include "tests/server/server_process.h"
@@ -17,38 +20,54 @@
 
 namespace {
 
-constexpr const char* ADDRESS = "127.0.20.2";
+// One server per engine for the whole suite, each on its own address.
+constexpr const char* SQLITE_ADDRESS = "127.0.20.2";
+constexpr const char* POSTGRES_ADDRESS = "127.0.20.12";
 constexpr int PORT = 80;
 constexpr const char* SCRIPT = "/norda/dbcommit.php";
 
-class ServerHttp : public testing::Test {
+const char* AddressOf(Engine engine) { return engine == Engine::Sqlite ? SQLITE_ADDRESS : POSTGRES_ADDRESS; }
+
+// Posts `body` to the engine's server and returns the reply body.
+std::string PostTo(Engine engine, const std::string& body) {
+  HttpReply reply;
+  EXPECT_TRUE(PostRaw(AddressOf(engine), PORT, SCRIPT, body, reply));
+  EXPECT_EQ(200, reply.status);
+  return reply.body;
+}
+
+std::string Framed(const std::string& statement) { return "sql=BEGIN;" + statement + "COMMIT;"; }
+
+class ServerHttp : public testing::TestWithParam<Engine> {
  protected:
-  static void SetUpTestSuite() {
-    server_ = new ServerProcess;
-    ASSERT_TRUE(server_->Start(ADDRESS, PORT, test_support::MakeScratchFolder("server-http")));
-  }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
+  static void TearDownTestSuite() { servers_.clear(); }
 
-  // Posts the body as the programs frame it and returns the reply body.
-  static std::string Run(const std::string& statement) { return PostBody("sql=BEGIN;" + statement + "COMMIT;"); }
-
-  static std::string PostBody(const std::string& body) {
-    HttpReply reply;
-    EXPECT_TRUE(PostRaw(ADDRESS, PORT, SCRIPT, body, reply));
-    EXPECT_EQ(200, reply.status);
-    return reply.body;
+  // The engine's server, started on first use.
+  static ServerProcess& Server(Engine engine) {
+    std::unique_ptr<ServerProcess>& server = servers_[engine];
+    if (!server) {
+      server = std::make_unique<ServerProcess>();
+      std::string folder = test_support::MakeScratchFolder("server-http-" + EngineName(engine));
+      EXPECT_TRUE(server->Start(AddressOf(engine), PORT, folder, engine)) << EngineName(engine);
+    }
+    return *server;
   }
 
-  static std::string Db(const std::string& sql) { return QueryDatabase(server_->DatabasePath(), sql); }
-  static std::string Snapshot() { return DatabaseSnapshot(server_->DatabasePath()); }
+  void SetUp() override { Server(GetParam()); }
 
-  static ServerProcess* server_;
+  // Posts the statement as the programs frame it and returns the reply body.
+  static std::string Run(const std::string& statement) { return PostBody(Framed(statement)); }
+  static std::string PostBody(const std::string& body) { return PostTo(GetParam(), body); }
+  static std::string Db(const std::string& sql) { return QueryDatabase(Server(GetParam()).DatabasePath(), sql); }
+  static std::string Snapshot() { return DatabaseSnapshot(Server(GetParam()).DatabasePath()); }
+
+  static std::map<Engine, std::unique_ptr<ServerProcess>> servers_;
 };
 
-ServerProcess* ServerHttp::server_ = nullptr;
+std::map<Engine, std::unique_ptr<ServerProcess>> ServerHttp::servers_;
+
+INSTANTIATE_TEST_SUITE_P(Engines, ServerHttp, testing::Values(Engine::Sqlite, Engine::Postgres),
+                         [](const testing::TestParamInfo<Engine>& info) { return EngineName(info.param); });
 
 bool IsError(const std::string& reply) { return reply.compare(0, 6, "ERROR:") == 0; }
 
@@ -64,7 +83,7 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   return parts;
 }
 
-TEST_F(ServerHttp, AnswersOkThenRowsThenASemicolonLine) {
+TEST_P(ServerHttp, AnswersOkThenRowsThenASemicolonLine) {
   EXPECT_EQ("OK\n10001\n;\n",
             Run("SELECT client_no FROM client_mt WHERE user_id = 'demo' AND password = 'tarvex';"));
   EXPECT_EQ("OK\n;\n", Run("SELECT client_no FROM client_mt WHERE user_id = 'demo' AND password = 'wrong';"));
@@ -73,7 +92,7 @@ TEST_F(ServerHttp, AnswersOkThenRowsThenASemicolonLine) {
   EXPECT_EQ("OK\n", Run(""));
 }
 
-TEST_F(ServerHttp, ObservationRowsCarryEveryColumnInTableOrder) {
+TEST_P(ServerHttp, ObservationRowsCarryEveryColumnInTableOrder) {
   std::string daily = Run("SELECT * FROM st_data_h WHERE sChiten = 44001 AND d2 = 2000 AND d3 = 02 AND "
                           "(d7 >= 27 AND d7 <= 29);");
   std::vector<std::string> lines = Split(daily, '\n');
@@ -96,7 +115,7 @@ TEST_F(ServerHttp, ObservationRowsCarryEveryColumnInTableOrder) {
   EXPECT_TRUE(std::regex_match(yearly, yearlyReply)) << yearly;
 }
 
-TEST_F(ServerHttp, SplitPeriodStatementsReturnEachDayOnce) {
+TEST_P(ServerHttp, SplitPeriodStatementsReturnEachDayOnce) {
   std::string reply = Run(
       "SELECT * FROM st_data_h WHERE sChiten = 14001 AND d2 = 2000 AND (d3 = 05 AND (d7 >= 10 AND d7 <= 31)) "
       "UNION SELECT * FROM st_data_h WHERE sChiten = 14001 AND d2 = 2000 AND (d3 > 05 AND d3 < 06) "
@@ -104,7 +123,64 @@ TEST_F(ServerHttp, SplitPeriodStatementsReturnEachDayOnce) {
   EXPECT_EQ(1 + 22 + 20 + 1, CountLines(reply)) << reply;
 }
 
-TEST_F(ServerHttp, RecordsUsageAndSumsTheMonth) {
+// The viewer's statement of each period type, split at month and year ends
+// as it sends them, and one whose parts overlap.
+const char* const VIEWER_STATEMENTS[] = {
+    "SELECT * FROM st_data_h WHERE sChiten = 44001 AND d2 = 2000 AND d3 = 02 AND (d7 >= 27 AND d7 <= 29);",
+    "SELECT * FROM st_data_h WHERE sChiten = 14001 AND d2 = 2000 AND (d3 = 05 AND (d7 >= 10 AND d7 <= 31)) "
+    "UNION SELECT * FROM st_data_h WHERE sChiten = 14001 AND d2 = 2000 AND (d3 > 05 AND d3 < 06) "
+    "UNION SELECT * FROM st_data_h WHERE sChiten = 14001 AND d2 = 2000 AND (d3 = 06 AND (d7 >= 1 AND d7 <= 20));",
+    "SELECT * FROM st_data_h WHERE sChiten = 44001 AND d2 = 1999 AND (d3 = 11 AND (d7 >= 20 AND d7 <= 31)) "
+    "UNION SELECT * FROM st_data_h WHERE sChiten = 44001 AND d2 = 1999 AND d3 > 11 "
+    "UNION SELECT * FROM st_data_h WHERE sChiten = 44001 AND d2 > 1999 AND d2 < 2001 "
+    "UNION SELECT * FROM st_data_h WHERE sChiten = 44001 AND d2 = 2001 AND d3 < 02 "
+    "UNION SELECT * FROM st_data_h WHERE sChiten = 44001 AND d2 = 2001 AND (d3 = 02 AND (d7 >= 1 AND d7 <= 10));",
+    "SELECT * FROM st_data_th WHERE sChiten = 44001 AND d1 = 2000 AND d2 >= 70 UNION SELECT * FROM st_data_th "
+    "WHERE sChiten = 44001 AND (d1 > 2000 AND d1 < 2002) UNION SELECT * FROM st_data_th WHERE sChiten = 44001 "
+    "AND d1 = 2002 AND d2 <= 3;",
+    "SELECT * FROM st_data_rh WHERE sChiten = 44001 AND d1 = 2000 AND d2 = 04 AND d3 >= 02 UNION SELECT * FROM "
+    "st_data_rh WHERE sChiten = 44001 AND d1 = 2000 AND (d2 > 04 AND d2 < 07) UNION SELECT * FROM st_data_rh "
+    "WHERE sChiten = 44001 AND d1 = 2000 AND d2 = 07 AND d3 <= 05;",
+    "SELECT * FROM st_data_j WHERE sChiten = 44001 AND d1 = 2001 AND d2 = 11 AND d3 >= 2 UNION SELECT * FROM "
+    "st_data_j WHERE sChiten = 44001 AND d1 = 2001 AND d2 > 11 UNION SELECT * FROM st_data_j WHERE sChiten = "
+    "44001 AND d1 > 2001 AND d1 < 2002 UNION SELECT * FROM st_data_j WHERE sChiten = 44001 AND d1 = 2002 AND "
+    "d2 < 01 UNION SELECT * FROM st_data_j WHERE sChiten = 44001 AND d1 = 2002 AND d2 = 01 AND d3 <= 1;",
+    "SELECT * FROM st_data_t WHERE sChiten = 44001 AND d1 = 1999 AND (d2 >= 01 AND d2 <= 12);",
+    "SELECT * FROM st_data_n WHERE sChiten = 44001 AND (d1 >= 1999 AND d1 <= 2003);",
+    "SELECT * FROM st_data_t WHERE sChiten = 44001 AND d1 = 2000 UNION SELECT * FROM st_data_t WHERE sChiten = "
+    "44001 AND d1 = 2000 AND d2 <= 6 UNION SELECT * FROM st_data_t WHERE sChiten = 44001 AND d1 = 2000;",
+};
+
+// The key of a reply row: its values at the table's key columns.
+std::vector<long> RowKey(const std::string& line, const std::vector<size_t>& keyColumns) {
+  std::vector<std::string> values = Split(line, ',');
+  std::vector<long> key;
+  for (size_t column : keyColumns) key.push_back(std::stol(values.at(column)));
+  return key;
+}
+
+TEST_P(ServerHttp, ObservationRowsComeOnceInKeyOrderAndAlikeOnBothEngines) {
+  for (const char* statement : VIEWER_STATEMENTS) {
+    std::string reply = Run(statement);
+    std::vector<std::string> lines = Split(reply, '\n');
+    ASSERT_GE(lines.size(), 3u) << statement << "\n" << reply;
+    EXPECT_EQ("OK", lines.front());
+    EXPECT_EQ(";", lines.back());
+    std::string table = Split(statement, ' ')[3];
+    std::vector<size_t> key = KeyColumns(*FindObservationTable(table));
+    for (size_t i = 2; i + 1 < lines.size(); ++i) {
+      EXPECT_LT(RowKey(lines[i - 1], key), RowKey(lines[i], key)) << statement << "\nrow " << i;
+    }
+    if (GetParam() != Engine::Sqlite) {
+      Server(Engine::Sqlite);
+      EXPECT_EQ(PostTo(Engine::Sqlite, Framed(statement)), reply) << statement;
+    }
+  }
+  // Overlapping parts: the year 2000 once, not three times.
+  EXPECT_EQ(1 + 12 + 1, CountLines(Run(VIEWER_STATEMENTS[8])));
+}
+
+TEST_P(ServerHttp, RecordsUsageAndSumsTheMonth) {
   ASSERT_EQ("OK\n;\n", Run("INSERT INTO fee_history_dt(client_no,feeday,data_total) values ('10001',now(),'120');"));
   ASSERT_EQ("OK\n;\n", Run("INSERT INTO fee_history_dt(client_no,feeday,data_total) values ('10001',now(),'7');"));
   std::string rows = Db("SELECT feeday FROM fee_history_dt WHERE client_no = '10001' AND data_total = 120");
@@ -118,7 +194,7 @@ TEST_F(ServerHttp, RecordsUsageAndSumsTheMonth) {
                 "%';"));
 }
 
-TEST_F(ServerHttp, TakesPlusPercentAndAmpersandLiterally) {
+TEST_P(ServerHttp, TakesPlusPercentAndAmpersandLiterally) {
   ASSERT_EQ("", Db("INSERT INTO client_mt VALUES ('20002', 'a+b&c=d', '100% sure')"));
   EXPECT_EQ("OK\n20002\n;\n",
             Run("SELECT client_no FROM client_mt WHERE user_id = 'a+b&c=d' AND password = '100% sure';"));
@@ -127,7 +203,7 @@ TEST_F(ServerHttp, TakesPlusPercentAndAmpersandLiterally) {
             Run("SELECT client_no FROM client_mt WHERE user_id = 'a%2Bb%26c%3Dd' AND password = '100%25 sure';"));
 }
 
-TEST_F(ServerHttp, RefusesEveryOtherStatementAndChangesNothing) {
+TEST_P(ServerHttp, RefusesEveryOtherStatementAndChangesNothing) {
   const char* const statements[] = {
       "DROP TABLE fee_history_dt;",
       "CREATE TABLE intruder(a);",
@@ -158,10 +234,12 @@ TEST_F(ServerHttp, RefusesEveryOtherStatementAndChangesNothing) {
     EXPECT_EQ(1, CountLines(reply)) << reply;
   }
   EXPECT_EQ(before, Snapshot());
-  EXPECT_EQ("", Db("SELECT name FROM pragma_database_list WHERE name = 'intruder'"));
+  if (GetParam() == Engine::Sqlite) {
+    EXPECT_EQ("", Db("SELECT name FROM pragma_database_list WHERE name = 'intruder'"));
+  }
 }
 
-TEST_F(ServerHttp, RefusesBodiesThatAreNotAFramedSqlField) {
+TEST_P(ServerHttp, RefusesBodiesThatAreNotAFramedSqlField) {
   std::string before = Snapshot();
   const char* const bodies[] = {
       "",
@@ -175,7 +253,7 @@ TEST_F(ServerHttp, RefusesBodiesThatAreNotAFramedSqlField) {
   EXPECT_EQ(before, Snapshot());
 }
 
-TEST_F(ServerHttp, RollsBackAFailedStatementAndServesTheNextRequest) {
+TEST_P(ServerHttp, RollsBackAFailedStatementAndServesTheNextRequest) {
   std::string before = Snapshot();
   // data_total must be a count: the ledger refuses a negative one at insert time.
   std::string reply = Run("INSERT INTO fee_history_dt(client_no,feeday,data_total) values ('10001',now(),'-5');");
@@ -187,7 +265,7 @@ TEST_F(ServerHttp, RollsBackAFailedStatementAndServesTheNextRequest) {
   EXPECT_EQ("1\n", Db("SELECT count(*) FROM fee_history_dt WHERE data_total = 5"));
 }
 
-TEST_F(ServerHttp, ConvertsShiftJisBothWays) {
+TEST_P(ServerHttp, ConvertsShiftJisBothWays) {
   // The database keeps UTF-8; the wire carries Shift-JIS. 表 and ソ end in the
   // byte 0x5C, which must not be taken for a backslash.
   ASSERT_EQ("", Db(u8"INSERT INTO client_mt VALUES ('観測所一号', '気象太郎', '表示ソ十')"));
@@ -204,16 +282,17 @@ TEST_F(ServerHttp, ConvertsShiftJisBothWays) {
   EXPECT_TRUE(IsError(Run("SELECT client_no FROM client_mt WHERE user_id = '\x81' AND password = '';")));
 }
 
-TEST_F(ServerHttp, RefusesOversizedBodiesAndOtherRequests) {
+TEST_P(ServerHttp, RefusesOversizedBodiesAndOtherRequests) {
   std::string padding(1100 * 1024, ' ');
   HttpReply reply;
-  ASSERT_TRUE(PostRaw(ADDRESS, PORT, SCRIPT, "sql=BEGIN;" + padding + "COMMIT;", reply));
+  const char* address = AddressOf(GetParam());
+  ASSERT_TRUE(PostRaw(address, PORT, SCRIPT, "sql=BEGIN;" + padding + "COMMIT;", reply));
   EXPECT_EQ(200, reply.status);
   EXPECT_TRUE(IsError(reply.body)) << reply.body.substr(0, 80);
 
-  ASSERT_TRUE(PostRaw(ADDRESS, PORT, "/norda/other.php", "sql=BEGIN;COMMIT;", reply));
+  ASSERT_TRUE(PostRaw(address, PORT, "/norda/other.php", "sql=BEGIN;COMMIT;", reply));
   EXPECT_EQ(404, reply.status);
-  ASSERT_TRUE(SendWithoutBody(ADDRESS, PORT, "GET", SCRIPT, reply));
+  ASSERT_TRUE(SendWithoutBody(address, PORT, "GET", SCRIPT, reply));
   EXPECT_EQ(405, reply.status);
 
   // Still serving after all of that.
@@ -234,9 +313,9 @@ TEST(ServerOptions, APortOutsideOneTo65535OrNotANumberIsAUsageError) {
   }
 }
 
-TEST_F(ServerHttp, ASecondServerCannotTakeTheSameAddress) {
+TEST_P(ServerHttp, ASecondServerCannotTakeTheSameAddress) {
   ServerProcess second;
-  EXPECT_FALSE(second.Start(ADDRESS, PORT, test_support::MakeScratchFolder("server-http-second")));
+  EXPECT_FALSE(second.Start(AddressOf(GetParam()), PORT, test_support::MakeScratchFolder("server-http-second")));
   EXPECT_EQ("OK\n10001\n;\n",
             Run("SELECT client_no FROM client_mt WHERE user_id = 'demo' AND password = 'tarvex';"));
 }

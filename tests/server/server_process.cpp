@@ -5,9 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -37,17 +40,52 @@ std::string NativeBuildFolder() {
   return build && *build ? build : "build/native";
 }
 
+std::string EngineName(Engine engine) { return engine == Engine::Sqlite ? "SQLite" : "PostgreSQL"; }
+
+std::string PostgresCluster() {
+  const char* cluster = getenv("TARVEX_POSTGRES");
+  return cluster ? cluster : "";
+}
+
+std::string CopySampleDatabase(Engine engine, const std::string& folder) {
+  std::string name = std::filesystem::path(folder).filename().string();
+  if (engine == Engine::Sqlite) {
+    std::string copy = folder + "/norda.sqlite";
+    std::error_code error;
+    std::filesystem::copy_file(NativeBuildFolder() + "/sample/norda.sqlite", copy,
+                               std::filesystem::copy_options::overwrite_existing, error);
+    return error ? "" : copy;
+  }
+  if (PostgresCluster().empty()) return "";
+  std::string database = "norda_";
+  for (char c : name) database += std::isalnum(static_cast<unsigned char>(c)) ? std::tolower(c) : '_';
+  std::string error;
+  std::unique_ptr<Connection> admin =
+      OpenConnection(PostgresCluster() + " dbname=postgres", ConnectionUse::Administration, error);
+  if (!admin || !admin->Exec("DROP DATABASE IF EXISTS " + database, error) ||
+      !admin->Exec("CREATE DATABASE " + database + " TEMPLATE norda_sample", error)) {
+    return "";
+  }
+  return PostgresCluster() + " dbname=" + database;
+}
+
 ServerProcess::~ServerProcess() { Stop(); }
 
-bool ServerProcess::Start(const std::string& address, int port, const std::string& folder) {
-  std::string build = NativeBuildFolder();
-  database_ = folder + "/norda.sqlite";
-  std::error_code error;
-  std::filesystem::copy_file(build + "/sample/norda.sqlite", database_,
-                             std::filesystem::copy_options::overwrite_existing, error);
-  if (error) return false;
-  std::string program = build + "/server/norda_server";
-  std::string portText = std::to_string(port);
+bool ServerProcess::Start(const std::string& address, int port, const std::string& folder, Engine engine) {
+  std::string database = CopySampleDatabase(engine, folder);
+  return !database.empty() && StartOn(address, port, database);
+}
+
+bool ServerProcess::StartOn(const std::string& address, int port, const std::string& database,
+                            const std::vector<std::string>& options) {
+  database_ = database;
+  std::string program = NativeBuildFolder() + "/server/norda_server";
+  std::vector<std::string> args = {program, "--address", address, "--port", std::to_string(port),
+                                   "--database", database};
+  args.insert(args.end(), options.begin(), options.end());
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
   int errors[2];
   if (pipe(errors) != 0) return false;
   pid_ = fork();
@@ -55,8 +93,7 @@ bool ServerProcess::Start(const std::string& address, int port, const std::strin
     dup2(errors[1], STDERR_FILENO);
     close(errors[0]);
     close(errors[1]);
-    execl(program.c_str(), program.c_str(), "--address", address.c_str(), "--port", portText.c_str(),
-          "--database", database_.c_str(), static_cast<char*>(nullptr));
+    execv(program.c_str(), argv.data());
     _exit(127);
   }
   close(errors[1]);
@@ -74,7 +111,7 @@ void ServerProcess::Stop() {
     waitpid(pid_, nullptr, 0);
     pid_ = -1;
   }
-  if (database_.empty()) return;
+  if (database_.empty() || IsPostgresTarget(database_)) return;
   std::error_code ignored;
   for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(database_ + suffix, ignored);
   database_.clear();

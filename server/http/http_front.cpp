@@ -1,0 +1,135 @@
+#include "server/http/http_front.h"
+
+#include <arpa/inet.h>
+#include <microhttpd.h>
+#include <netinet/in.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "server/protocol/db_commit.h"
+
+namespace {
+
+constexpr unsigned CONNECTION_TIMEOUT_SECONDS = 30;
+// On stop, requests under way get this long to be answered.
+constexpr auto DRAIN_TIME = std::chrono::seconds(10);
+constexpr auto DRAIN_POLL_INTERVAL = std::chrono::milliseconds(20);
+constexpr const char* REPLY_CONTENT_TYPE = "text/plain; charset=Shift_JIS";
+
+// The body of one POST as it arrives, kept until the last piece.
+struct PendingRequest {
+  std::string body;
+  bool tooLarge = false;
+};
+
+bool IsScriptPath(const char* url) {
+  // Accept the object name with or without its leading slash.
+  return strcmp(url, SCRIPT_PATH) == 0 || strcmp(url, SCRIPT_PATH + 1) == 0;
+}
+
+MHD_Result Answer(MHD_Connection* connection, unsigned status, const std::string& body) {
+  MHD_Response* response =
+      MHD_create_response_from_buffer(body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
+  if (response == nullptr) return MHD_NO;
+  MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, REPLY_CONTENT_TYPE);
+  MHD_Result result = MHD_queue_response(connection, status, response);
+  MHD_destroy_response(response);
+  return result;
+}
+
+// A body announced beyond this is refused before it is read. Smaller
+// oversized bodies are read and dropped, so that the client, still sending,
+// is not cut off before it can read the refusal.
+constexpr unsigned long long UNREAD_BODY_BYTES = 16ULL << 20;
+
+bool DeclaresHugeBody(MHD_Connection* connection) {
+  const char* length = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
+  return length != nullptr && strtoull(length, nullptr, 10) > UNREAD_BODY_BYTES;
+}
+
+MHD_Result HandleRequest(void* cls, MHD_Connection* connection, const char* url, const char* method,
+                         const char*, const char* uploadData, size_t* uploadSize, void** state) {
+  auto* service = static_cast<DbCommitService*>(cls);
+  auto* pending = static_cast<PendingRequest*>(*state);
+  if (pending == nullptr) {
+    if (!IsScriptPath(url)) return Answer(connection, MHD_HTTP_NOT_FOUND, "not found\n");
+    if (strcmp(method, MHD_HTTP_METHOD_POST) != 0) {
+      return Answer(connection, MHD_HTTP_METHOD_NOT_ALLOWED, ErrorReply("only POST is served"));
+    }
+    if (DeclaresHugeBody(connection)) return Answer(connection, MHD_HTTP_OK, ErrorReply("request body too large"));
+    *state = new PendingRequest;
+    return MHD_YES;
+  }
+  if (*uploadSize > 0) {
+    if (pending->body.size() + *uploadSize > MAX_REQUEST_BYTES) {
+      pending->tooLarge = true;
+      pending->body.clear();
+    }
+    if (!pending->tooLarge) pending->body.append(uploadData, *uploadSize);
+    *uploadSize = 0;
+    return MHD_YES;
+  }
+  if (pending->tooLarge) return Answer(connection, MHD_HTTP_OK, ErrorReply("request body too large"));
+  return Answer(connection, MHD_HTTP_OK, service->Run(pending->body));
+}
+
+void RequestFinished(void*, MHD_Connection*, void** state, MHD_RequestTerminationCode) {
+  delete static_cast<PendingRequest*>(*state);
+  *state = nullptr;
+}
+
+void CountConnection(void* cls, MHD_Connection*, void**, MHD_ConnectionNotificationCode code) {
+  auto* open = static_cast<std::atomic<int>*>(cls);
+  if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+    ++*open;
+  } else {
+    --*open;
+  }
+}
+
+}  // namespace
+
+HttpFront::HttpFront(DbCommitService& service) : service_(service) {}
+
+HttpFront::~HttpFront() { Stop(); }
+
+bool HttpFront::Start(const std::string& address, int port, unsigned workers, std::string& error) {
+  sockaddr_in socketAddress{};
+  socketAddress.sin_family = AF_INET;
+  socketAddress.sin_port = htons(static_cast<uint16_t>(port));
+  if (port <= 0 || port > 65535 || inet_pton(AF_INET, address.c_str(), &socketAddress.sin_addr) != 1) {
+    error = "not an IPv4 address and port: " + address + ":" + std::to_string(port);
+    return false;
+  }
+  daemon_ = MHD_start_daemon(MHD_USE_AUTO_INTERNAL_THREAD | MHD_USE_ITC | MHD_USE_ERROR_LOG,
+                             static_cast<uint16_t>(port),
+                             nullptr, nullptr, HandleRequest, &service_,
+                             MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&socketAddress),
+                             MHD_OPTION_THREAD_POOL_SIZE, workers,
+                             MHD_OPTION_CONNECTION_TIMEOUT, CONNECTION_TIMEOUT_SECONDS,
+                             MHD_OPTION_NOTIFY_COMPLETED, RequestFinished, nullptr,
+                             MHD_OPTION_NOTIFY_CONNECTION, CountConnection, &openConnections_,
+                             MHD_OPTION_END);
+  if (daemon_ == nullptr) {
+    error = "cannot listen on " + address + ":" + std::to_string(port);
+    return false;
+  }
+  return true;
+}
+
+void HttpFront::Stop() {
+  if (daemon_ == nullptr) return;
+  MHD_socket listening = MHD_quiesce_daemon(daemon_);
+  if (listening != MHD_INVALID_SOCKET) close(listening);
+  auto giveUp = std::chrono::steady_clock::now() + DRAIN_TIME;
+  while (openConnections_ > 0 && std::chrono::steady_clock::now() < giveUp) {
+    std::this_thread::sleep_for(DRAIN_POLL_INTERVAL);
+  }
+  MHD_stop_daemon(daemon_);
+  daemon_ = nullptr;
+}

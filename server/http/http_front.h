@@ -1,0 +1,36 @@
+// The HTTP side of the reference server: answers POST /norda/dbcommit.php
+// with the reply of a DbCommitService, on one address and port.
+#pragma once
+
+#include <atomic>
+#include <string>
+
+class DbCommitService;
+struct MHD_Daemon;
+
+// Path of the server script, as the programs post to it.
+constexpr const char* SCRIPT_PATH = "/norda/dbcommit.php";
+
+class HttpFront {
+ public:
+  explicit HttpFront(DbCommitService& service);
+  ~HttpFront();
+  HttpFront(const HttpFront&) = delete;
+  HttpFront& operator=(const HttpFront&) = delete;
+
+  // Starts listening on `address` (dotted IPv4) and `port` and serves from
+  // `workers` threads of its own, each running one request at a time.
+  // Returns false with `error` set when the address is malformed or cannot
+  // be bound.
+  bool Start(const std::string& address, int port, unsigned workers, std::string& error);
+
+  // Stops taking connections, lets the open ones finish (a few seconds at
+  // most), then stops serving: a front server behind a balancer is taken
+  // out without losing a request under way.
+  void Stop();
+
+ private:
+  DbCommitService& service_;
+  MHD_Daemon* daemon_ = nullptr;
+  std::atomic<int> openConnections_{0};
+};

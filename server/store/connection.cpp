@@ -1,0 +1,21 @@
+#include "server/store/connection.h"
+
+#include <cctype>
+
+#include "server/store/postgres_connection.h"
+#include "server/store/sqlite_connection.h"
+
+bool IsPostgresTarget(const std::string& database) {
+  if (database.rfind("postgresql://", 0) == 0 || database.rfind("postgres://", 0) == 0) return true;
+  // A key=value connection string starts with a keyword and "=".
+  size_t i = 0;
+  while (i < database.size() && (std::isalnum(static_cast<unsigned char>(database[i])) || database[i] == '_')) ++i;
+  while (i < database.size() && database[i] == ' ') ++i;
+  return i > 0 && i < database.size() && database[i] == '=';
+}
+
+std::unique_ptr<Connection> OpenConnection(const std::string& database, ConnectionUse use, std::string& error) {
+  bool serving = use == ConnectionUse::Serving;
+  if (IsPostgresTarget(database)) return PostgresConnection::Open(database, serving, error);
+  return SqliteConnection::Open(database, serving, error);
+}
