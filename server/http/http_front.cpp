@@ -5,26 +5,32 @@
 #include <netinet/in.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
-#include <thread>
-
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "server/protocol/db_commit.h"
 
 namespace {
 
 constexpr unsigned CONNECTION_TIMEOUT_SECONDS = 30;
+// Threads that read and write the sockets; the requests themselves run on
+// the work queue.
+constexpr unsigned IO_THREADS = 2;
 // On stop, requests under way get this long to be answered.
 constexpr auto DRAIN_TIME = std::chrono::seconds(10);
 constexpr auto DRAIN_POLL_INTERVAL = std::chrono::milliseconds(20);
 constexpr const char* REPLY_CONTENT_TYPE = "text/plain; charset=Shift_JIS";
 
-// The body of one POST as it arrives, kept until the last piece.
+// One POST: its body as it arrives, then, once a worker has run it, the
+// reply. The connection is suspended while the request waits and runs.
 struct PendingRequest {
   std::string body;
   bool tooLarge = false;
+  std::atomic<bool> answered{false};
+  std::string reply;
 };
 
 bool IsScriptPath(const char* url) {
@@ -52,9 +58,20 @@ bool DeclaresHugeBody(MHD_Connection* connection) {
   return length != nullptr && strtoull(length, nullptr, 10) > UNREAD_BODY_BYTES;
 }
 
+// Hands the received request to the work queue and suspends the
+// connection; the worker resumes it once the reply is ready.
+void Dispatch(HttpFront::Context& context, MHD_Connection* connection, PendingRequest* pending) {
+  MHD_suspend_connection(connection);
+  context.queue.Submit([&context, connection, pending] {
+    pending->reply = context.service.Run(pending->body);
+    pending->answered = true;
+    MHD_resume_connection(connection);
+  });
+}
+
 MHD_Result HandleRequest(void* cls, MHD_Connection* connection, const char* url, const char* method,
                          const char*, const char* uploadData, size_t* uploadSize, void** state) {
-  auto* service = static_cast<DbCommitService*>(cls);
+  auto& context = *static_cast<HttpFront::Context*>(cls);
   auto* pending = static_cast<PendingRequest*>(*state);
   if (pending == nullptr) {
     if (!IsScriptPath(url)) return Answer(connection, MHD_HTTP_NOT_FOUND, "not found\n");
@@ -75,7 +92,9 @@ MHD_Result HandleRequest(void* cls, MHD_Connection* connection, const char* url,
     return MHD_YES;
   }
   if (pending->tooLarge) return Answer(connection, MHD_HTTP_OK, ErrorReply("request body too large"));
-  return Answer(connection, MHD_HTTP_OK, service->Run(pending->body));
+  if (pending->answered) return Answer(connection, MHD_HTTP_OK, pending->reply);
+  Dispatch(context, connection, pending);
+  return MHD_YES;
 }
 
 void RequestFinished(void*, MHD_Connection*, void** state, MHD_RequestTerminationCode) {
@@ -106,11 +125,13 @@ bool HttpFront::Start(const std::string& address, int port, unsigned workers, st
     error = "not an IPv4 address and port: " + address + ":" + std::to_string(port);
     return false;
   }
-  daemon_ = MHD_start_daemon(MHD_USE_AUTO_INTERNAL_THREAD | MHD_USE_ITC | MHD_USE_ERROR_LOG,
+  queue_ = std::make_unique<WorkQueue>(workers);
+  context_ = std::make_unique<Context>(Context{service_, *queue_});
+  daemon_ = MHD_start_daemon(MHD_USE_AUTO_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ERROR_LOG,
                              static_cast<uint16_t>(port),
-                             nullptr, nullptr, HandleRequest, &service_,
+                             nullptr, nullptr, HandleRequest, context_.get(),
                              MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&socketAddress),
-                             MHD_OPTION_THREAD_POOL_SIZE, workers,
+                             MHD_OPTION_THREAD_POOL_SIZE, IO_THREADS,
                              MHD_OPTION_CONNECTION_TIMEOUT, CONNECTION_TIMEOUT_SECONDS,
                              MHD_OPTION_NOTIFY_COMPLETED, RequestFinished, nullptr,
                              MHD_OPTION_NOTIFY_CONNECTION, CountConnection, &openConnections_,
@@ -130,6 +151,8 @@ void HttpFront::Stop() {
   while (openConnections_ > 0 && std::chrono::steady_clock::now() < giveUp) {
     std::this_thread::sleep_for(DRAIN_POLL_INTERVAL);
   }
+  // Every queued request resumes its connection, which must still exist.
+  queue_->Stop();
   MHD_stop_daemon(daemon_);
   daemon_ = nullptr;
 }

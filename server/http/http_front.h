@@ -3,7 +3,10 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <string>
+
+#include "server/http/work_queue.h"
 
 class DbCommitService;
 struct MHD_Daemon;
@@ -18,8 +21,14 @@ class HttpFront {
   HttpFront(const HttpFront&) = delete;
   HttpFront& operator=(const HttpFront&) = delete;
 
-  // Starts listening on `address` (dotted IPv4) and `port` and serves from
-  // `workers` threads of its own, each running one request at a time.
+  // What the request handlers reach.
+  struct Context {
+    DbCommitService& service;
+    WorkQueue& queue;
+  };
+
+  // Starts listening on `address` (dotted IPv4) and `port`; requests run on
+  // `workers` threads of its own, first come, first served.
   // Returns false with `error` set when the address is malformed or cannot
   // be bound.
   bool Start(const std::string& address, int port, unsigned workers, std::string& error);
@@ -31,6 +40,8 @@ class HttpFront {
 
  private:
   DbCommitService& service_;
+  std::unique_ptr<WorkQueue> queue_;
+  std::unique_ptr<Context> context_;
   MHD_Daemon* daemon_ = nullptr;
   std::atomic<int> openConnections_{0};
 };
