@@ -1,12 +1,16 @@
 # Test helpers shared by every folder under tests/.
 #
 # tarvex_test(NAME <name> SOURCES <files...> LIBS <targets...>
-#             [WINDOWS_ONLY] [NATIVE_ONLY] [WRAPPER <command...>] [LABELS <labels...>])
+#             [WINDOWS_ONLY] [NATIVE_ONLY] [ALSO_ON_POSTGRESQL]
+#             [WRAPPER <command...>] [LABELS <labels...>])
 #
 # Builds one GoogleTest executable and registers it with ctest. In the Windows
 # build it runs under Wine (the toolchain's emulator); with WRAPPER the wrapper
 # command is run first and receives the test command after its own arguments
-# (for tests that need a server or a display started around them). Tests
+# (for tests that need a server or a display started around them). With
+# ALSO_ON_POSTGRESQL the same command is registered a second time as
+# <name>_postgresql, with TARVEX_SERVER_ENGINE=postgresql, so a wrapper
+# tools/with_server.sh runs the reference server on PostgreSQL. Tests
 # labelled gui or e2e hold the wine_desktop resource lock; add further locks
 # with set_property(... APPEND PROPERTY RESOURCE_LOCK ...).
 if(WIN32)
@@ -30,7 +34,7 @@ endif()
 set(TARVEX_TOOLS_DIR ${CMAKE_SOURCE_DIR}/tools)
 
 function(tarvex_test)
-  cmake_parse_arguments(T "WINDOWS_ONLY;NATIVE_ONLY" "NAME" "SOURCES;LIBS;WRAPPER;LABELS" ${ARGN})
+  cmake_parse_arguments(T "WINDOWS_ONLY;NATIVE_ONLY;ALSO_ON_POSTGRESQL" "NAME" "SOURCES;LIBS;WRAPPER;LABELS" ${ARGN})
   if(T_WINDOWS_ONLY AND NOT WIN32)
     return()
   endif()
@@ -44,18 +48,21 @@ function(tarvex_test)
   else()
     set(run $<TARGET_FILE:${T_NAME}>)
   endif()
-  if(T_WRAPPER)
-    add_test(NAME ${T_NAME} COMMAND ${T_WRAPPER} ${run})
-  else()
-    add_test(NAME ${T_NAME} COMMAND ${run})
+  set(environment "TARVEX_SOURCE_DIR=${CMAKE_SOURCE_DIR};TARVEX_BUILD_DIR=${CMAKE_BINARY_DIR};TARVEX_NATIVE_DIR=${TARVEX_NATIVE_DIR};WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+  tarvex_register_test(${T_NAME} "${environment}" "${T_LABELS}" ${T_WRAPPER} ${run})
+  if(T_ALSO_ON_POSTGRESQL)
+    tarvex_register_test(${T_NAME}_postgresql "${environment};TARVEX_SERVER_ENGINE=postgresql" "${T_LABELS}"
+                         ${T_WRAPPER} ${run})
   endif()
-  set_tests_properties(${T_NAME} PROPERTIES
-    ENVIRONMENT "TARVEX_SOURCE_DIR=${CMAKE_SOURCE_DIR};TARVEX_BUILD_DIR=${CMAKE_BINARY_DIR};TARVEX_NATIVE_DIR=${TARVEX_NATIVE_DIR};WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
-    LABELS "${T_LABELS}")
+endfunction()
+
+function(tarvex_register_test name environment labels)
+  add_test(NAME ${name} COMMAND ${ARGN})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${environment}" LABELS "${labels}")
   # Programs under test share one display and so one foreground window: tests
   # that drive windows take turns, so no other test's window takes the focus
   # a dialog relies on (Enter going to its default button, for one).
-  if("gui" IN_LIST T_LABELS OR "e2e" IN_LIST T_LABELS)
-    set_property(TEST ${T_NAME} APPEND PROPERTY RESOURCE_LOCK wine_desktop)
+  if("gui" IN_LIST labels OR "e2e" IN_LIST labels)
+    set_property(TEST ${name} APPEND PROPERTY RESOURCE_LOCK wine_desktop)
   endif()
 endfunction()

@@ -10,6 +10,7 @@
 # norda_sample, runs COMMAND with
 #   TARVEX_POSTGRES      "host=ADDRESS port=54320 user=postgres" (add dbname=...)
 #   TARVEX_POSTGRES_DIR  the cluster folder (for postgres_cluster.sh stop/start)
+#   TARVEX_POSTGRES_ADDRESS, TARVEX_POSTGRES_PORT  where it listens
 # exported, then stops the cluster, removes the folder and exits with
 # COMMAND's status.
 set -uo pipefail
@@ -42,5 +43,5 @@ psql -q -X "$base dbname=postgres" -c "CREATE DATABASE norda_sample" >/dev/null 
   "$native/server/norda_sample" --database "$base dbname=norda_sample" ||
   { echo "with_postgres: cannot write the sample database" >&2; exit 2; }
 
-export TARVEX_POSTGRES=$base TARVEX_POSTGRES_DIR=$cluster
+export TARVEX_POSTGRES=$base TARVEX_POSTGRES_DIR=$cluster TARVEX_POSTGRES_ADDRESS=$address TARVEX_POSTGRES_PORT=$port
 "$@"
