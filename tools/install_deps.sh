@@ -12,7 +12,7 @@ PACKAGES=(
   libbenchmark-dev
   libsqlite3-dev
   sqlite3
-  libmicrohttpd-dev
+  libsodium-dev
   libpq-dev
   postgresql
   g++-mingw-w64-x86-64

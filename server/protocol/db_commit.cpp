@@ -62,51 +62,80 @@ void AppendRow(const ResultRow& row, std::string& reply) {
   reply += '\n';
 }
 
+// What a client is told when the database failed; the reason goes to the log.
+constexpr const char* DATABASE_FAILED = "the request could not be carried out";
+
+ServiceReply Refused(const char* kind, const std::string& reason, const std::string& detail) {
+  return {ErrorReply(reason), kind, "refused: " + detail};
+}
+
+ServiceReply Failed(const char* kind, const std::string& error) {
+  return {ErrorReply(DATABASE_FAILED), kind, "failed: " + error};
+}
+
 }  // namespace
 
 std::string ErrorReply(const std::string& reason) { return "ERROR: " + reason + "\n"; }
 
-std::string DbCommitService::Run(const std::string& body) {
-  if (body.size() > MAX_REQUEST_BYTES) return ErrorReply("request body too large");
-  if (body.compare(0, FIELD_PREFIX_LENGTH, FIELD_PREFIX) != 0) return ErrorReply("the request has no sql field");
+ServiceReply DbCommitService::Run(const std::string& body, const std::string& address) {
+  if (body.size() > MAX_REQUEST_BYTES) return Refused("-", "request body too large", "body too large");
+  if (body.compare(0, FIELD_PREFIX_LENGTH, FIELD_PREFIX) != 0) {
+    return Refused("-", "the request has no sql field", "no sql field");
+  }
   std::string sql;
-  if (!Cp932ToUtf8(body.substr(FIELD_PREFIX_LENGTH), sql)) return ErrorReply("the request is not Shift-JIS text");
+  if (!Cp932ToUtf8(body.substr(FIELD_PREFIX_LENGTH), sql)) {
+    return Refused("-", "the request is not Shift-JIS text", "not Shift-JIS");
+  }
   std::string statement;
-  if (!Unframe(sql, statement)) return ErrorReply("the statements must be framed by BEGIN; and COMMIT;");
-  if (OnlyBlanks(statement.data(), statement.data() + statement.size())) return OK_LINE;
+  if (!Unframe(sql, statement)) {
+    return Refused("-", "the statements must be framed by BEGIN; and COMMIT;", "not framed");
+  }
+  if (OnlyBlanks(statement.data(), statement.data() + statement.size())) return {OK_LINE, "empty"};
 
   Request request;
   std::string reason;
-  if (!ParseRequest(statement, request, reason)) return ErrorReply(reason);
-  return std::visit([this](const auto& typed) { return Answer(typed); }, request);
+  if (!ParseRequest(statement, request, reason)) return Refused("-", reason, reason);
+  return std::visit([this, &address](const auto& typed) { return Answer(typed, address); }, request);
 }
 
-std::string DbCommitService::Answer(const SignInRequest& request) {
+ServiceReply DbCommitService::Answer(const SignInRequest& request, const std::string& address) {
+  constexpr const char* KIND = "sign-in";
   std::vector<std::string> clientNos;
+  SignInOutcome outcome;
   std::string error;
-  if (!store_.SignIn(request.userId, request.password, clientNos, error)) return ErrorReply(error);
+  if (!store_.SignIn(request.userId, request.password, address, clientNos, outcome, error)) return Failed(KIND, error);
   std::string reply = OK_LINE;
   for (const std::string& clientNo : clientNos) reply += Utf8ToCp932(clientNo) + "\n";
-  return reply + STATEMENT_END_LINE;
+  const char* result = outcome == SignInOutcome::Accepted  ? "ok"
+                       : outcome == SignInOutcome::Refused ? "refused: no such account"
+                                                           : "refused: throttled";
+  return {reply + STATEMENT_END_LINE, KIND, result};
 }
 
-std::string DbCommitService::Answer(const UsageRecordRequest& request) {
+ServiceReply DbCommitService::Answer(const UsageRecordRequest& request, const std::string& address) {
+  constexpr const char* KIND = "usage";
+  UsageOutcome outcome;
   std::string error;
-  if (!store_.RecordUsage(request.clientNo, request.dataTotal, LocalTimestamp(), error)) return ErrorReply(error);
-  return std::string(OK_LINE) + STATEMENT_END_LINE;
+  if (!store_.RecordUsage(request.clientNo, request.dataTotal, LocalTimestamp(), address, outcome, error)) {
+    return Failed(KIND, error);
+  }
+  if (outcome == UsageOutcome::NotSignedIn) return Refused(KIND, "usage record not accepted", "not signed in");
+  return {std::string(OK_LINE) + STATEMENT_END_LINE, KIND};
 }
 
-std::string DbCommitService::Answer(const MonthlyUsageRequest& request) {
+ServiceReply DbCommitService::Answer(const MonthlyUsageRequest& request, const std::string&) {
+  constexpr const char* KIND = "monthly-usage";
   std::string sum, error;
-  if (!store_.MonthlyUsage(request.clientNo, request.feedayPattern, sum, error)) return ErrorReply(error);
-  return std::string(OK_LINE) + (sum.empty() ? EMPTY_SUM : sum) + "\n" + STATEMENT_END_LINE;
+  if (!store_.MonthlyUsage(request.clientNo, request.feedayPattern, sum, error)) return Failed(KIND, error);
+  return {std::string(OK_LINE) + (sum.empty() ? EMPTY_SUM : sum) + "\n" + STATEMENT_END_LINE, KIND};
 }
 
 // Observation rows hold numbers only, so the reply needs no conversion.
-std::string DbCommitService::Answer(const ObservationRequest& request) {
+ServiceReply DbCommitService::Answer(const ObservationRequest& request, const std::string&) {
+  constexpr const char* KIND = "observation";
   std::string reply = OK_LINE, error;
   if (!store_.ObservationRows(request, [&reply](const ResultRow& row) { AppendRow(row, reply); }, error)) {
-    return ErrorReply(error);
+    return Failed(KIND, error);
   }
-  return reply + STATEMENT_END_LINE;
+  return {reply + STATEMENT_END_LINE, KIND};
 }

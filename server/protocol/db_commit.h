@@ -15,20 +15,29 @@
 // Largest request body accepted, in bytes.
 constexpr size_t MAX_REQUEST_BYTES = 1 << 20;
 
+// A reply, and what the access log says of the request.
+struct ServiceReply {
+  std::string body;              // as the programs read it: "OK" and rows, or one "ERROR: " line
+  const char* kind = "-";        // "sign-in", "usage", "monthly-usage", "observation", or "-"
+  std::string outcome = "ok";    // "ok", "refused: <why>" or "failed: <database's reason>"
+};
+
 class DbCommitService {
  public:
   // `store` stays owned by the caller and must outlive the service.
   explicit DbCommitService(Store& store) : store_(store) {}
 
-  // Runs one request body exactly as posted (nothing percent-decoded).
+  // Runs one request body exactly as posted (nothing percent-decoded) for
+  // the client at `address`. A refusal answers a short, generic reason (no
+  // table, column or text of the request); the detail is in `outcome`.
   // Safe to call from several threads at once.
-  std::string Run(const std::string& body);
+  ServiceReply Run(const std::string& body, const std::string& address);
 
  private:
-  std::string Answer(const SignInRequest& request);
-  std::string Answer(const UsageRecordRequest& request);
-  std::string Answer(const MonthlyUsageRequest& request);
-  std::string Answer(const ObservationRequest& request);
+  ServiceReply Answer(const SignInRequest& request, const std::string& address);
+  ServiceReply Answer(const UsageRecordRequest& request, const std::string& address);
+  ServiceReply Answer(const MonthlyUsageRequest& request, const std::string& address);
+  ServiceReply Answer(const ObservationRequest& request, const std::string& address);
 
   Store& store_;
 };

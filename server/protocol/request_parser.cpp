@@ -21,6 +21,10 @@ const char ONE_CHAR_SYMBOLS[] = "(),;*=<>";
 constexpr const char* NOT_ALLOWED = "statement not allowed";
 // Parentheses may nest this deep around an observation condition.
 constexpr int MAX_NESTING = 16;
+// More tokens than any allowed statement has (eight parts of sixteen
+// comparisons are about a thousand): a longer statement is refused before
+// it is cut up, so its memory stays in proportion to the body.
+constexpr size_t MAX_TOKENS = 2048;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsWordStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
@@ -49,6 +53,10 @@ bool ReadQuoted(const std::string& sql, size_t& pos, std::string& value) {
 bool Tokenize(const std::string& sql, std::vector<Token>& tokens, std::string& reason) {
   size_t pos = 0;
   while (pos < sql.size()) {
+    if (tokens.size() >= MAX_TOKENS) {
+      reason = NOT_ALLOWED;
+      return false;
+    }
     char c = sql[pos];
     if (IsBlank(c)) {
       ++pos;
@@ -231,8 +239,8 @@ bool ParseFixedShapes(Parser& parser, Request& request, std::string& reason) {
                    "( $text , now ( ) , $value )",
                    &values)) {
     UsageRecordRequest usage{values[0]};
-    if (!ReadWholeNumber(values[1], usage.dataTotal)) {
-      reason = "data_total must be a whole number";
+    if (!ReadWholeNumber(values[1], usage.dataTotal) || usage.dataTotal > MAX_USAGE_ROWS) {
+      reason = "the usage count must be a whole number from 0 to " + std::to_string(MAX_USAGE_ROWS);
       return false;
     }
     request = usage;

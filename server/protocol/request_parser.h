@@ -9,6 +9,7 @@
 #include <string>
 #include <variant>
 
+#include "server/accounts/account_rules.h"
 #include "server/store/observation_query.h"
 
 // SELECT client_no FROM client_mt WHERE user_id = '..' AND password = '..'
@@ -20,7 +21,7 @@ struct SignInRequest {
 // INSERT INTO fee_history_dt(client_no,feeday,data_total) values ('..',now(),'..')
 struct UsageRecordRequest {
   std::string clientNo;
-  int64_t dataTotal = 0;  // a whole number of decimal digits, quoted or not
+  int64_t dataTotal = 0;  // decimal digits, quoted or not, 0 to MAX_USAGE_ROWS
 };
 
 // SELECT SUM(data_total) FROM fee_history_dt where client_no = '..' AND feeday LIKE '..'

@@ -19,3 +19,15 @@ std::unique_ptr<Connection> OpenConnection(const std::string& database, Connecti
   if (IsPostgresTarget(database)) return PostgresConnection::Open(database, serving, error);
   return SqliteConnection::Open(database, serving, error);
 }
+
+bool RunInTransaction(Connection& connection, const std::function<bool(std::string& error)>& body,
+                      std::string& error) {
+  // SQLite takes the write lock at once (waiting for it as long as its busy
+  // timeout allows): a transaction that read first and then wants to write
+  // fails at once when another connection wrote in between.
+  if (!connection.Exec(connection.Kind() == Engine::Sqlite ? "BEGIN IMMEDIATE" : "BEGIN", error)) return false;
+  if (body(error) && connection.Exec("COMMIT", error)) return true;
+  std::string ignored;
+  connection.Exec("ROLLBACK", ignored);
+  return false;
+}

@@ -61,6 +61,12 @@ class Connection {
                                  std::string& error) = 0;
 };
 
+// Runs `body` in a transaction that may write, on `connection`. When `body` returns
+// false (with its error set) or the commit fails, rolls back and returns
+// false with `error` set.
+bool RunInTransaction(Connection& connection, const std::function<bool(std::string& error)>& body,
+                      std::string& error);
+
 // True when `database` names a PostgreSQL database (a "postgresql://" or
 // "postgres://" URI, or a "key=value ..." connection string) rather than a
 // SQLite file path.

@@ -1,5 +1,8 @@
 #include "server/store/schema.h"
 
+#include <vector>
+
+#include "server/accounts/password_hash.h"
 #include "server/weather/observation_tables.h"
 
 namespace {
@@ -23,6 +26,49 @@ std::string AccountSchema(Engine engine) {
          "CREATE INDEX fee_history_client ON fee_history_dt(client_no, feeday);";
 }
 
+// The tables an earlier version lacks; "IF NOT EXISTS" lets an upgrade run
+// them on any database.
+std::string SignInSchema(Engine engine) {
+  std::string text = TextType(engine);
+  return "CREATE TABLE IF NOT EXISTS sign_in_dt("
+         " client_no " + text + " NOT NULL,"
+         " address " + text + " NOT NULL,"
+         " signed_in BIGINT NOT NULL,"
+         " PRIMARY KEY (client_no, address));"
+         "CREATE INDEX IF NOT EXISTS sign_in_time ON sign_in_dt(signed_in);"
+         "CREATE TABLE IF NOT EXISTS sign_in_failure_dt("
+         " address " + text + " NOT NULL,"
+         " failed_at BIGINT NOT NULL);"
+         "CREATE INDEX IF NOT EXISTS sign_in_failure_address ON sign_in_failure_dt(address, failed_at);"
+         "CREATE INDEX IF NOT EXISTS sign_in_failure_time ON sign_in_failure_dt(failed_at);";
+}
+
+struct StoredPassword {
+  std::string clientNo, userId, password;
+};
+
+bool HashClearPasswords(Connection& connection, std::string& error) {
+  std::vector<StoredPassword> clear;
+  auto collect = [&clear](const ResultRow& row) {
+    if (!IsPasswordHash(std::string(row.Text(2)))) {
+      clear.push_back({std::string(row.Text(0)), std::string(row.Text(1)), std::string(row.Text(2))});
+    }
+  };
+  if (!connection.Run("SELECT client_no, user_id, password FROM client_mt", {}, collect, error)) return false;
+  for (const StoredPassword& account : clear) {
+    std::string hash = HashPassword(account.password);
+    if (hash.empty()) {
+      error = "not enough memory to hash a password";
+      return false;
+    }
+    if (!connection.Run("UPDATE client_mt SET password = $1 WHERE client_no = $2 AND user_id = $3 AND password = $4",
+                        {hash, account.clientNo, account.userId, account.password}, nullptr, error)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // One row per station and period, stored in key order so a station's period
 // range is read in one sweep.
 std::string ObservationTableSchema(const ObservationTable& table, Engine engine) {
@@ -37,15 +83,32 @@ std::string ObservationTableSchema(const ObservationTable& table, Engine engine)
 }  // namespace
 
 bool CreateSchema(Connection& connection, std::string& error) {
-  std::string sql = "BEGIN;" + AccountSchema(connection.Kind());
+  std::string sql = AccountSchema(connection.Kind()) + SignInSchema(connection.Kind());
   for (const ObservationTable& table : ObservationTables()) sql += ObservationTableSchema(table, connection.Kind());
-  if (connection.Exec(sql + "COMMIT;", error)) return true;
-  std::string ignored;
-  connection.Exec("ROLLBACK", ignored);
-  return false;
+  return RunInTransaction(connection, [&](std::string& failure) { return connection.Exec(sql, failure); }, error);
 }
 
-bool HoldsSchema(Connection& connection) {
+bool UpgradeSchema(Connection& connection, std::string& error) {
+  return RunInTransaction(
+      connection,
+      [&connection](std::string& failure) {
+        return connection.Exec(SignInSchema(connection.Kind()), failure) && HashClearPasswords(connection, failure);
+      },
+      error);
+}
+
+bool SchemaIsCurrent(Connection& connection, std::string& problem) {
   std::string error;
-  return connection.Run("SELECT count(*) FROM client_mt WHERE 1 = 0", {}, nullptr, error);
+  for (const char* table : {"client_mt", "fee_history_dt", "sign_in_dt", "sign_in_failure_dt"}) {
+    if (!connection.Run(std::string("SELECT count(*) FROM ") + table + " WHERE 1 = 0", {}, nullptr, error)) {
+      problem = std::string("the database has no table ") + table;
+      return false;
+    }
+  }
+  bool clear = false;
+  connection.Run("SELECT password FROM client_mt", {},
+                 [&clear](const ResultRow& row) { clear = clear || !IsPasswordHash(std::string(row.Text(0))); },
+                 error);
+  if (clear) problem = "the account table holds passwords in clear";
+  return !clear;
 }

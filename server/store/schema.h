@@ -1,6 +1,8 @@
-// The server's tables on either engine: the account table, the usage ledger
-// and the six observation tables, with the same columns, keys and checks.
-// Texts compare byte by byte on both engines.
+// The server's tables on either engine: the account table, the usage ledger,
+// the record of sign-ins (who signed in from where, and the failures per
+// address) and the six observation tables, with the same columns, keys and
+// checks. Texts compare byte by byte on both engines. Passwords are kept as
+// hashes only.
 #pragma once
 
 #include <string>
@@ -12,6 +14,12 @@
 // tables exist already.
 bool CreateSchema(Connection& connection, std::string& error);
 
-// True when the database holds the account table, so a mistyped database
-// name is not served as an empty service.
-bool HoldsSchema(Connection& connection);
+// Brings a database written by an earlier version up to date, in one
+// transaction: creates the sign-in tables and replaces every password kept
+// in clear by its hash. Returns false with `error` set (nothing changed).
+bool UpgradeSchema(Connection& connection, std::string& error);
+
+// True when the database holds every table of the server and no password
+// in clear; otherwise false with `problem` saying what is missing, so a
+// mistyped database or one that needs UpgradeSchema is not served.
+bool SchemaIsCurrent(Connection& connection, std::string& problem);

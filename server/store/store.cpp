@@ -2,24 +2,35 @@
 
 #include <ctime>
 
+#include "server/accounts/password_hash.h"
 #include "server/store/schema.h"
 
 namespace {
 
-constexpr const char* SIGN_IN_SQL =
-    "SELECT client_no FROM client_mt WHERE user_id = $1 AND password = $2 ORDER BY client_no";
+constexpr const char* ACCOUNTS_SQL = "SELECT client_no, password FROM client_mt WHERE user_id = $1 ORDER BY client_no";
+constexpr const char* FAILURES_SQL = "SELECT count(*) FROM sign_in_failure_dt WHERE address = $1 AND failed_at > $2";
+constexpr const char* RECORD_FAILURE_SQL = "INSERT INTO sign_in_failure_dt(address, failed_at) VALUES ($1, $2)";
+constexpr const char* FORGET_FAILURES_SQL = "DELETE FROM sign_in_failure_dt WHERE failed_at <= $1";
+constexpr const char* RECORD_SIGN_IN_SQL =
+    "INSERT INTO sign_in_dt(client_no, address, signed_in) VALUES ($1, $2, $3) "
+    "ON CONFLICT (client_no, address) DO UPDATE SET signed_in = excluded.signed_in";
+constexpr const char* FORGET_SIGN_INS_SQL = "DELETE FROM sign_in_dt WHERE signed_in <= $1";
+constexpr const char* SIGNED_IN_SQL =
+    "SELECT count(*) FROM sign_in_dt s JOIN client_mt c ON c.client_no = s.client_no "
+    "WHERE s.client_no = $1 AND s.address = $2 AND s.signed_in > $3";
 constexpr const char* RECORD_USAGE_SQL =
     "INSERT INTO fee_history_dt(client_no, feeday, data_total) VALUES ($1, $2, $3)";
 // LIKE escapes differ between the engines (none in SQLite, a backslash in
 // PostgreSQL), so the statement names its own escape character.
 constexpr char LIKE_ESCAPE = '!';
 constexpr const char* MONTHLY_USAGE_SQL =
-    "SELECT SUM(data_total) FROM fee_history_dt WHERE client_no = $1 AND feeday LIKE $2 ESCAPE '!'";
+    "SELECT SUM(CASE WHEN data_total > $3 THEN $3 ELSE data_total END) FROM fee_history_dt "
+    "WHERE client_no = $1 AND feeday LIKE $2 ESCAPE '!'";
 // The same with the pattern's fixed beginning as a range, which the ledger's
 // index answers without reading the client's other months.
 constexpr const char* MONTHLY_USAGE_RANGE_SQL =
-    "SELECT SUM(data_total) FROM fee_history_dt WHERE client_no = $1 AND feeday LIKE $2 ESCAPE '!' "
-    "AND feeday >= $3 AND feeday < $4";
+    "SELECT SUM(CASE WHEN data_total > $3 THEN $3 ELSE data_total END) FROM fee_history_dt "
+    "WHERE client_no = $1 AND feeday LIKE $2 ESCAPE '!' AND feeday >= $4 AND feeday < $5";
 constexpr char FIRST_PRINTABLE = ' ';
 constexpr char LAST_PRINTABLE = '~';
 
@@ -89,12 +100,21 @@ std::string EscapedLikePattern(const std::string& pattern) {
   return escaped;
 }
 
+// Runs a statement whose one row holds one whole number.
+bool CountOf(Connection& connection, const char* sql, const std::vector<SqlParam>& params, int64_t& count,
+             std::string& error) {
+  count = 0;
+  return connection.Run(sql, params, [&count](const ResultRow& row) { count = row.Integer(0); }, error);
+}
+
 }  // namespace
 
 bool Store::Open(const StoreConfig& config, std::string& error) {
+  rules_ = config.rules;
   if (!primary_.Open(config.database, config.workers, error)) return false;
-  if (!HoldsSchema(*primary_.Borrow())) {
-    error = "database " + config.database + " holds no client_mt table";
+  std::string problem;
+  if (!SchemaIsCurrent(*primary_.Borrow(), problem)) {
+    error = problem + " (norda_admin init creates the tables, norda_admin upgrade brings older ones up to date)";
     return false;
   }
   if (primary_.Kind() == Engine::Sqlite) {
@@ -108,17 +128,57 @@ bool Store::Open(const StoreConfig& config, std::string& error) {
   return true;
 }
 
-bool Store::SignIn(const std::string& userId, const std::string& password, std::vector<std::string>& clientNos,
-                   std::string& error) {
+bool Store::SignIn(const std::string& userId, const std::string& password, const std::string& address,
+                   std::vector<std::string>& clientNos, SignInOutcome& outcome, std::string& error) {
   clientNos.clear();
-  return primary_.Borrow()->Run(SIGN_IN_SQL, {userId, password},
-                                [&clientNos](const ResultRow& row) { clientNos.emplace_back(row.Text(0)); }, error);
+  int64_t now = EpochSeconds();
+  int64_t failures = 0;
+  std::vector<std::pair<std::string, std::string>> accounts;  // client number, password hash
+  {
+    ConnectionPool::Lease db = primary_.Borrow();
+    if (!CountOf(*db, FAILURES_SQL, {address, now - rules_.failureWindow.count()}, failures, error)) return false;
+    if (failures >= rules_.failureLimit) {
+      outcome = SignInOutcome::Throttled;
+      return true;
+    }
+    auto collect = [&accounts](const ResultRow& row) { accounts.emplace_back(row.Text(0), row.Text(1)); };
+    if (!db->Run(ACCOUNTS_SQL, {userId}, collect, error)) return false;
+  }
+  // The slow hash checks hold no connection.
+  if (accounts.empty()) SpendVerificationTime(password);
+  for (const auto& [clientNo, hash] : accounts) {
+    if (VerifyPassword(hash, password)) clientNos.push_back(clientNo);
+  }
+  outcome = clientNos.empty() ? SignInOutcome::Refused : SignInOutcome::Accepted;
+  ConnectionPool::Lease db = Writer().Borrow();
+  return RunInTransaction(
+      *db,
+      [&](std::string& failure) {
+        if (clientNos.empty()) {
+          return db->Run(RECORD_FAILURE_SQL, {address, now}, nullptr, failure) &&
+                 db->Run(FORGET_FAILURES_SQL, {now - rules_.failureWindow.count()}, nullptr, failure);
+        }
+        for (const std::string& clientNo : clientNos) {
+          if (!db->Run(RECORD_SIGN_IN_SQL, {clientNo, address, now}, nullptr, failure)) return false;
+        }
+        return db->Run(FORGET_SIGN_INS_SQL, {now - rules_.usageWindow.count()}, nullptr, failure);
+      },
+      error);
 }
 
 bool Store::RecordUsage(const std::string& clientNo, int64_t dataTotal, const std::string& feeday,
-                        std::string& error) {
-  ConnectionPool& pool = writer_ ? *writer_ : primary_;
-  return pool.Borrow()->Run(RECORD_USAGE_SQL, {clientNo, feeday, dataTotal}, nullptr, error);
+                        const std::string& address, UsageOutcome& outcome, std::string& error) {
+  int64_t since = EpochSeconds() - rules_.usageWindow.count();
+  ConnectionPool::Lease db = Writer().Borrow();
+  return RunInTransaction(
+      *db,
+      [&](std::string& failure) {
+        int64_t signedIn = 0;
+        if (!CountOf(*db, SIGNED_IN_SQL, {clientNo, address, since}, signedIn, failure)) return false;
+        outcome = signedIn > 0 ? UsageOutcome::Recorded : UsageOutcome::NotSignedIn;
+        return signedIn == 0 || db->Run(RECORD_USAGE_SQL, {clientNo, feeday, dataTotal}, nullptr, failure);
+      },
+      error);
 }
 
 bool Store::MonthlyUsage(const std::string& clientNo, const std::string& pattern, std::string& sum,
@@ -127,10 +187,11 @@ bool Store::MonthlyUsage(const std::string& clientNo, const std::string& pattern
   auto onRow = [&sum](const ResultRow& row) { row.AppendTo(0, sum); };
   std::string escaped = EscapedLikePattern(pattern);
   std::string low = FixedBeginning(pattern);
-  if (low.empty()) return primary_.Borrow()->Run(MONTHLY_USAGE_SQL, {clientNo, escaped}, onRow, error);
+  if (low.empty()) return primary_.Borrow()->Run(MONTHLY_USAGE_SQL, {clientNo, escaped, MAX_USAGE_ROWS}, onRow, error);
   std::string high = low;
   ++high.back();
-  return primary_.Borrow()->Run(MONTHLY_USAGE_RANGE_SQL, {clientNo, escaped, low, high}, onRow, error);
+  return primary_.Borrow()->Run(MONTHLY_USAGE_RANGE_SQL, {clientNo, escaped, MAX_USAGE_ROWS, low, high}, onRow,
+                                error);
 }
 
 bool Store::ObservationRows(const ObservationQuery& query, const RowHandler& onRow, std::string& error) {
@@ -147,6 +208,8 @@ bool Store::ObservationRows(const ObservationQuery& query, const RowHandler& onR
   ConnectionPool& pool = observations_ ? *observations_ : primary_;
   return pool.Borrow()->Run(sql, params, onUniqueRow, error);
 }
+
+int64_t EpochSeconds() { return static_cast<int64_t>(time(nullptr)); }
 
 std::string LocalTimestamp() {
   time_t now = time(nullptr);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "server/accounts/account_rules.h"
 #include "server/store/connection.h"
 #include "server/store/connection_pool.h"
 #include "server/store/observation_query.h"
@@ -16,6 +17,18 @@ struct StoreConfig {
   std::string database;      // the primary: accounts, ledger, and observations unless readDatabase is set
   std::string readDatabase;  // optional: where observation rows are read (a replica)
   size_t workers = 1;        // threads that may call the store at once
+  AccountRules rules;
+};
+
+enum class SignInOutcome {
+  Accepted,   // at least one account has this user ID and password
+  Refused,    // none has: a failure counted against the address
+  Throttled   // the address failed too often lately: not even checked
+};
+
+enum class UsageOutcome {
+  Recorded,
+  NotSignedIn  // the client did not sign in from this address lately, or has no account
 };
 
 class Store {
@@ -27,18 +40,27 @@ class Store {
   // `error` set when a database cannot be opened or holds no schema.
   bool Open(const StoreConfig& config, std::string& error);
 
-  // The client numbers of the accounts whose user ID and password are
-  // exactly these, ordered by client number (the programs accept exactly
-  // one). Returns false with `error` set when the database fails.
-  bool SignIn(const std::string& userId, const std::string& password, std::vector<std::string>& clientNos,
-              std::string& error);
+  // Signs in from `address`: the client numbers of the accounts whose user
+  // ID is `userId` and whose password hash matches `password`, ordered by
+  // client number (the programs accept exactly one). A success is recorded
+  // for the usage ledger, a failure counted against the address; an address
+  // past the rules' failure limit gets no account (Throttled). Returns false
+  // with `error` set when the database fails.
+  bool SignIn(const std::string& userId, const std::string& password, const std::string& address,
+              std::vector<std::string>& clientNos, SignInOutcome& outcome, std::string& error);
 
-  // Adds one usage row dated `feeday` and returns once it is committed.
-  // Returns false with `error` set (nothing added) on failure.
-  bool RecordUsage(const std::string& clientNo, int64_t dataTotal, const std::string& feeday, std::string& error);
+  // Adds one usage row dated `feeday`, counting `dataTotal` rows (at most
+  // MAX_USAGE_ROWS), if the client has an account and signed in from
+  // `address` within the rules' usage window (else NotSignedIn and nothing
+  // added). Returns once the row is committed; false with `error` set
+  // (nothing added) when the database fails.
+  bool RecordUsage(const std::string& clientNo, int64_t dataTotal, const std::string& feeday,
+                   const std::string& address, UsageOutcome& outcome, std::string& error);
 
   // The sum of the client's rows whose feeday matches the LIKE `pattern`
   // ("%" any text, "_" one character); `sum` is empty when no row matches.
+  // A row recorded before counts were bounded counts MAX_USAGE_ROWS at
+  // most, so the sum never overflows.
   bool MonthlyUsage(const std::string& clientNo, const std::string& pattern, std::string& sum, std::string& error);
 
   // Hands every row of `query` to `onRow` once, in key order (station, then
@@ -47,6 +69,9 @@ class Store {
   bool ObservationRows(const ObservationQuery& query, const RowHandler& onRow, std::string& error);
 
  private:
+  ConnectionPool& Writer() { return writer_ ? *writer_ : primary_; }
+
+  AccountRules rules_;
   ConnectionPool primary_;
   std::unique_ptr<ConnectionPool> writer_;        // SQLite only
   std::unique_ptr<ConnectionPool> observations_;  // with a read database only
@@ -54,3 +79,6 @@ class Store {
 
 // The local time as "YYYY-MM-DD HH:MM:SS", the feeday of a usage row.
 std::string LocalTimestamp();
+
+// Seconds since 1970, the time of sign-ins and failures.
+int64_t EpochSeconds();

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "server/accounts/password_hash.h"
 #include "server/store/connection.h"
 #include "server/store/schema.h"
 #include "server/weather/observation_tables.h"
@@ -45,20 +46,17 @@ bool FillObservations(Connection& db, std::string& error) {
 
 bool FillAccounts(Connection& db, std::string& error) {
   return db.Run("INSERT INTO client_mt(client_no, user_id, password) VALUES ($1, $2, $3)",
-                {DEMO_CLIENT_NO, DEMO_USER_ID, DEMO_PASSWORD}, nullptr, error);
+                {DEMO_CLIENT_NO, DEMO_USER_ID, HashPassword(DEMO_PASSWORD)}, nullptr, error);
 }
 
 // Creates the schema and fills it in one transaction each; on failure the
 // fill is rolled back.
 bool FillDatabase(Connection& db, std::string& error) {
-  if (!CreateSchema(db, error)) return false;
-  if (db.Exec("BEGIN", error) && FillAccounts(db, error) && FillObservations(db, error) &&
-      db.Exec("COMMIT", error)) {
-    return db.Exec("ANALYZE", error);
-  }
-  std::string ignored;
-  db.Exec("ROLLBACK", ignored);
-  return false;
+  return CreateSchema(db, error) &&
+         RunInTransaction(
+             db, [&db](std::string& failure) { return FillAccounts(db, failure) && FillObservations(db, failure); },
+             error) &&
+         db.Exec("ANALYZE", error);
 }
 
 // A SQLite file is written beside its place and moved there once complete.

@@ -1,7 +1,7 @@
 // ServerLink against the reference data server on loopback, with the
 // fixtures of tests/common/with_link_fixtures.sh: the demo subscriber, two
-// subscribers sharing the ID "twin" and the password "pair", and a station
-// with yearly rows.
+// subscribers sharing the ID "twin", a subscriber "ledger" without usage
+// (all with the demo's password), and a station with yearly rows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -60,7 +60,7 @@ TEST_F(ReferenceServer, SignInWithOneMatchingAccountGivesItsClientNumber) {
 }
 
 TEST_F(ReferenceServer, SignInWithTwoMatchingAccountsGivesTwoRows) {
-  ASSERT_TRUE(viewerLink.Execute(SignInStatement("twin", "pair"), result, rowCount));
+  ASSERT_TRUE(viewerLink.Execute(SignInStatement("twin", "tarvex"), result, rowCount));
   EXPECT_EQ(rowCount, 2);
   EXPECT_TRUE(result == "20001,\n20002,\n" || result == "20002,\n20001,\n") << result;
 }
@@ -74,10 +74,13 @@ TEST_F(ReferenceServer, WrongOrCraftedPasswordsMatchNothing) {
   }
 }
 
-// The usage record and this month's sum, for a client number with no
-// ledger rows yet; the month pattern's "%" travels unencoded.
+// The usage record after a sign-in and this month's sum, for a client
+// number with no ledger rows yet; the month pattern's "%" travels unencoded.
 TEST_F(ReferenceServer, UsageRecordsAddUpInThisMonthsSum) {
   const std::string clientNo = "20077";
+  ASSERT_TRUE(viewerLink.Execute(SignInStatement("ledger", "tarvex"), result, rowCount));
+  ASSERT_EQ(result, clientNo + ",\n");
+  result.clear();
   const std::string sum = MonthlyUsageStatement(clientNo, ThisMonth());
   ASSERT_TRUE(launcherLink.Execute(sum, result, rowCount));
   EXPECT_EQ(rowCount, 1);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "server/accounts/password_hash.h"
 #include "server/protocol/db_commit.h"
 #include "server/store/connection.h"
 #include "server/store/schema.h"
@@ -39,7 +40,8 @@ struct Server {
     std::string error;
     observer = OpenConnection(path, ConnectionUse::Administration, error);
     if (!observer || !CreateSchema(*observer, error) ||
-        !observer->Exec("INSERT INTO client_mt VALUES ('10001','demo','tarvex')", error) ||
+        !observer->Run("INSERT INTO client_mt VALUES ('10001', 'demo', $1)", {HashPassword("tarvex")}, nullptr,
+                       error) ||
         !store.Open({path, "", 1}, error)) {
       abort();
     }
@@ -56,7 +58,7 @@ struct Server {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Server server;
-  std::string reply = server.service->Run(std::string(reinterpret_cast<const char*>(data), size));
+  std::string reply = server.service->Run(std::string(reinterpret_cast<const char*>(data), size), "127.0.0.1").body;
   if (reply.compare(0, 3, "OK\n") != 0 && reply.compare(0, 7, "ERROR: ") != 0) abort();
   if (Fingerprint(*server.observer) != server.expected) abort();
   return 0;

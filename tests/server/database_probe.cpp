@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "server/accounts/password_hash.h"
 #include "server/store/connection.h"
 
 namespace {
@@ -60,4 +61,15 @@ std::string DatabaseSnapshot(const std::string& database) {
                        " (SELECT count(*) FROM st_data_rh), (SELECT count(*) FROM st_data_j),"
                        " (SELECT count(*) FROM st_data_t), (SELECT count(*) FROM st_data_n),"
                        " (SELECT sum(d14) FROM st_data_h)");
+}
+
+std::string AddAccount(const std::string& database, const std::string& clientNo, const std::string& userId,
+                       const std::string& password) {
+  std::string error;
+  std::unique_ptr<Connection> db = OpenConnection(database, ConnectionUse::Administration, error);
+  if (!db || !db->Run("INSERT INTO client_mt(client_no, user_id, password) VALUES ($1, $2, $3)",
+                      {clientNo, userId, HashPassword(password)}, nullptr, error)) {
+    return "SQL ERROR: " + error;
+  }
+  return "";
 }

@@ -10,10 +10,20 @@ struct HttpReply {
 };
 
 // Posts `body` unchanged to http://address:port/path with the form content
-// type and "Connection: close". Returns false when the exchange fails at the
-// socket level or the reply has no status line.
+// type and "Connection: close", from the loopback address `from` when it is
+// given (so a test can act as several clients). Returns false when the
+// exchange fails at the socket level or the reply has no status line.
 bool PostRaw(const std::string& address, int port, const std::string& path, const std::string& body,
-             HttpReply& reply);
+             HttpReply& reply, const std::string& from = "");
+
+// Sends `request` exactly as given (head and body) from `from` (or any
+// address) and reads the whole reply.
+bool SendRaw(const std::string& address, int port, const std::string& request, HttpReply& reply,
+             const std::string& from = "");
+
+// A TCP connection to address:port from the loopback address `from` (or
+// any); -1 when it cannot be made. The caller closes it.
+int ConnectFrom(const std::string& address, int port, const std::string& from);
 
 // Sends a request with any method and no body.
 bool SendWithoutBody(const std::string& address, int port, const std::string& method, const std::string& path,

@@ -41,16 +41,23 @@ TEST(RequestParser, TakesTheValuesOfTheAccountAndLedgerStatements) {
 }
 
 // The count of a usage row is bound as a number: anything but decimal
-// digits that fit 64 bits is refused before it reaches a database.
-TEST(RequestParser, RefusesACountThatIsNoWholeNumber) {
-  for (const char* count : {"'-5'", "'lots'", "'1e3'", "'+5'", "' 7 '", "''", "'99999999999999999999'", "'1.0'"}) {
+// digits up to the largest count a report can deliver is refused before it
+// reaches a database (two rows of the largest 64-bit number once made the
+// month's sum overflow).
+TEST(RequestParser, RefusesACountThatIsNoWholeNumberOfRowsAReportCanHave) {
+  for (const char* count : {"'-5'", "'lots'", "'1e3'", "'+5'", "' 7 '", "''", "'99999999999999999999'", "'1.0'",
+                            "'9223372036854775807'", "'10000001'", "10000001"}) {
     std::string sql = std::string("INSERT INTO fee_history_dt(client_no,feeday,data_total) values ('10001',now(),") +
                       count + ");";
     std::string reason;
     Request request;
     EXPECT_FALSE(ParseRequest(sql, request, reason)) << count;
-    EXPECT_EQ("data_total must be a whole number", reason) << count;
+    EXPECT_EQ("the usage count must be a whole number from 0 to 10000000", reason) << count;
   }
+  Request request;
+  ASSERT_TRUE(Allowed("INSERT INTO fee_history_dt(client_no,feeday,data_total) values ('1',now(),'10000000');",
+                      &request));
+  EXPECT_EQ(MAX_USAGE_ROWS, std::get<UsageRecordRequest>(request).dataTotal);
 }
 
 TEST(RequestParser, TurnsAnObservationStatementIntoPartsOfConditions) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "server/accounts/password_hash.h"
 #include "server/tools/sample_installation.h"
 #include "server/protocol/text_encoding.h"
 #include "tests/server/database_probe.h"
@@ -94,8 +95,11 @@ TEST(SampleMasters, ListSixPeriodTypesAndFiveYears) {
   for (int i = 0; i < 5; ++i) EXPECT_EQ(std::to_string(1999 + i), years[i].at(1));
 }
 
-TEST(SampleDatabase, HoldsTheDemoAccountAndAnEmptyLedger) {
-  EXPECT_EQ("10001|demo|tarvex\n", Sample("SELECT client_no, user_id, password FROM client_mt"));
+TEST(SampleDatabase, HoldsTheDemoAccountWithItsPasswordHashedAndAnEmptyLedger) {
+  EXPECT_EQ("10001|demo\n", Sample("SELECT client_no, user_id FROM client_mt"));
+  std::string hash = Sample("SELECT password FROM client_mt");
+  hash.pop_back();
+  EXPECT_TRUE(VerifyPassword(hash, "tarvex")) << hash;
   EXPECT_EQ("0\n", Sample("SELECT count(*) FROM fee_history_dt"));
 }
 

@@ -1,4 +1,5 @@
-// Many clients recording usage at once: every row arrives exactly once.
+// Many clients signing in and recording usage at once: every row arrives
+// exactly once.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -27,15 +28,24 @@ TEST_P(ServerConcurrency, ParallelUsageRecordsAllArriveOnce) {
   ServerProcess server;
   ASSERT_TRUE(server.Start(address, PORT, test_support::MakeScratchFolder("server-concurrency-" + EngineName(GetParam())),
                            GetParam()));
+  // Each client is a subscriber of its own on an address of its own: it
+  // signs in, then records its rows.
   std::atomic<int> accepted{0};
   std::vector<std::thread> clients;
   for (int client = 0; client < CLIENTS; ++client) {
-    clients.emplace_back([client, &accepted, address] {
+    std::string clientNo = std::to_string(30000 + client), user = "user" + clientNo;
+    ASSERT_EQ("", AddAccount(server.DatabasePath(), clientNo, user, "secret"));
+    clients.emplace_back([clientNo, user, from = "127.0.0." + std::to_string(10 + client), &accepted, address] {
+      HttpReply reply;
+      std::string signIn = "sql=BEGIN;SELECT client_no FROM client_mt WHERE user_id = '" + user +
+                           "' AND password = 'secret';COMMIT;";
+      if (!PostRaw(address, PORT, "/norda/dbcommit.php", signIn, reply, from) || reply.body != "OK\n" + clientNo + "\n;\n") {
+        return;
+      }
       for (int row = 0; row < ROWS_PER_CLIENT; ++row) {
-        std::string body = "sql=BEGIN;INSERT INTO fee_history_dt(client_no,feeday,data_total) values ('" +
-                           std::to_string(30000 + client) + "',now(),'" + std::to_string(row + 1) + "');COMMIT;";
-        HttpReply reply;
-        if (PostRaw(address, PORT, "/norda/dbcommit.php", body, reply) && reply.body == "OK\n;\n") ++accepted;
+        std::string body = "sql=BEGIN;INSERT INTO fee_history_dt(client_no,feeday,data_total) values ('" + clientNo +
+                           "',now(),'" + std::to_string(row + 1) + "');COMMIT;";
+        if (PostRaw(address, PORT, "/norda/dbcommit.php", body, reply, from) && reply.body == "OK\n;\n") ++accepted;
       }
     });
   }

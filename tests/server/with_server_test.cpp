@@ -17,7 +17,7 @@ TEST(WithServer, ExportsAServerRunningOnAPrivateDatabaseCopy) {
   ASSERT_TRUE(test_support::FileExists(database));
   EXPECT_EQ(std::string::npos, database.find("/sample/"));
 
-  ASSERT_EQ("", QueryDatabase(database, "INSERT INTO client_mt VALUES ('20003', 'copy', 'check')"));
+  ASSERT_EQ("", AddAccount(database, "20003", "copy", "check"));
   HttpReply reply;
   ASSERT_TRUE(PostRaw(address, 80, "/norda/dbcommit.php",
                       "sql=BEGIN;SELECT client_no FROM client_mt WHERE user_id = 'copy' AND password = 'check';COMMIT;",

@@ -1,0 +1,32 @@
+#include "server/http/access_log.h"
+
+#include <ctime>
+
+AccessLog::~AccessLog() {
+  if (file_ != nullptr) fclose(file_);
+}
+
+bool AccessLog::Open(const std::string& path, std::string& error) {
+  FILE* file = fopen(path.c_str(), "a");
+  if (file == nullptr) {
+    error = "cannot open the access log " + path;
+    return false;
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (file_ != nullptr) fclose(file_);
+  file_ = file;
+  return true;
+}
+
+void AccessLog::Write(const std::string& address, const std::string& kind, const std::string& outcome,
+                      double milliseconds) {
+  time_t now = time(nullptr);
+  struct tm local;
+  localtime_r(&now, &local);
+  char when[32];
+  strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%S", &local);
+  std::lock_guard<std::mutex> lock(mutex_);
+  FILE* out = file_ != nullptr ? file_ : stderr;
+  fprintf(out, "%s %s %s %s %.2fms\n", when, address.c_str(), kind.c_str(), outcome.c_str(), milliseconds);
+  fflush(out);
+}

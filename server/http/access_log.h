@@ -1,0 +1,28 @@
+// One line per request: when it ended, the client's address, what kind of
+// statement it was, how it ended and how long it took. Never a password or
+// any other text of the request: refusal details name only what was wrong.
+#pragma once
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+class AccessLog {
+ public:
+  // Writes to standard error until Open names a file.
+  AccessLog() = default;
+  ~AccessLog();
+  AccessLog(const AccessLog&) = delete;
+  AccessLog& operator=(const AccessLog&) = delete;
+
+  // Appends to the file at `path` from now on. Returns false with `error`
+  // set when it cannot be opened.
+  bool Open(const std::string& path, std::string& error);
+
+  // "2026-12-07T12:34:56 127.0.0.5 sign-in ok 0.42ms"; safe from any thread.
+  void Write(const std::string& address, const std::string& kind, const std::string& outcome, double milliseconds);
+
+ private:
+  std::mutex mutex_;
+  FILE* file_ = nullptr;
+};
