@@ -145,8 +145,9 @@ var ChartProbe = (function () {
       return picture;
     },
 
-    tableRows: function () {
-      return table.rows.length;
+    // Rows and cells per row of the table (labels included).
+    tableShape: function () {
+      return [table.rows.length, table.rows[0].cells.length];
     }
   };
 })();

@@ -34,17 +34,17 @@ TABLE_LAID_OUT = ("document.documentElement.className === '' && "
                   "document.getElementById('report').offsetHeight > 0")
 DATE_AXIS_LABEL = re.compile(r"^\d{4}(/\d{2}){0,2}$")
 
-# name, stations, periods, daily, charts as (column label, how it is drawn)
+# name, stations, data columns, periods, daily, charts as (column label, how it is drawn)
 REPORTS = [
-    ("daily", 3, 90, True,
+    ("daily", 3, 12, 90, True,
      [("降水量", "bars"), ("日照時間", "bars"), ("平均気温", "lines"), ("最高気温", "lines")]),
-    ("monthly", 2, 60, False,
+    ("monthly", 2, 10, 60, False,
      [("降水量", "bars"), ("平均風速", "lines"), ("最多風向", "points"), ("最高気温", "lines")]),
-    ("yearly", 3, 5, False,
+    ("yearly", 3, 12, 5, False,
      [("最大風速", "lines"), ("同風向", "points"), ("平均気温", "lines")]),
-    ("missing", 3, 31, True,
+    ("missing", 3, 9, 31, True,
      [("降水量", "bars"), ("日照時間", "bars"), ("平均気温", "lines")]),
-    ("largest", 51, 1826, True,
+    ("largest", 51, 255, 1826, True,
      [("降水量", "bars"), ("最大風速", "lines"), ("同風向", "points"), ("最多風向", "points"), ("平均気温", "lines")]),
 ]
 # The missing-values report: 11011 (second in the legend) is a rain gauge,
@@ -125,7 +125,7 @@ def check_missing_draws_nothing(page):
 
 
 def check_report(page, path, report, artifacts):
-    name, stations, periods, daily, charts = report
+    name, stations, columns, periods, daily, charts = report
     page.open("file://" + path, wait_for_load=False)
     charts_seconds = page.wait_for(CHARTS_DRAWN)
     try:
@@ -137,8 +137,8 @@ def check_report(page, path, report, artifacts):
         print("largest report (%d stations, %d periods): charts after %.2f s, table laid out after %.2f s"
               % (stations, periods, charts_seconds, table_seconds))
     load_probe(page)
-    rows = page.evaluate("ChartProbe.tableRows()")
-    expect(rows == HEADER_ROWS + periods, "%s: the table has %d rows" % (name, rows))
+    shape = page.evaluate("ChartProbe.tableShape()")
+    expect(shape == [HEADER_ROWS + periods, 1 + columns], "%s: the table has %d rows of %d cells" % (name, *shape))
     missing = check_charts(page, name, stations, periods, daily, charts)
     if name == "missing":
         expect(missing > periods, "missing: only %d missing values in the report" % missing)
@@ -172,7 +172,7 @@ def main():
             except PageError as error:
                 failures.append("%s: %s" % (report[0], error))
         monthly = next(report for report in REPORTS if report[0] == "monthly")
-        check_without_script(page, os.path.abspath(os.path.join(args.reports, "monthly.html")), monthly[2])
+        check_without_script(page, os.path.abspath(os.path.join(args.reports, "monthly.html")), monthly[3])
     for failure in failures:
         print("FAIL:", failure)
     print("report chart checks: %d failed" % len(failures))

@@ -31,15 +31,20 @@ constexpr const char* OPEN_LOG_NAME = "/opened.log";
 constexpr const char* DAILY_REPORT_COPY = "/report-daily.html";
 constexpr const char* CHART_REPORT_COPY = "/report-charts.html";
 
+constexpr int MONTHLY_TYPE_ROW = 4;  // 月別値
+constexpr int FIRST_YEAR_ROW = 0;    // 1999
+constexpr int LAST_YEAR_ROW = 4;     // 2003
+constexpr int JANUARY_ROW = 0;
+constexpr int DECEMBER_ROW = 11;
+
 // Monthly, 1999/01 to 2003/12, from the far north to the far south.
-const ReportRequest CHART_REPORT{{WAKKANAI,
-                                  SAPPORO,
-                                  {"関東甲信", "東京", "44001"},
-                                  {"沖縄", "沖縄", "91001"}},
+const ReportRequest CHART_REPORT{{WAKKANAI, SAPPORO, {"関東甲信", "東京", "44001"}, {"沖縄", "沖縄", "91001"}},
                                  0,
-                                 4,  // 月別値
-                                 {{IDC_FROM_YEAR, 0}, {IDC_FROM_MONTHLY_MONTH, 0}, {IDC_TO_YEAR, 4},
-                                  {IDC_TO_MONTHLY_MONTH, 11}},
+                                 MONTHLY_TYPE_ROW,
+                                 {{IDC_FROM_YEAR, FIRST_YEAR_ROW},
+                                  {IDC_FROM_MONTHLY_MONTH, JANUARY_ROW},
+                                  {IDC_TO_YEAR, LAST_YEAR_ROW},
+                                  {IDC_TO_MONTHLY_MONTH, DECEMBER_ROW}},
                                  {IDC_PRECIPITATION, IDC_PREVAILING_WIND, IDC_MEAN_TEMP}};
 
 // One period type as the form shows it: the row of the type combo, the

@@ -11,7 +11,7 @@ using namespace test_support;
 namespace {
 
 bool Fail(const std::string& what) {
-  std::fprintf(stderr, "report form: %s\n", what.c_str());
+  std::fprintf(stderr, "viewer form: %s\n", what.c_str());
   return false;
 }
 
@@ -46,13 +46,13 @@ int RowStartingWith(const std::vector<std::string>& rows, const std::string& sta
   return -1;
 }
 
-bool Settle(test_support::WindowHandle form, int timeoutMs) {
+bool Settle(WindowHandle form, int timeoutMs) {
   // The hidden 表示 button carries the marker: its pushed state changes
   // nothing the user or the form sees. Messages posted to one thread are
   // handled in the order they were posted.
   HWND marker = GetDlgItem(static_cast<HWND>(form), IDC_DISPLAY);
   if (marker == nullptr || !PostMessageW(marker, BM_SETSTATE, TRUE, 0)) return false;
-  bool settled = test_support::WaitUntil(
+  bool settled = WaitUntil(
       [&] {
         DWORD_PTR state = 0;
         SendMessageTimeoutW(marker, BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &state);
