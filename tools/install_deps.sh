@@ -27,6 +27,7 @@ PACKAGES=(
   python3
   nsis
   chromium
+  libjs-dygraphs
   libreoffice-calc-nogui
 )
 if dpkg -s "${PACKAGES[@]}" >/dev/null 2>&1; then

@@ -5,6 +5,11 @@
 # same data the reference server's sample database holds), the report
 # template, the commentary page, the version list and the guide.
 #
+# The report template gets the chart library (Debian's libjs-dygraphs) put
+# inline with its licence notice by tools/inline_chart_library.py, so the
+# report the viewer writes into %TEMP% draws its charts with nothing beside
+# it; that step also refuses library code that holds the merge marker.
+#
 # The Japanese texts of data/ are kept as UTF-8 and written here as Shift-JIS
 # with CR LF line ends; data/qorvanet.ini and data/version.txt are ASCII with
 # CR LF already and are copied as they are.
@@ -22,6 +27,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 data=$root/data
 masters=$native/sample/masters
 MASTER_FILES=(M_BLOCK.dat M_TOFUKEN.dat M_CHITEN.dat M_KISYU.dat M_A_YEAR.dat Chiten.csv)
+CHART_LIBRARY=/usr/share/javascript/dygraphs
+CHART_LIBRARY_NOTICE=/usr/share/doc/libjs-dygraphs/copyright
 
 fail() {
   echo "make_install: $*" >&2
@@ -38,6 +45,9 @@ for name in "${MASTER_FILES[@]}"; do
   require "$masters/$name" "build the target sample_data of the native build first"
 done
 require "$root/viewer/report/output.html" "the report template belongs to the source tree"
+for file in "$CHART_LIBRARY/dygraph.min.js" "$CHART_LIBRARY/dygraph.min.css" "$CHART_LIBRARY_NOTICE"; do
+  require "$file" "install the Debian package libjs-dygraphs (tools/install_deps.sh)"
+done
 
 # Shift-JIS with CR LF, from a UTF-8 source with LF line ends.
 to_shift_jis() {
@@ -51,7 +61,8 @@ cp "$windows/launcher/marlop.exe" "$out/marlop.exe"
 for name in "${MASTER_FILES[@]}"; do
   cp "$masters/$name" "$out/$name"
 done
-cp "$root/viewer/report/output.html" "$out/output.html"
+python3 "$root/tools/inline_chart_library.py" "$root/viewer/report/output.html" "$CHART_LIBRARY" \
+  "$CHART_LIBRARY_NOTICE" "$out/output.html" || fail "the report template could not take the chart library"
 cp "$data/qorvanet.ini" "$data/version.txt" "$out/"
 to_shift_jis "$data/norda.html" "$out/norda.html"
 to_shift_jis "$data/doc/Kaisetu.txt" "$out/doc/Kaisetu.txt"

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Writes PNG screenshots of the whole system for anyone reviewing its look:
 # the launcher menu, the user settings dialog, the viewer form under each of
-# the six period types, a validation message, and the HTML report as a
-# browser shows it.
+# the six period types, a validation message, and two HTML reports as a
+# browser shows them: a daily one whole, charts and table (report.png), and
+# the charts of a monthly one of five years (report-charts.png).
 #
 # Builds what it needs, lays out an install folder, starts the reference
 # server with a copy of the sample database on 127.0.0.1 port 80 (the
 # settings file's ServerIP and the viewer's built-in data server), runs
 # review_screenshots.exe under Wine on a virtual display, converts its
-# pictures to PNG and renders the report with headless Chromium. Stops
-# everything it started and prints the folder of the pictures.
+# pictures to PNG and renders the reports with headless Chromium once their
+# charts and table are shown. Stops everything it started and prints the
+# folder of the pictures.
 #
 # Usage: tools/screenshots.sh
 # Build folders: TARVEX_NATIVE_DIR and TARVEX_WINDOWS_DIR (default
@@ -27,7 +29,8 @@ reports=$out/reports
 pictures=$out/bmp
 SERVER_ADDRESS=127.0.0.1
 PORT_WAIT_SECONDS=120
-BROWSER_WAIT_SECONDS=120
+# The report page draws its charts, then shows its table again.
+REPORT_READY="typeof ReportCharts === 'object' && ReportCharts.charts.length > 0 && document.documentElement.className === ''"
 MIN_COLOURS=4  # fewer means a blank or nearly blank picture
 PICTURES=(launcher-menu user-settings viewer-validation-message viewer-daily viewer-pentad-of-year
   viewer-pentad-of-month viewer-ten-day viewer-monthly viewer-yearly)
@@ -54,10 +57,8 @@ build() {
   cmake --build "$windows" -j"$(nproc)" --target tarvex marlop review_screenshots open_recorder
 }
 
-browser_profile=
 stop_all() {
   WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null || true
-  [ -z "$browser_profile" ] || rm -rf "$browser_profile"
   return 0
 }
 
@@ -81,14 +82,13 @@ to_png() {
   done
 }
 
+# render_report COPY PICTURE [--full-page]: the report the tour kept as
+# COPY.html, as PICTURE.png.
 render_report() {
-  [ -f "$reports/temp.html" ] || fail "the viewer wrote no report into $reports"
-  browser_profile=$(mktemp -d)
-  timeout "$BROWSER_WAIT_SECONDS" chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
-    --disable-background-networking --disable-component-update --disable-sync \
-    --user-data-dir="$browser_profile" --screenshot="$out/report.png" --window-size=1280,900 \
-    "file://$reports/temp.html" >/dev/null 2>&1 || fail "chromium could not render the report"
-  [ -f "$out/report.png" ] || fail "chromium wrote no picture of the report"
+  local page=$reports/$1.html
+  [ -f "$page" ] || fail "the tour kept no $1.html in $reports"
+  python3 tools/headless_page.py --wait-for "$REPORT_READY" --window-size 1280,900 ${3:+"$3"} \
+    "file://$page" "$out/$2.png" || fail "chromium could not render $1.html"
 }
 
 check_pictures() {
@@ -114,7 +114,8 @@ wineserver -w
 wait_for_free_address
 capture_screens || fail "the tour did not reach every screen (pictures so far: $pictures)"
 to_png
-render_report
+render_report report-daily report --full-page  # its charts and its table
+render_report report-charts report-charts
 check_pictures
 echo "screenshots written to $out:"
 ls -1 "$out"/*.png

@@ -5,9 +5,9 @@
 // the launcher for this month's usage. check_reports.py then compares the
 // files, the usage ledger and the launcher's message with the database.
 //
-// Environment (set by run_user_road.sh): TARVEX_INSTALL_DIR, the install
-// folder; TARVEX_REPORTS_DIR, the TEMP folder of the programs;
-// TARVEX_USAGE_MESSAGE, where the launcher's usage message is written.
+// Environment (set by run_with_install.sh): TARVEX_INSTALL_DIR, the install
+// folder; TARVEX_REPORTS_DIR, the TEMP folder of the programs, where the
+// launcher's usage message is written as usage-message.txt too.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -114,8 +114,8 @@ void RunReports(GuiProgram& viewer, const std::string& openedLog) {
 TEST(UserRoad, AccountViewerReportsAndMonthlyUsage) {
   const std::string install = EnvironmentValue("TARVEX_INSTALL_DIR");
   const std::string reports = EnvironmentValue("TARVEX_REPORTS_DIR");
-  const std::string messagePath = EnvironmentValue("TARVEX_USAGE_MESSAGE");
-  ASSERT_FALSE(install.empty() || reports.empty() || messagePath.empty());
+  ASSERT_FALSE(install.empty() || reports.empty());
+  const std::string messagePath = reports + "/usage-message.txt";
 
   ASSERT_TRUE(RegisterOpenRecorder());
   const std::string openedLog = reports + "/opened.log";

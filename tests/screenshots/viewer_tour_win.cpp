@@ -1,6 +1,7 @@
 // The viewer's part of the review tour: a validation message, the form under
-// each of the six period types, and a daily HTML report for the browser
-// picture.
+// each of the six period types, and two HTML reports for the browser
+// pictures: the daily one of the two chosen stations and a monthly one of
+// five years whose charts show bars, points and lines.
 #include <string>
 #include <vector>
 
@@ -8,6 +9,8 @@
 #include "tests/screenshots/review_tour_win.h"
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/open_recorder_win.h"
+#include "tests/support/test_files.h"
+#include "tests/viewer/viewer_form_win.h"
 
 namespace review {
 
@@ -19,13 +22,30 @@ constexpr int START_WAIT_MS = 60000;
 constexpr int REPORT_WAIT_MS = 60000;
 constexpr const char* FORM_CAPTION = "Tarvex";
 constexpr const char* NO_STATION_MESSAGE = "観測地点を１件以上選択してください。";
-constexpr const char* FIRST_STATION = "11001 稚内";  // in the first prefecture of the first block
-constexpr const char* SECOND_PREFECTURE = "石狩";
-constexpr const char* SECOND_STATION = "14001 札幌";
+const StationPick WAKKANAI{"北海道", "宗谷", "11001"};
+const StationPick SAPPORO{"北海道", "石狩", "14001"};
 constexpr const char* REPORT_YEAR = "2001";
 constexpr int REPORT_LAST_DAY_ROW = 9;  // 2001/01/01 to 2001/01/10
 constexpr const char* REPORT_FILE = "temp.html";
 constexpr const char* OPEN_LOG_NAME = "/opened.log";
+constexpr const char* DAILY_REPORT_COPY = "/report-daily.html";
+constexpr const char* CHART_REPORT_COPY = "/report-charts.html";
+
+constexpr int MONTHLY_TYPE_ROW = 4;  // 月別値
+constexpr int FIRST_YEAR_ROW = 0;    // 1999
+constexpr int LAST_YEAR_ROW = 4;     // 2003
+constexpr int JANUARY_ROW = 0;
+constexpr int DECEMBER_ROW = 11;
+
+// Monthly, 1999/01 to 2003/12, from the far north to the far south.
+const ReportRequest CHART_REPORT{{WAKKANAI, SAPPORO, {"関東甲信", "東京", "44001"}, {"沖縄", "沖縄", "91001"}},
+                                 0,
+                                 MONTHLY_TYPE_ROW,
+                                 {{IDC_FROM_YEAR, FIRST_YEAR_ROW},
+                                  {IDC_FROM_MONTHLY_MONTH, JANUARY_ROW},
+                                  {IDC_TO_YEAR, LAST_YEAR_ROW},
+                                  {IDC_TO_MONTHLY_MONTH, DECEMBER_ROW}},
+                                 {IDC_PRECIPITATION, IDC_PREVAILING_WIND, IDC_MEAN_TEMP}};
 
 // One period type as the form shows it: the row of the type combo, the
 // picture's name, a control only this type shows and one the type before it
@@ -48,14 +68,6 @@ constexpr PeriodView PERIOD_VIEWS[] = {
 
 constexpr int REPORT_ELEMENTS[] = {IDC_PRECIPITATION, IDC_MEAN_TEMP, IDC_MAX_TEMP};
 
-// The first row whose text begins with `start`, or -1.
-int RowStartingWith(const std::vector<std::string>& rows, const std::string& start) {
-  for (size_t i = 0; i < rows.size(); ++i) {
-    if (rows[i].compare(0, start.size(), start) == 0) return static_cast<int>(i);
-  }
-  return -1;
-}
-
 bool ShootNoStationMessage(const ReviewFolders& folders, const GuiProgram& viewer, WindowHandle form) {
   FocusControl(form, IDC_CHOSEN_LIST);
   PressEnter(form);
@@ -68,25 +80,11 @@ bool ShootNoStationMessage(const ReviewFolders& folders, const GuiProgram& viewe
   return true;
 }
 
-bool ChooseStation(WindowHandle form, const std::string& station) {
-  int row = -1;
-  WaitUntil([&] { return (row = RowStartingWith(ListTexts(form, IDC_STATION_LIST), station)) >= 0; });
-  if (row < 0) return Fail("the station list lacks a station of the sample data");
-  size_t chosenBefore = ListTexts(form, IDC_CHOSEN_LIST).size();
-  SetListSelection(form, IDC_STATION_LIST, row, true);
-  ClickButton(form, IDC_CHOOSE);
-  if (!WaitUntil([&] { return ListTexts(form, IDC_CHOSEN_LIST).size() == chosenBefore + 1; })) {
-    return Fail("the choose button did not add the station to the chosen list");
+bool ChooseTwoStations(WindowHandle form) {
+  if (!ChooseStation(form, WAKKANAI) || !ChooseStation(form, SAPPORO)) {
+    return Fail("the sample data's first two stations could not be chosen");
   }
   return true;
-}
-
-bool ChooseTwoStations(WindowHandle form) {
-  if (!ChooseStation(form, FIRST_STATION)) return false;
-  int prefecture = RowStartingWith(ComboTexts(form, IDC_PREFECTURE), SECOND_PREFECTURE);
-  if (prefecture < 0) return Fail("the prefecture list lacks the second prefecture of the sample data");
-  SelectComboRow(form, IDC_PREFECTURE, prefecture);
-  return ChooseStation(form, SECOND_STATION);
 }
 
 bool ShowPeriodType(WindowHandle form, const PeriodView& view) {
@@ -111,6 +109,27 @@ bool SelectRowWithText(WindowHandle form, int id, const std::string& text) {
   return true;
 }
 
+// Waits until the shell has been asked to open the `count`-th report and
+// keeps a copy of it as <reports><copyName>.
+bool KeepReport(const ReviewFolders& folders, const GuiProgram& viewer, WindowHandle form, size_t count,
+                const char* copyName) {
+  const std::string log = folders.reports + OPEN_LOG_NAME;
+  std::vector<OpenRecord> opened;
+  WaitUntil([&] { return (opened = ReadOpenRecords(log)).size() >= count || viewer.WaitForModalBox(0) != nullptr; },
+            REPORT_WAIT_MS);
+  if (WindowHandle box = viewer.WaitForModalBox(0)) {
+    Shoot(folders, "viewer-report-failure", form, box);
+    PressButton(box, IDOK_BUTTON);
+    return Fail("a report showed a message instead of opening (see viewer-report-failure.bmp)");
+  }
+  if (opened.size() < count || opened[count - 1].arguments.find(REPORT_FILE) == std::string::npos) {
+    return Fail("a report was not handed to the shell");
+  }
+  const std::string page = ReadBytes(folders.reports + "/" + REPORT_FILE);
+  if (page.empty() || !WriteBytes(folders.reports + copyName, page)) return Fail("could not keep a copy of a report");
+  return true;
+}
+
 // Ten days of January 2001 for the chosen stations, written by the Enter key.
 bool WriteDailyReport(const ReviewFolders& folders, const GuiProgram& viewer, WindowHandle form) {
   if (!ShowPeriodType(form, PERIOD_VIEWS[0])) return false;
@@ -124,20 +143,13 @@ bool WriteDailyReport(const ReviewFolders& folders, const GuiProgram& viewer, Wi
   for (int element : REPORT_ELEMENTS) SetCheck(form, element, true);
   FocusControl(form, IDC_CHOSEN_LIST);
   PressEnter(form);
+  return KeepReport(folders, viewer, form, 1, DAILY_REPORT_COPY);
+}
 
-  const std::string log = folders.reports + OPEN_LOG_NAME;
-  std::vector<OpenRecord> opened;
-  WaitUntil([&] { return !(opened = ReadOpenRecords(log)).empty() || viewer.WaitForModalBox(0) != nullptr; },
-            REPORT_WAIT_MS);
-  if (WindowHandle box = viewer.WaitForModalBox(0)) {
-    Shoot(folders, "viewer-report-failure", form, box);
-    PressButton(box, IDOK_BUTTON);
-    return Fail("the daily report showed a message instead of opening (see viewer-report-failure.bmp)");
-  }
-  if (opened.empty() || opened[0].arguments.find(REPORT_FILE) == std::string::npos) {
-    return Fail("the daily report was not handed to the shell");
-  }
-  return true;
+bool WriteChartReport(const ReviewFolders& folders, const GuiProgram& viewer, WindowHandle form) {
+  if (!FillReportForm(form, CHART_REPORT)) return Fail("the form did not take the monthly report");
+  PostCommand(form, IDC_DISPLAY);
+  return KeepReport(folders, viewer, form, 2, CHART_REPORT_COPY);
 }
 
 }  // namespace
@@ -148,7 +160,8 @@ bool TourViewer(const ReviewFolders& folders) {
   WindowHandle form = viewer.WaitForWindow(FORM_CAPTION, START_WAIT_MS);
   if (form == nullptr) return Fail("the viewer form did not open");
   if (!ShootNoStationMessage(folders, viewer, form) || !ChooseTwoStations(form) ||
-      !ShootPeriodTypes(folders, form) || !WriteDailyReport(folders, viewer, form)) {
+      !ShootPeriodTypes(folders, form) || !WriteDailyReport(folders, viewer, form) ||
+      !WriteChartReport(folders, viewer, form)) {
     return false;
   }
   ClickButton(form, IDC_QUIT);

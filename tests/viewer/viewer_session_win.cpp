@@ -4,8 +4,6 @@
 #include <filesystem>
 
 #include "common/settings_file.h"
-#include "platform/win32.h"
-#include "resources/viewer/resource.h"
 #include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
@@ -25,23 +23,6 @@ void Copy(const std::string& from, const std::string& to) {
 }
 
 }  // namespace
-
-bool Settle(test_support::WindowHandle form, int timeoutMs) {
-  // The hidden 表示 button carries the marker: its pushed state changes
-  // nothing the user or the form sees. Messages posted to one thread are
-  // handled in the order they were posted.
-  HWND marker = GetDlgItem(static_cast<HWND>(form), IDC_DISPLAY);
-  if (marker == nullptr || !PostMessageW(marker, BM_SETSTATE, TRUE, 0)) return false;
-  bool settled = test_support::WaitUntil(
-      [&] {
-        DWORD_PTR state = 0;
-        SendMessageTimeoutW(marker, BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &state);
-        return (state & BST_PUSHED) != 0;
-      },
-      timeoutMs);
-  PostMessageW(marker, BM_SETSTATE, FALSE, 0);
-  return settled;
-}
 
 ViewerSession::ViewerSession(const std::string& name, const std::string& serverIp)
     : folder(test_support::MakeScratchFolder("viewer-" + name)),

@@ -10,6 +10,7 @@
 
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/open_recorder_win.h"
+#include "tests/viewer/viewer_form_win.h"
 
 // The loopback address of the tests that need no server: nothing listens
 // there, so a sign-in that gets that far fails at once.
@@ -20,10 +21,6 @@ struct ShownMessage {
   std::string caption;
   std::string text;
 };
-
-// Waits until the program has handled every message posted to `form` before
-// this call (a marker posted behind them comes through); false on time-out.
-bool Settle(test_support::WindowHandle form, int timeoutMs = test_support::DEFAULT_WAIT_MS);
 
 class ViewerSession {
  public:

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Runs one end-to-end test: lays out an install folder from this build,
+# starts the reference server on the viewer's built-in data server address
+# (127.0.0.1, which also serves sign-in and the ledger here), runs the test
+# under Wine, then its checker on what the test left. The checker's pictures
+# and other findings land in <build>/e2e-artifacts/NAME.
+#
+# Usage: run_with_install.sh NAME CHECKER -- TEST_COMMAND...
+# (ctest passes the Wine command). The test sees TARVEX_INSTALL_DIR, the
+# install folder, and TARVEX_REPORTS_DIR, an empty folder for what it
+# leaves; the checker is run as
+#   python3 CHECKER --db SERVER_DB --reports REPORTS_DIR --artifacts ARTIFACTS_DIR
+set -euo pipefail
+[ $# -ge 4 ] && [ "$3" = "--" ] || { echo "usage: $0 NAME CHECKER -- TEST_COMMAND..." >&2; exit 2; }
+name=$1
+checker=$2
+shift 3
+root=$(cd "$(dirname "$0")/../.." && pwd)
+: "${TARVEX_BUILD_DIR:?}" "${TARVEX_NATIVE_DIR:?}"
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export TARVEX_INSTALL_DIR=$scratch/install
+export TARVEX_REPORTS_DIR=$scratch/reports
+mkdir -p "$TARVEX_REPORTS_DIR"
+"$root/tools/make_install.sh" "$TARVEX_BUILD_DIR" "$TARVEX_NATIVE_DIR" "$TARVEX_INSTALL_DIR" >/dev/null
+
+artifacts=$TARVEX_BUILD_DIR/e2e-artifacts/$name
+rm -rf "$artifacts"
+mkdir -p "$artifacts"
+"$root/tools/with_server.sh" 127.0.0.1 -- bash -c '
+  set -e
+  checker=$1 artifacts=$2
+  shift 2
+  "$@"
+  python3 "$checker" --db "$TARVEX_SERVER_DB" --reports "$TARVEX_REPORTS_DIR" --artifacts "$artifacts"
+' test "$checker" "$artifacts" "$@"
