@@ -7,6 +7,9 @@
 
 namespace {
 
+// An account the operator switched off signs in no more.
+constexpr const char* DISABLED_COLUMN = " disabled INTEGER NOT NULL DEFAULT 0";
+
 // Texts compare as bytes: SQLite's default, PostgreSQL's "C" collation.
 std::string TextType(Engine engine) { return engine == Engine::Sqlite ? "TEXT" : "text COLLATE \"C\""; }
 
@@ -16,7 +19,7 @@ std::string AccountSchema(Engine engine) {
   return "CREATE TABLE client_mt("
          " client_no " + text + " NOT NULL CHECK (" + (sqlite ? "length" : "char_length") + "(client_no) = 5),"
          " user_id " + text + " NOT NULL,"
-         " password " + text + " NOT NULL);"
+         " password " + text + " NOT NULL," + DISABLED_COLUMN + ");"
          "CREATE INDEX client_mt_user ON client_mt(user_id);"
          "CREATE TABLE fee_history_dt("
          " client_no " + text + " NOT NULL,"
@@ -26,11 +29,23 @@ std::string AccountSchema(Engine engine) {
          "CREATE INDEX fee_history_client ON fee_history_dt(client_no, feeday);";
 }
 
-// The tables an earlier version lacks; "IF NOT EXISTS" lets an upgrade run
-// them on any database.
-std::string SignInSchema(Engine engine) {
+// The tables an earlier version lacks (the record of sign-ins, the station
+// list behind the master files); "IF NOT EXISTS" lets an upgrade run them
+// on any database.
+std::string LaterTablesSchema(Engine engine) {
   std::string text = TextType(engine);
-  return "CREATE TABLE IF NOT EXISTS sign_in_dt("
+  return "CREATE TABLE IF NOT EXISTS block_mt("
+         " block_code " + text + " PRIMARY KEY,"
+         " block_name " + text + " NOT NULL);"
+         "CREATE TABLE IF NOT EXISTS prefecture_mt("
+         " prefecture_code " + text + " PRIMARY KEY,"
+         " prefecture_name " + text + " NOT NULL,"
+         " block_code " + text + " NOT NULL);"
+         "CREATE TABLE IF NOT EXISTS station_mt("
+         " station_no " + text + " PRIMARY KEY,"
+         " station_name " + text + " NOT NULL,"
+         " prefecture_code " + text + " NOT NULL);"
+         "CREATE TABLE IF NOT EXISTS sign_in_dt("
          " client_no " + text + " NOT NULL,"
          " address " + text + " NOT NULL,"
          " signed_in BIGINT NOT NULL,"
@@ -41,6 +56,11 @@ std::string SignInSchema(Engine engine) {
          " failed_at BIGINT NOT NULL);"
          "CREATE INDEX IF NOT EXISTS sign_in_failure_address ON sign_in_failure_dt(address, failed_at);"
          "CREATE INDEX IF NOT EXISTS sign_in_failure_time ON sign_in_failure_dt(failed_at);";
+}
+
+bool HasColumn(Connection& connection, const char* table, const char* column) {
+  std::string ignored;
+  return connection.Run(std::string("SELECT ") + column + " FROM " + table + " WHERE 1 = 0", {}, nullptr, ignored);
 }
 
 struct StoredPassword {
@@ -83,27 +103,36 @@ std::string ObservationTableSchema(const ObservationTable& table, Engine engine)
 }  // namespace
 
 bool CreateSchema(Connection& connection, std::string& error) {
-  std::string sql = AccountSchema(connection.Kind()) + SignInSchema(connection.Kind());
+  std::string sql = AccountSchema(connection.Kind()) + LaterTablesSchema(connection.Kind());
   for (const ObservationTable& table : ObservationTables()) sql += ObservationTableSchema(table, connection.Kind());
   return RunInTransaction(connection, [&](std::string& failure) { return connection.Exec(sql, failure); }, error);
 }
 
 bool UpgradeSchema(Connection& connection, std::string& error) {
+  // Asked before the transaction: a failed statement would end it on PostgreSQL.
+  bool hasDisabled = HasColumn(connection, "client_mt", "disabled");
   return RunInTransaction(
       connection,
-      [&connection](std::string& failure) {
-        return connection.Exec(SignInSchema(connection.Kind()), failure) && HashClearPasswords(connection, failure);
+      [&](std::string& failure) {
+        return connection.Exec(LaterTablesSchema(connection.Kind()), failure) &&
+               (hasDisabled ||
+                connection.Exec(std::string("ALTER TABLE client_mt ADD COLUMN") + DISABLED_COLUMN, failure)) &&
+               HashClearPasswords(connection, failure);
       },
       error);
 }
 
 bool SchemaIsCurrent(Connection& connection, std::string& problem) {
   std::string error;
-  for (const char* table : {"client_mt", "fee_history_dt", "sign_in_dt", "sign_in_failure_dt"}) {
-    if (!connection.Run(std::string("SELECT count(*) FROM ") + table + " WHERE 1 = 0", {}, nullptr, error)) {
+  for (const char* table : {"client_mt", "fee_history_dt", "sign_in_dt", "sign_in_failure_dt", "station_mt"}) {
+    if (!HasColumn(connection, table, "*")) {
       problem = std::string("the database has no table ") + table;
       return false;
     }
+  }
+  if (!HasColumn(connection, "client_mt", "disabled")) {
+    problem = "the account table has no column disabled";
+    return false;
   }
   bool clear = false;
   connection.Run("SELECT password FROM client_mt", {},

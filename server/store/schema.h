@@ -1,6 +1,7 @@
 // The server's tables on either engine: the account table, the usage ledger,
 // the record of sign-ins (who signed in from where, and the failures per
-// address) and the six observation tables, with the same columns, keys and
+// address), the station list (blocks, prefectures, stations: what the
+// master files list) and the six observation tables, with the same columns, keys and
 // checks. Texts compare byte by byte on both engines. Passwords are kept as
 // hashes only.
 #pragma once
@@ -15,8 +16,9 @@
 bool CreateSchema(Connection& connection, std::string& error);
 
 // Brings a database written by an earlier version up to date, in one
-// transaction: creates the sign-in tables and replaces every password kept
-// in clear by its hash. Returns false with `error` set (nothing changed).
+// transaction: creates the sign-in and station tables, adds the accounts'
+// disabled column and replaces every password kept in clear by its hash.
+// Returns false with `error` set (nothing changed).
 bool UpgradeSchema(Connection& connection, std::string& error);
 
 // True when the database holds every table of the server and no password

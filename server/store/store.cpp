@@ -7,7 +7,8 @@
 
 namespace {
 
-constexpr const char* ACCOUNTS_SQL = "SELECT client_no, password FROM client_mt WHERE user_id = $1 ORDER BY client_no";
+constexpr const char* ACCOUNTS_SQL =
+    "SELECT client_no, password FROM client_mt WHERE user_id = $1 AND disabled = 0 ORDER BY client_no";
 constexpr const char* FAILURES_SQL = "SELECT count(*) FROM sign_in_failure_dt WHERE address = $1 AND failed_at > $2";
 constexpr const char* RECORD_FAILURE_SQL = "INSERT INTO sign_in_failure_dt(address, failed_at) VALUES ($1, $2)";
 constexpr const char* FORGET_FAILURES_SQL = "DELETE FROM sign_in_failure_dt WHERE failed_at <= $1";

@@ -6,9 +6,23 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
+#include "server/store/connection.h"
+#include "server/tools/master_files.h"
 #include "server/tools/sample_installation.h"
+
+namespace {
+
+// The master files of the database just written.
+bool WriteMasters(const std::string& database, const std::string& folder, std::string& error) {
+  mkdir(folder.c_str(), 0755);
+  std::unique_ptr<Connection> db = OpenConnection(database, ConnectionUse::Administration, error);
+  return db && WriteMasterFiles(*db, folder, error);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   std::string database, masters;
@@ -21,8 +35,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string error;
-  if (!masters.empty()) mkdir(masters.c_str(), 0755);
-  if (!WriteSampleDatabase(database, error) || (!masters.empty() && !WriteMasterFiles(masters, error))) {
+  if (!WriteSampleDatabase(database, error) || (!masters.empty() && !WriteMasters(database, masters, error))) {
     fprintf(stderr, "norda_sample: %s\n", error.c_str());
     return 1;
   }

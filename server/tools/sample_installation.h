@@ -1,6 +1,7 @@
-// Writes the sample installation's data: the server database (accounts,
-// empty usage ledger, observation tables) and the master files the viewer
-// reads, all from the same sample stations so that they agree.
+// Writes the sample installation's data: the server database (the demo
+// account, an empty usage ledger, the station list and the observation
+// tables of the sample stations); its master files are written from it
+// (master_files.h), so they agree.
 #pragma once
 
 #include <string>
@@ -15,8 +16,3 @@ constexpr const char* DEMO_CLIENT_NO = "10001";
 // database (a connection string), filled in one transaction. Returns false
 // with `error` set on failure.
 bool WriteSampleDatabase(const std::string& database, std::string& error);
-
-// Writes M_BLOCK.dat, M_TOFUKEN.dat, M_CHITEN.dat, M_KISYU.dat, M_A_YEAR.dat
-// and Chiten.csv into the existing folder `folder`: Shift-JIS, lines ended
-// by CR LF. Returns false with `error` set on failure.
-bool WriteMasterFiles(const std::string& folder, std::string& error);

@@ -13,7 +13,6 @@ constexpr double YEAR_DAYS = 365.25;
 constexpr int WARMEST_DAY = 210;          // end of July
 constexpr int LONGEST_DAY = 172;          // 21 June
 constexpr double DROPOUT_CHANCE = 0.0015; // a single value lost in transmission
-constexpr int LARGEST_VALUE = 32766;
 constexpr int DIRECTIONS = 16;
 constexpr int NORTH_WEST = 14;
 constexpr int SOUTH = 8;
@@ -33,11 +32,6 @@ const Outage OUTAGES[] = {
     {32001, F::MaxWindDirection, 2002, 2},
     {32001, F::PrevailingWindDirection, 2002, 2},
 };
-
-// The value fields of a daily record, as they may go missing.
-const F DAILY_VALUES[] = {F::Precipitation, F::MaxHourlyPrecip, F::MeanWindSpeed, F::MaxWindSpeed,
-                          F::MaxWindDirection, F::PrevailingWindDirection, F::MeanTemp, F::MaxTemp,
-                          F::MinTemp, F::SunshineHours};
 
 // SplitMix64: small, fast, and the same sequence on every platform.
 class Random {
@@ -60,13 +54,6 @@ class Random {
  private:
   uint64_t state_;
 };
-
-bool IsLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysInMonth(int year, int month) {
-  static const int DAYS[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeap(year) ? 29 : DAYS[month - 1];
-}
 
 int Clamp(long value) { return static_cast<int>(std::clamp<long>(value, -LARGEST_VALUE, LARGEST_VALUE)); }
 int Tenths(double value) { return Clamp(std::lround(value * 10.0)); }
@@ -132,15 +119,7 @@ class StationWeather {
         random_(0x5EED0000ULL + static_cast<uint64_t>(station.number)) {}
 
   ObservationRecord Day(int year, int month, int day, int dayOfYear) {
-    ObservationRecord record{};
-    At(record, F::Station) = station_.number;
-    At(record, F::Year) = year;
-    At(record, F::Period2) = month;
-    At(record, F::Period3) = day;
-    At(record, F::DayOfYear) = dayOfYear;
-    At(record, F::YearPentad) = YearPentadOf(month, day);
-    At(record, F::MonthPentad) = std::min((day - 1) / 5 + 1, 6);
-    At(record, F::TenDay) = std::min((day - 1) / 10 + 1, 3);
+    ObservationRecord record = DailyRecord(station_.number, year, month, day);
 
     double wetChance = WetChance(station_.side, dayOfYear);
     bool wet = random_.Chance(wetChance);
@@ -224,129 +203,7 @@ class StationWeather {
   double anomaly_ = 0.0;
 };
 
-// The period a day belongs to, as (second field, third field) of the
-// summary records.
-std::array<int, 2> PeriodOf(const ObservationRecord& day, SummaryPeriod period) {
-  switch (period) {
-    case SummaryPeriod::YearPentad: return {At(day, F::YearPentad), 0};
-    case SummaryPeriod::MonthPentad: return {At(day, F::Period2), At(day, F::MonthPentad)};
-    case SummaryPeriod::TenDay: return {At(day, F::Period2), At(day, F::TenDay)};
-    case SummaryPeriod::Month: return {At(day, F::Period2), 0};
-    case SummaryPeriod::Year: return {0, 0};
-  }
-  return {0, 0};
-}
-
-// The days of one period, summarized field by field.
-class PeriodSummary {
- public:
-  PeriodSummary(std::vector<ObservationRecord>::const_iterator first,
-                std::vector<ObservationRecord>::const_iterator last)
-      : first_(first), last_(last) {}
-
-  // Sum (or mean) of a field over the days that have it.
-  int Total(F field, bool mean) const {
-    long sum = 0;
-    int present = 0;
-    for (auto day = first_; day != last_; ++day) {
-      if (At(*day, field) == MISSING_OBSERVATION) continue;
-      sum += At(*day, field);
-      ++present;
-    }
-    if (TooFew(present)) return MISSING_OBSERVATION;
-    return mean ? Clamp(std::lround(static_cast<double>(sum) / present)) : Clamp(sum);
-  }
-
-  // Sum of the daily mean temperatures above 0 degrees, in whole degrees.
-  int Accumulated() const {
-    long tenths = 0;
-    int present = 0;
-    for (auto day = first_; day != last_; ++day) {
-      int mean = At(*day, F::MeanTemp);
-      if (mean == MISSING_OBSERVATION) continue;
-      tenths += std::max(mean, 0);
-      ++present;
-    }
-    return TooFew(present) ? MISSING_OBSERVATION : Clamp(std::lround(tenths / 10.0));
-  }
-
-  // The day of the highest (or lowest) value; `last_` when too few days.
-  std::vector<ObservationRecord>::const_iterator Extreme(F field, bool highest) const {
-    auto best = last_;
-    int present = 0;
-    for (auto day = first_; day != last_; ++day) {
-      int value = At(*day, field);
-      if (value == MISSING_OBSERVATION) continue;
-      ++present;
-      if (best == last_ || (highest ? value > At(*best, field) : value < At(*best, field))) best = day;
-    }
-    return TooFew(present) ? last_ : best;
-  }
-
-  // The most frequent direction code.
-  int Prevailing() const {
-    std::array<int, DIRECTIONS + 1> counts{};
-    int present = 0;
-    for (auto day = first_; day != last_; ++day) {
-      int code = At(*day, F::PrevailingWindDirection);
-      if (code < 0 || code > DIRECTIONS) continue;
-      ++counts[code];
-      ++present;
-    }
-    if (TooFew(present)) return MISSING_OBSERVATION;
-    return static_cast<int>(std::max_element(counts.begin(), counts.end()) - counts.begin());
-  }
-
-  // Writes an extreme's value and date, plus an extra field of that day.
-  void PutExtreme(ObservationRecord& record, F source, bool highest, F value, F month, F day,
-                  F companion = F::Count, F companionSource = F::Count) const {
-    auto found = Extreme(source, highest);
-    bool missing = found == last_;
-    At(record, value) = missing ? MISSING_OBSERVATION : At(*found, source);
-    At(record, month) = missing ? 0 : At(*found, F::Period2);
-    At(record, day) = missing ? 0 : At(*found, F::Period3);
-    if (companion != F::Count) At(record, companion) = missing ? MISSING_OBSERVATION : At(*found, companionSource);
-  }
-
- private:
-  bool TooFew(int present) const { return present == 0 || (last_ - first_ - present) * 5 > (last_ - first_); }
-
-  std::vector<ObservationRecord>::const_iterator first_;
-  std::vector<ObservationRecord>::const_iterator last_;
-};
-
-ObservationRecord Summarize(const PeriodSummary& days, const ObservationRecord& firstDay, SummaryPeriod period) {
-  ObservationRecord record{};
-  At(record, F::Station) = At(firstDay, F::Station);
-  At(record, F::Year) = At(firstDay, F::Year);
-  std::array<int, 2> key = PeriodOf(firstDay, period);
-  At(record, F::Period2) = key[0];
-  At(record, F::Period3) = key[1];
-  At(record, F::Precipitation) = days.Total(F::Precipitation, false);
-  days.PutExtreme(record, F::Precipitation, true, F::MaxDailyPrecip, F::MaxDailyPrecipMonth, F::MaxDailyPrecipDay);
-  days.PutExtreme(record, F::MaxHourlyPrecip, true, F::MaxHourlyPrecip, F::MaxHourlyPrecipMonth,
-                  F::MaxHourlyPrecipDay);
-  At(record, F::MeanWindSpeed) = days.Total(F::MeanWindSpeed, true);
-  days.PutExtreme(record, F::MaxWindSpeed, true, F::MaxWindSpeed, F::MaxWindMonth, F::MaxWindDay,
-                  F::MaxWindDirection, F::MaxWindDirection);
-  At(record, F::PrevailingWindDirection) = days.Prevailing();
-  At(record, F::MeanTemp) = days.Total(F::MeanTemp, true);
-  At(record, F::AccumulatedTemp) = days.Accumulated();
-  days.PutExtreme(record, F::MaxTemp, true, F::MaxTemp, F::MaxTempMonth, F::MaxTempDay);
-  At(record, F::MeanMaxTemp) = days.Total(F::MaxTemp, true);
-  days.PutExtreme(record, F::MinTemp, false, F::MinTemp, F::MinTempMonth, F::MinTempDay);
-  At(record, F::MeanMinTemp) = days.Total(F::MinTemp, true);
-  At(record, F::SunshineHours) = days.Total(F::SunshineHours, false);
-  return record;
-}
-
 }  // namespace
-
-int YearPentadOf(int month, int day) {
-  static const int DAYS_BEFORE[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
-  int dayOfYear = DAYS_BEFORE[month - 1] + std::min(day, month == 2 ? 28 : 31);
-  return (dayOfYear - 1) / 5 + 1;
-}
 
 std::vector<ObservationRecord> GenerateDailyRecords(const SampleStation& station) {
   std::vector<ObservationRecord> days;
@@ -361,19 +218,4 @@ std::vector<ObservationRecord> GenerateDailyRecords(const SampleStation& station
     }
   }
   return days;
-}
-
-std::vector<ObservationRecord> SummarizeDays(const std::vector<ObservationRecord>& days, SummaryPeriod period) {
-  std::vector<ObservationRecord> summaries;
-  auto first = days.begin();
-  while (first != days.end()) {
-    auto last = first;
-    while (last != days.end() && At(*last, F::Year) == At(*first, F::Year) &&
-           PeriodOf(*last, period) == PeriodOf(*first, period)) {
-      ++last;
-    }
-    summaries.push_back(Summarize(PeriodSummary(first, last), *first, period));
-    first = last;
-  }
-  return summaries;
 }

@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "server/accounts/password_hash.h"
+#include "server/store/connection.h"
+#include "server/tools/master_files.h"
 #include "server/tools/sample_installation.h"
 #include "server/protocol/text_encoding.h"
 #include "tests/server/database_probe.h"
@@ -181,14 +184,17 @@ TEST(SampleDatabase, ValuesArePlausibleWithAFewMissing) {
 TEST(SampleDatabase, GenerationIsDeterministic) {
   std::string folder = test_support::MakeScratchFolder("sample-again");
   std::string error;
-  ASSERT_TRUE(WriteMasterFiles(folder, error)) << error;
+  ASSERT_TRUE(WriteSampleDatabase(folder + "/norda.sqlite", error)) << error;
+  {
+    std::unique_ptr<Connection> db = OpenConnection(folder + "/norda.sqlite", ConnectionUse::Administration, error);
+    ASSERT_TRUE(db && WriteMasterFiles(*db, folder, error)) << error;
+  }
   for (const char* name : {"M_BLOCK.dat", "M_TOFUKEN.dat", "M_CHITEN.dat", "M_KISYU.dat", "M_A_YEAR.dat",
                            "Chiten.csv"}) {
     EXPECT_EQ(test_support::ReadBytes(SampleFolder() + "/masters/" + name),
               test_support::ReadBytes(folder + "/" + name))
         << name;
   }
-  ASSERT_TRUE(WriteSampleDatabase(folder + "/norda.sqlite", error)) << error;
   const std::string fingerprint =
       "SELECT count(*), total(d8), total(d14), total(d17 * d2) FROM st_data_h;"
       "SELECT count(*), total(d3), total(d25 * d1), total(d18) FROM st_data_n;"

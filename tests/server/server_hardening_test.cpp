@@ -111,7 +111,7 @@ TEST_P(LedgerAndAccounts, PasswordsAreKeptHashedAndAccountsWithOneIdAndPasswordA
   EXPECT_EQ("0\n", Db("SELECT count(*) FROM client_mt WHERE password NOT LIKE '$argon2id$%'"));
 
   // A table from before: the password in clear signs in once upgraded.
-  Db("INSERT INTO client_mt VALUES ('20003', 'plain', 'clear')");
+  Db("INSERT INTO client_mt(client_no, user_id, password) VALUES ('20003', 'plain', 'clear')");
   std::string plain = "SELECT client_no FROM client_mt WHERE user_id = 'plain' AND password = 'clear';";
   EXPECT_EQ(NO_ACCOUNT_REPLY, Post(plain, "127.0.0.34"));
   EXPECT_EQ("", Admin(process_.DatabasePath(), "upgrade"));

@@ -73,6 +73,7 @@ ServerProcess::~ServerProcess() { Stop(); }
 
 bool ServerProcess::Start(const std::string& address, int port, const std::string& folder, Engine engine) {
   std::string database = CopySampleDatabase(engine, folder);
+  ownsCopy_ = engine == Engine::Sqlite;
   return !database.empty() && StartOn(address, port, database);
 }
 
@@ -111,7 +112,8 @@ void ServerProcess::Stop() {
     waitpid(pid_, nullptr, 0);
     pid_ = -1;
   }
-  if (database_.empty() || IsPostgresTarget(database_)) return;
+  if (!ownsCopy_) return;
+  ownsCopy_ = false;
   std::error_code ignored;
   for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(database_ + suffix, ignored);
   database_.clear();

@@ -40,8 +40,8 @@ class ServerProcess {
   bool StartOn(const std::string& address, int port, const std::string& database,
                const std::vector<std::string>& options = {});
 
-  // Stops the server with SIGTERM, waits for it to end and removes a SQLite
-  // database copy it was started with.
+  // Stops the server with SIGTERM, waits for it to end and, after Start,
+  // removes the SQLite database copy Start made.
   void Stop();
 
   // The database the server runs on.
@@ -50,4 +50,5 @@ class ServerProcess {
  private:
   pid_t pid_ = -1;
   std::string database_;
+  bool ownsCopy_ = false;
 };
