@@ -15,6 +15,7 @@ PACKAGES=(
   libsodium-dev
   libpq-dev
   postgresql
+  python3-vega-datasets
   g++-mingw-w64-x86-64
   wine
   wine64

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Lays out one install folder: both programs (the viewer a second time as
 # "vindra.exe", the name the launcher's 気象データ button starts), the
-# settings file, the master files and station list of the sample data (the
-# same data the reference server's sample database holds), the report
-# template, the commentary page, the version list and the guide.
+# settings file, the master files and station list (written by
+# `norda_admin masters` from the server's database, so the pick lists list
+# what the server holds: the build's sample database, or the database named
+# by TARVEX_MASTERS_DATABASE), the report template, the commentary page,
+# the version list and the guide.
 #
 # The report template gets the chart library (Debian's libjs-dygraphs) put
 # inline with its licence notice by tools/inline_chart_library.py, so the
@@ -25,8 +27,7 @@ native=$2
 out=$3
 root=$(cd "$(dirname "$0")/.." && pwd)
 data=$root/data
-masters=$native/sample/masters
-MASTER_FILES=(M_BLOCK.dat M_TOFUKEN.dat M_CHITEN.dat M_KISYU.dat M_A_YEAR.dat Chiten.csv)
+database=${TARVEX_MASTERS_DATABASE:-$native/sample/norda.sqlite}
 CHART_LIBRARY=/usr/share/javascript/dygraphs
 CHART_LIBRARY_NOTICE=/usr/share/doc/libjs-dygraphs/copyright
 
@@ -41,9 +42,8 @@ require() {
 
 require "$windows/viewer/tarvex.exe" "build the target tarvex of the Windows build first"
 require "$windows/launcher/marlop.exe" "build the target marlop of the Windows build first"
-for name in "${MASTER_FILES[@]}"; do
-  require "$masters/$name" "build the target sample_data of the native build first"
-done
+require "$native/server/norda_admin" "build the native build first"
+[ -n "${TARVEX_MASTERS_DATABASE:-}" ] || require "$database" "build the target sample_data of the native build first"
 require "$root/viewer/report/output.html" "the report template belongs to the source tree"
 for file in "$CHART_LIBRARY/dygraph.min.js" "$CHART_LIBRARY/dygraph.min.css" "$CHART_LIBRARY_NOTICE"; do
   require "$file" "install the Debian package libjs-dygraphs (tools/install_deps.sh)"
@@ -58,9 +58,8 @@ mkdir -p "$out/doc"
 cp "$windows/viewer/tarvex.exe" "$out/tarvex.exe"
 cp "$windows/viewer/tarvex.exe" "$out/vindra.exe"
 cp "$windows/launcher/marlop.exe" "$out/marlop.exe"
-for name in "${MASTER_FILES[@]}"; do
-  cp "$masters/$name" "$out/$name"
-done
+"$native/server/norda_admin" --database "$database" masters --out "$out" ||
+  fail "the master files could not be written from $database"
 python3 "$root/tools/inline_chart_library.py" "$root/viewer/report/output.html" "$CHART_LIBRARY" \
   "$CHART_LIBRARY_NOTICE" "$out/output.html" || fail "the report template could not take the chart library"
 cp "$data/qorvanet.ini" "$data/version.txt" "$out/"
