@@ -38,11 +38,13 @@ class SettingsFile {
   // not be written or a value is too long to be read back whole.
   bool WriteCredentials(const std::string& userId, const std::string& password);
 
-  // Fetches `url` into `localPath` (launcher self-update). True when the
-  // server answered 200 and the whole body replaced the file at localPath;
-  // false on another status, a body cut short or a file that cannot be
-  // written, leaving the old file as it was. Errors of the internet layer
-  // (a host that cannot be resolved or reached) leave as exceptions.
+  // Fetches `url` (any absolute address the internet layer opens: http,
+  // https, ftp) into `localPath` (launcher self-update), always from the
+  // server, never from or into the local cache. True when the whole body
+  // replaced the file at localPath; false on an HTTP status other than 200,
+  // a body shorter than the server announced or a file that cannot be
+  // written, leaving the old file as it was. Errors of the internet layer (a
+  // host that cannot be resolved or reached) leave as exceptions.
   bool DownloadFile(const char* localPath, const char* url);
 
   // Full paths of the two files, beside the running executable.
