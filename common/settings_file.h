@@ -51,6 +51,13 @@ class SettingsFile {
   static std::string SettingsPath();
   static std::string CredentialsPath();
 
+  // True when the files beside the running executable can be named; false
+  // when its folder cannot (FolderUnusableMessage tells the user).
+  static bool FolderUsable();
+  // The message that tells the user the files of the executable's folder
+  // cannot be used, naming the folder.
+  static std::string FolderUnusableMessage();
+
   // The credentials file's password scramble: every byte lowered (Scramble)
   // or raised (Unscramble) by 16, modulo 256.
   static std::string ScramblePassword(const std::string& password);

@@ -139,11 +139,18 @@ GuiProgram::~GuiProgram() {
 }
 
 bool GuiProgram::Start(const std::string& program, const std::string& folder, const std::string& arguments) {
+  return Launch(ToWide(WindowsPath(program).c_str()), ToWide(WindowsPath(folder).c_str()), ToWide(arguments.c_str()));
+}
+
+bool GuiProgram::Start(const std::wstring& program, const std::wstring& folder) {
+  return Launch(program, folder, std::wstring());
+}
+
+bool GuiProgram::Launch(const std::wstring& application, const std::wstring& workingFolder,
+                        const std::wstring& arguments) {
   Terminate();
-  std::wstring application = ToWide(WindowsPath(program).c_str());
   std::wstring commandLine = L"\"" + application + L"\"";
-  if (!arguments.empty()) commandLine += L" " + ToWide(arguments.c_str());
-  std::wstring workingFolder = ToWide(WindowsPath(folder).c_str());
+  if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started = {};

@@ -44,6 +44,9 @@ class GuiProgram {
   // `folder`; the program inherits this process's environment. Paths may be
   // Windows paths or absolute Linux paths (see WindowsPath).
   bool Start(const std::string& program, const std::string& folder, const std::string& arguments = "");
+  // The same for Windows paths in UTF-16, which may name folders Shift-JIS
+  // cannot ("José").
+  bool Start(const std::wstring& program, const std::wstring& folder);
 
   // Takes over a program this test did not start (one that another program
   // started, such as the viewer started from the launcher's menu): the
@@ -69,6 +72,8 @@ class GuiProgram {
   void Terminate();
 
  private:
+  bool Launch(const std::wstring& application, const std::wstring& workingFolder, const std::wstring& arguments);
+
   void* process = nullptr;
   unsigned processId = 0;
 };
