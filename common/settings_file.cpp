@@ -86,6 +86,7 @@ bool SettingsFile::Read() {
     userUrl = value(SYSTEM_SECTION, "UserURL");
   } else {
     serverIp = value(SYSTEM_SECTION, "ServerIP");
+    dataServer = value(SYSTEM_SECTION, "DataServer");
   }
   return !path.empty() && FileExists(path);
 }

@@ -5,7 +5,8 @@
 
 #include <string>
 
-// Which program reads: the viewer needs ServerIP only, the launcher every key.
+// Which program reads: the viewer needs ServerIP and DataServer, the launcher
+// the other keys.
 enum class SettingsProgram { Viewer, Launcher };
 
 // A value read from the settings file holds at most this many bytes.
@@ -20,8 +21,8 @@ class SettingsFile {
   explicit SettingsFile(SettingsProgram program);
 
   // Reads the program's keys (launcher order: SystemVer, ServerIP, DLIniFile,
-  // DLSrvPath, UserURL; viewer: ServerIP), missing ones as empty texts.
-  // Returns false when the settings file does not exist, true otherwise.
+  // DLSrvPath, UserURL; viewer: ServerIP, DataServer), missing ones as empty
+  // texts. Returns false when the settings file does not exist, true otherwise.
   bool Read();
 
   // Replaces the whole Version section by the single line "SystemVer=" +
@@ -64,6 +65,9 @@ class SettingsFile {
   static std::string UnscramblePassword(const std::string& scrambled);
 
   std::string serverIp;
+  // The viewer's data server (host of the observation tables); empty: the
+  // one built into the viewer.
+  std::string dataServer;
   std::string dlIniFile;
   std::string dlSrvPath;
   std::string userUrl;

@@ -5,6 +5,7 @@
 
 class LauncherApp : public platform::CWinApp {
  public:
-  // Shows the main menu; returns false, so the program ends when it closes.
+  // Tells the user when the files of its folder cannot be used, then shows
+  // the main menu; returns false, so the program ends when it closes.
   bool InitInstance() override;
 };

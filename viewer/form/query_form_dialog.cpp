@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr const char* VIEWER_CAPTION = "Tarvex";
 constexpr const char* COMMENTARY_FILE = "norda.html";
 constexpr const char* STATION_INFO_FILE = "Chiten.csv";
 
