@@ -5,6 +5,8 @@
 #include "launcher/main_menu_dialog.h"
 #include "platform/message_box.h"
 
+LauncherApp::LauncherApp() : platform::CWinApp(LAUNCHER_CAPTION) {}
+
 bool LauncherApp::InitInstance() {
   if (!SettingsFile::FolderUsable()) {
     platform::ShowMessage(nullptr, SettingsFile::FolderUnusableMessage().c_str(), LAUNCHER_CAPTION);

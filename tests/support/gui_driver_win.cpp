@@ -108,11 +108,20 @@ HWND FocusOf(HWND dialog) {
   return info.hwndFocus;
 }
 
-void PostKey(WindowHandle dialog, UINT key) {
+// WM_KEYF1, which the mingw headers lack: for a key press of F1 the system
+// posts it after the key-down to the focused window, whose default handling
+// turns it into WM_HELP. Posted key messages alone do not make it do so.
+constexpr UINT KEY_F1_MESSAGE = 0x004D;
+
+// Posts a press of `key` to the focused control of `dialog` (the dialog when
+// none has the focus): key-down, then `followUp` (0: none) as the system
+// would post it, then key-up.
+void PostKey(WindowHandle dialog, UINT key, UINT followUp = 0) {
   HWND focus = FocusOf(Handle(dialog));
   HWND target = focus != nullptr && IsChild(Handle(dialog), focus) ? focus : Handle(dialog);
   UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
   PostMessageW(target, WM_KEYDOWN, key, 1 | (scan << 16));
+  if (followUp != 0) PostMessageW(target, followUp, 0, 0);
   PostMessageW(target, WM_KEYUP, key, 1 | (scan << 16) | (1u << 30) | (1u << 31));
 }
 
@@ -338,6 +347,8 @@ int FocusedControl(WindowHandle dialog) {
 void PressEnter(WindowHandle dialog) { PostKey(dialog, VK_RETURN); }
 
 void PressEscape(WindowHandle dialog) { PostKey(dialog, VK_ESCAPE); }
+
+void PressF1(WindowHandle dialog) { PostKey(dialog, VK_F1, KEY_F1_MESSAGE); }
 
 void PostCommand(WindowHandle dialog, int id) { PostMessageW(Handle(dialog), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 

@@ -125,10 +125,12 @@ void FocusControl(WindowHandle dialog, int id);
 // of it has gained the focus within the default wait (a newly shown window is
 // activated asynchronously, so the focus may arrive after the window does).
 int FocusedControl(WindowHandle dialog);
-// Enter and Escape as the dialog manager sees them: key messages posted to
+// Enter, Escape and F1 as the dialog manager sees them: key messages posted to
 // the focused control of the dialog (the dialog when none has the focus).
 void PressEnter(WindowHandle dialog);
 void PressEscape(WindowHandle dialog);
+// F1, the help key, the same way.
+void PressF1(WindowHandle dialog);
 
 // A command as a menu sends it: WM_COMMAND(id, 0) posted to the dialog.
 void PostCommand(WindowHandle dialog, int id);

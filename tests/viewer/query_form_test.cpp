@@ -7,12 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/wide_text.h"
 #include "resources/viewer/resource.h"
+#include "tests/support/test_files.h"
 #include "tests/viewer/viewer_session_win.h"
 
 namespace {
 
 using namespace test_support;
+using test_support::WriteBytes;
 using Texts = std::vector<std::string>;
 
 constexpr int BRIEF_WAIT_MS = 1500;
@@ -408,6 +411,31 @@ TEST_F(QueryForm, CommentaryAndStationInformationAreOpenedByTheShell) {
   EXPECT_TRUE(viewer->NoMessageWithin(BRIEF_WAIT_MS));
   EXPECT_EQ(2u, viewer->Opened().size());
   EXPECT_TRUE(viewer->program.IsRunning());
+}
+
+TEST_F(QueryForm, StartedFromAnotherFolderItUsesTheFilesBesideItAndF1OpensTheCommentary) {
+  viewer = std::make_unique<ViewerSession>("elsewhere", DEAD_SERVER);
+  viewer->WriteFile("norda.html", "<html></html>\r\n");
+  // The current folder holds a page template of its own and no master files.
+  WriteBytes(viewer->tempFolder + "\\output.html", "wrong template\r\n");
+  ASSERT_TRUE(viewer->Start(viewer->tempFolder));
+  EXPECT_FALSE(ComboTexts(viewer->form, IDC_BLOCK).empty());
+  EXPECT_FALSE(ListTexts(viewer->form, IDC_STATION_LIST).empty());
+  EXPECT_EQ(6u, ComboTexts(viewer->form, IDC_PERIOD_TYPE).size());
+
+  const std::string log = viewer->tempFolder + "\\opened.log";
+  PressF1(viewer->form);
+  ASSERT_EQ(1u, WaitForOpenRecords(log, 1).size());
+  Click(*viewer, IDC_STATION_INFO);
+  std::vector<OpenRecord> opened = WaitForOpenRecords(log, 2);
+  ASSERT_EQ(2u, opened.size());
+  EXPECT_TRUE(ComparablePath(opened[0].wideArguments) ==
+              ComparablePath(platform::ToWide((viewer->folder + "\\norda.html").c_str())))
+      << opened[0].arguments;
+  EXPECT_TRUE(ComparablePath(opened[1].wideArguments) ==
+              ComparablePath(platform::ToWide((viewer->folder + "\\Chiten.csv").c_str())))
+      << opened[1].arguments;
+  EXPECT_TRUE(viewer->NoMessageWithin(BRIEF_WAIT_MS));
 }
 
 }  // namespace

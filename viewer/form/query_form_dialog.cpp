@@ -44,6 +44,7 @@ const platform::CommandEntry<QueryFormDialog> QueryFormDialog::COMMANDS[] = {
     {IDC_CHECK_ALL_ELEMENTS, platform::BN_CLICKED, &QueryFormDialog::OnCheckAllElements},
     {IDC_SPREADSHEET, platform::BN_CLICKED, &QueryFormDialog::OnSpreadsheet},
     {IDC_COMMENTARY, platform::BN_CLICKED, &QueryFormDialog::OnCommentary},
+    {platform::ID_HELP, platform::BN_CLICKED, &QueryFormDialog::OnCommentary},
     {IDC_STATION_INFO, platform::BN_CLICKED, &QueryFormDialog::OnStationInfo},
 };
 

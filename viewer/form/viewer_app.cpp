@@ -11,6 +11,8 @@ ViewerApp theApp;
 
 }  // namespace
 
+ViewerApp::ViewerApp() : platform::CWinApp(VIEWER_CAPTION) {}
+
 bool ViewerApp::InitInstance() {
   bool entered = platform::EnterModuleFolder();
   if (!entered || !SettingsFile::FolderUsable()) {
