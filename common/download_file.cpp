@@ -49,12 +49,21 @@ class PartialFile {
   bool kept = false;
 };
 
+// Every download asks the server afresh and leaves nothing in the local
+// cache: a cached version list would hide an update, and a cached old copy
+// of a listed file would be installed as the new one. Files travel as bytes
+// as they are (an FTP server would otherwise rewrite their line ends).
+constexpr unsigned long DOWNLOAD_FLAGS =
+    INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_TRANSFER_BINARY;
+
 // Copies the whole body of `remote` into `local`. A read may return fewer
 // bytes than asked before the end; only a read that returns nothing ends it.
 // A connection that closes early also ends the reads quietly, so the body
-// counts as whole only when it is as long as the server announced.
-bool CopyBody(platform::CHttpFile& remote, PartialFile& local) {
-  long long announced = remote.QueryInfoContentLength();
+// counts as whole only when it is as long as the server announced (HTTP
+// announces a length; other kinds of address announce none).
+bool CopyBody(platform::CInternetFile& remote, PartialFile& local) {
+  auto* http = dynamic_cast<platform::CHttpFile*>(&remote);
+  long long announced = http != nullptr ? http->QueryInfoContentLength() : -1;
   long long received = 0;
   char block[DOWNLOAD_BLOCK_SIZE];
   for (;;) {
@@ -66,13 +75,20 @@ bool CopyBody(platform::CHttpFile& remote, PartialFile& local) {
   return announced < 0 || received == announced;
 }
 
+// True when `remote` is an HTTP reply with a status other than 200; other
+// kinds of address have no status and deliver or fail by themselves.
+bool RefusedByServer(platform::CInternetFile& remote) {
+  auto* http = dynamic_cast<platform::CHttpFile*>(&remote);
+  return http != nullptr && http->QueryInfoStatusCode() != HTTP_STATUS_OK;
+}
+
 }  // namespace
 
 bool SettingsFile::DownloadFile(const char* localPath, const char* url) {
   // The application's name is the session's user agent.
   platform::CInternetSession session(platform::AfxGetAppName(), 1);
-  std::unique_ptr<platform::CHttpFile> remote = session.OpenURL(url, INTERNET_FLAG_TRANSFER_ASCII);
-  if (!remote || remote->QueryInfoStatusCode() != HTTP_STATUS_OK) return false;
+  std::unique_ptr<platform::CInternetFile> remote = session.OpenURL(url, DOWNLOAD_FLAGS);
+  if (!remote || RefusedByServer(*remote)) return false;
   PartialFile local(std::string(localPath) + PARTIAL_SUFFIX);
   if (!local.IsOpen()) return false;
   return CopyBody(*remote, local) && local.MoveOver(localPath);

@@ -20,6 +20,9 @@ constexpr size_t VALUE_BUFFER_SIZE = SETTINGS_VALUE_MAX + 1;
 constexpr size_t CREDENTIAL_VALUE_MAX = 1022;
 constexpr unsigned char SCRAMBLE_SHIFT = 0x10;
 constexpr char LINE_END[] = "\r\n";
+constexpr char FOLDER_UNUSABLE[] =
+    "プログラムのフォルダ[%s]を扱えないため、その中のファイルを読み書きできません。"
+    "名前の短いフォルダにインストールしてください。";
 
 bool FileExists(const std::string& path) {
   std::FILE* file = platform::OpenFile(path.c_str(), L"rb");
@@ -83,6 +86,7 @@ bool SettingsFile::Read() {
     userUrl = value(SYSTEM_SECTION, "UserURL");
   } else {
     serverIp = value(SYSTEM_SECTION, "ServerIP");
+    dataServer = value(SYSTEM_SECTION, "DataServer");
   }
   return !path.empty() && FileExists(path);
 }
@@ -124,6 +128,15 @@ bool SettingsFile::WriteCredentials(const std::string& userId, const std::string
 std::string SettingsFile::SettingsPath() { return platform::FileBeside(SETTINGS_FILE_NAME); }
 
 std::string SettingsFile::CredentialsPath() { return platform::FileBeside(CREDENTIALS_FILE_NAME); }
+
+bool SettingsFile::FolderUsable() { return !SettingsPath().empty() && !CredentialsPath().empty(); }
+
+std::string SettingsFile::FolderUnusableMessage() {
+  std::string folder = platform::ShownModuleFolder();
+  std::vector<char> message(sizeof FOLDER_UNUSABLE + folder.size());
+  std::snprintf(message.data(), message.size(), FOLDER_UNUSABLE, folder.c_str());
+  return message.data();
+}
 
 std::string SettingsFile::ScramblePassword(const std::string& password) {
   return ShiftBytes(password, static_cast<unsigned char>(0x100 - SCRAMBLE_SHIFT));

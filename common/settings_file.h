@@ -5,7 +5,8 @@
 
 #include <string>
 
-// Which program reads: the viewer needs ServerIP only, the launcher every key.
+// Which program reads: the viewer needs ServerIP and DataServer, the launcher
+// the other keys.
 enum class SettingsProgram { Viewer, Launcher };
 
 // A value read from the settings file holds at most this many bytes.
@@ -20,8 +21,8 @@ class SettingsFile {
   explicit SettingsFile(SettingsProgram program);
 
   // Reads the program's keys (launcher order: SystemVer, ServerIP, DLIniFile,
-  // DLSrvPath, UserURL; viewer: ServerIP), missing ones as empty texts.
-  // Returns false when the settings file does not exist, true otherwise.
+  // DLSrvPath, UserURL; viewer: ServerIP, DataServer), missing ones as empty
+  // texts. Returns false when the settings file does not exist, true otherwise.
   bool Read();
 
   // Replaces the whole Version section by the single line "SystemVer=" +
@@ -38,16 +39,25 @@ class SettingsFile {
   // not be written or a value is too long to be read back whole.
   bool WriteCredentials(const std::string& userId, const std::string& password);
 
-  // Fetches `url` into `localPath` (launcher self-update). True when the
-  // server answered 200 and the whole body replaced the file at localPath;
-  // false on another status, a body cut short or a file that cannot be
-  // written, leaving the old file as it was. Errors of the internet layer
-  // (a host that cannot be resolved or reached) leave as exceptions.
+  // Fetches `url` (any absolute address the internet layer opens: http,
+  // https, ftp) into `localPath` (launcher self-update), always from the
+  // server, never from or into the local cache. True when the whole body
+  // replaced the file at localPath; false on an HTTP status other than 200,
+  // a body shorter than the server announced or a file that cannot be
+  // written, leaving the old file as it was. Errors of the internet layer (a
+  // host that cannot be resolved or reached) leave as exceptions.
   bool DownloadFile(const char* localPath, const char* url);
 
   // Full paths of the two files, beside the running executable.
   static std::string SettingsPath();
   static std::string CredentialsPath();
+
+  // True when the files beside the running executable can be named; false
+  // when its folder cannot (FolderUnusableMessage tells the user).
+  static bool FolderUsable();
+  // The message that tells the user the files of the executable's folder
+  // cannot be used, naming the folder.
+  static std::string FolderUnusableMessage();
 
   // The credentials file's password scramble: every byte lowered (Scramble)
   // or raised (Unscramble) by 16, modulo 256.
@@ -55,6 +65,9 @@ class SettingsFile {
   static std::string UnscramblePassword(const std::string& scrambled);
 
   std::string serverIp;
+  // The viewer's data server (host of the observation tables); empty: the
+  // one built into the viewer.
+  std::string dataServer;
   std::string dlIniFile;
   std::string dlSrvPath;
   std::string userUrl;

@@ -5,6 +5,11 @@
 
 class LauncherApp : public platform::CWinApp {
  public:
-  // Shows the main menu; returns false, so the program ends when it closes.
+  // The framework's own boxes carry the launcher's caption; the program
+  // keeps no name of its own (its name stays the executable's).
+  LauncherApp();
+
+  // Tells the user when the files of its folder cannot be used, then shows
+  // the main menu; returns false, so the program ends when it closes.
   bool InitInstance() override;
 };

@@ -135,8 +135,7 @@ void MainMenuDialog::OnCommentary() {
   if (document.empty()) return;
   std::string program = platform::FindExecutable(document.c_str(), nullptr);
   if (program.empty()) return;
-  std::string quoted = "\"" + document + "\"";
-  platform::ShellOpen(program.c_str(), quoted.c_str(), nullptr, GetSafeHwnd());
+  platform::ShellOpenWith(program.c_str(), document.c_str(), GetSafeHwnd());
 }
 
 void MainMenuDialog::OnMakerHomePage() { OpenInBrowser(MakerHomePage(), GetSafeHwnd()); }

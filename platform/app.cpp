@@ -14,7 +14,7 @@ HINSTANCE Program() { return GetModuleHandleW(nullptr); }
 
 }  // namespace
 
-CWinApp::CWinApp() { theApp = this; }
+CWinApp::CWinApp(const char* title) : title(title) { theApp = this; }
 
 CWinApp::~CWinApp() {
   if (theApp == this) theApp = nullptr;
@@ -31,6 +31,10 @@ CWinApp* AfxGetApp() { return theApp; }
 const char* AfxGetAppName() {
   static const std::string name = ModuleTitle();
   return name.c_str();
+}
+
+const char* AfxGetAppTitle() {
+  return theApp != nullptr && theApp->Title() != nullptr ? theApp->Title() : AfxGetAppName();
 }
 
 std::string LoadString(int id) {

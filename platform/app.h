@@ -19,7 +19,9 @@ using IconHandle = void*;    // an HICON
 class CWinApp {
  public:
   // Registers the object as the program's one application object.
-  CWinApp();
+  // `title` (code page 932) is the caption of the boxes the framework
+  // itself shows for the program; nullptr: the program's name.
+  explicit CWinApp(const char* title = nullptr);
   virtual ~CWinApp();
   CWinApp(const CWinApp&) = delete;
   CWinApp& operator=(const CWinApp&) = delete;
@@ -32,6 +34,12 @@ class CWinApp {
   // The program's main window while it runs (dialogs without a parent are
   // owned by it); nullptr otherwise.
   CWnd* m_pMainWnd = nullptr;
+
+  // The title given at construction, or nullptr.
+  const char* Title() const { return title; }
+
+ private:
+  const char* title;
 };
 
 // Runs InitInstance of the program's application object; returns the exit
@@ -44,6 +52,11 @@ CWinApp* AfxGetApp();
 // The program's name: the executable's file name without its extension
 // ("marlop"), code page 932. Caption of the program's plain message boxes.
 const char* AfxGetAppName();
+
+// The program's title: the application object's title, else the program's
+// name. Caption of the framework's own boxes (a command that failed with an
+// exception).
+const char* AfxGetAppTitle();
 
 // Resources of the running executable; a missing resource gives "" or
 // nullptr. Icons live as long as the program.

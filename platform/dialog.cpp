@@ -31,7 +31,7 @@ class DialogRouter {
     try {
       return Route(*dialog, message, wParam, lParam);
     } catch (...) {
-      ShowMessage(window, FAILED_COMMAND_MESSAGE, AfxGetAppName());
+      ShowMessage(window, FAILED_COMMAND_MESSAGE, AfxGetAppTitle());
       return TRUE;
     }
   }
@@ -47,6 +47,10 @@ class DialogRouter {
         // Menus (code 0) and accelerators (code 1) send no control handle;
         // both count as a plain command, like a button click.
         Command(dialog, LOWORD(wParam), lParam == 0 ? BN_CLICKED : HIWORD(wParam));
+        return TRUE;
+      case WM_HELP:
+        // F1: the help command, routed like a menu's.
+        Command(dialog, ID_HELP, BN_CLICKED);
         return TRUE;
       case WM_SYSCOMMAND:
         dialog.OnSysCommand(static_cast<unsigned>(wParam), lParam);

@@ -22,6 +22,7 @@
 //
 // Commands the table does not handle take the default path: IDOK runs
 // OnOK, IDCANCEL runs OnCancel (Escape and the window's close box send it).
+// F1 arrives as the command ID_HELP, which nothing handles by default.
 #pragma once
 
 #include <cstddef>

@@ -13,6 +13,8 @@ constexpr int IDOK = 1;
 #ifndef IDCANCEL
 constexpr int IDCANCEL = 2;
 #endif
+// The help command: what F1 sends the dialog that has the keyboard focus.
+constexpr int ID_HELP = 0xE146;
 
 // Notification codes of WM_COMMAND. A menu item or accelerator sends 0, the
 // same code as a button click.

@@ -1,5 +1,5 @@
-// Files named by Shift-JIS paths. The paths go to the system as UTF-16, so an
-// install folder with Japanese names opens on any system locale.
+// Files named by path texts (path_text.h). The paths go to the system as
+// UTF-16, so a folder of any name opens on any system locale.
 #pragma once
 
 #include <cstdio>

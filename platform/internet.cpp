@@ -21,14 +21,30 @@ void CloseInternetHandle(void* handle) {
   if (handle != nullptr) InternetCloseHandle(static_cast<HINTERNET>(handle));
 }
 
+// True for the handle of an HTTP or HTTPS request, the kind that has a status.
+bool IsHttpRequest(HINTERNET handle) {
+  DWORD type = 0;
+  DWORD size = sizeof(type);
+  return InternetQueryOptionW(handle, INTERNET_OPTION_HANDLE_TYPE, &type, &size) &&
+         type == INTERNET_HANDLE_TYPE_HTTP_REQUEST;
+}
+
 }  // namespace
 
 CInternetException::CInternetException(unsigned long errorCode)
     : std::runtime_error("internet error " + std::to_string(errorCode)), errorCode(errorCode) {}
 
-CHttpFile::CHttpFile(void* handle) : handle(handle) {}
+CInternetFile::CInternetFile(void* handle) : handle(handle) {}
 
-CHttpFile::~CHttpFile() { CloseInternetHandle(handle); }
+CInternetFile::~CInternetFile() { CloseInternetHandle(handle); }
+
+std::size_t CInternetFile::Read(void* buffer, std::size_t size) {
+  DWORD wanted = size > std::numeric_limits<DWORD>::max() ? std::numeric_limits<DWORD>::max()
+                                                          : static_cast<DWORD>(size);
+  DWORD arrived = 0;
+  if (!InternetReadFile(static_cast<HINTERNET>(handle), buffer, wanted, &arrived)) ThrowLastError();
+  return arrived;
+}
 
 void CHttpFile::SendRequest(const char* headers, const void* body, std::size_t length) {
   if (length > std::numeric_limits<DWORD>::max()) throw CInternetException(ERROR_INVALID_PARAMETER);
@@ -59,14 +75,6 @@ long long CHttpFile::QueryInfoContentLength() {
   }
   if (GetLastError() == ERROR_HTTP_HEADER_NOT_FOUND) return -1;
   ThrowLastError();
-}
-
-std::size_t CHttpFile::Read(void* buffer, std::size_t size) {
-  DWORD wanted = size > std::numeric_limits<DWORD>::max() ? std::numeric_limits<DWORD>::max()
-                                                          : static_cast<DWORD>(size);
-  DWORD arrived = 0;
-  if (!InternetReadFile(static_cast<HINTERNET>(handle), buffer, wanted, &arrived)) ThrowLastError();
-  return arrived;
 }
 
 CHttpConnection::CHttpConnection(void* handle, std::uintptr_t context) : handle(handle), context(context) {}
@@ -101,11 +109,12 @@ std::unique_ptr<CHttpConnection> CInternetSession::GetHttpConnection(const char*
   return std::make_unique<CHttpConnection>(connection, context);
 }
 
-std::unique_ptr<CHttpFile> CInternetSession::OpenURL(const char* url, unsigned long flags) {
+std::unique_ptr<CInternetFile> CInternetSession::OpenURL(const char* url, unsigned long flags) {
   std::wstring wideUrl = ToWide(url);
   HINTERNET file = InternetOpenUrlW(static_cast<HINTERNET>(handle), wideUrl.c_str(), nullptr, 0, flags, context);
   if (file == nullptr) ThrowLastError();
-  return std::make_unique<CHttpFile>(file);
+  if (IsHttpRequest(file)) return std::make_unique<CHttpFile>(file);
+  return std::make_unique<CInternetFile>(file);
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
-// The programs' internet access: a session, an HTTP connection made from it
-// and HTTP files (requests) made from the connection or opened from a URL.
+// The programs' internet access: a session, an HTTP connection made from it,
+// HTTP files (requests) made from the connection, and files opened from a
+// URL.
 // Each object owns one WinINet handle and closes it when it is destroyed, so
 // every handle is released on every path, also when an exception leaves.
 // Texts (user agent, server, object names, URLs, headers) are Shift-JIS;
@@ -29,6 +30,9 @@ constexpr unsigned long INTERNET_FLAG_NO_CACHE_WRITE = 0x04000000UL;  // never s
 #ifndef INTERNET_FLAG_TRANSFER_ASCII
 constexpr unsigned long INTERNET_FLAG_TRANSFER_ASCII = 0x00000001UL;
 #endif
+#ifndef INTERNET_FLAG_TRANSFER_BINARY
+constexpr unsigned long INTERNET_FLAG_TRANSFER_BINARY = 0x00000002UL;  // FTP: bytes as they are (TYPE I)
+#endif
 #ifndef INTERNET_OPEN_TYPE_PRECONFIG
 constexpr unsigned long INTERNET_OPEN_TYPE_PRECONFIG = 0;  // the system's proxy settings
 #endif
@@ -51,14 +55,30 @@ class CInternetException : public std::runtime_error {
   unsigned long errorCode;
 };
 
+// A file of the internet layer: the body of an opened address, to be read.
+// OpenURL makes one; for HTTP and HTTPS addresses it is a CHttpFile, which
+// also answers the reply's status.
+class CInternetFile {
+ public:
+  explicit CInternetFile(void* handle);  // takes ownership of the handle
+  virtual ~CInternetFile();
+  CInternetFile(const CInternetFile&) = delete;
+  CInternetFile& operator=(const CInternetFile&) = delete;
+
+  // Reads up to `size` bytes of the body into `buffer` and returns how many
+  // arrived; 0 only at the end of the body. A read may return fewer bytes
+  // than asked before the end.
+  std::size_t Read(void* buffer, std::size_t size);
+
+ protected:
+  void* handle;
+};
+
 // One HTTP request and its reply: made by CHttpConnection::OpenRequest (then
 // sent with SendRequest) or by CInternetSession::OpenURL (already sent).
-class CHttpFile {
+class CHttpFile : public CInternetFile {
  public:
-  explicit CHttpFile(void* handle);  // takes ownership of a request handle
-  ~CHttpFile();
-  CHttpFile(const CHttpFile&) = delete;
-  CHttpFile& operator=(const CHttpFile&) = delete;
+  using CInternetFile::CInternetFile;
 
   // Sends the request with the extra header lines `headers` (nullptr or ""
   // for none; lines separated by CR LF) and `length` bytes of `body`.
@@ -70,14 +90,6 @@ class CHttpFile {
   // The body length the server announced (Content-Length), or -1 when it
   // announced none; lets a reader tell a complete body from a cut one.
   long long QueryInfoContentLength();
-
-  // Reads up to `size` bytes of the reply body into `buffer` and returns how
-  // many arrived; 0 only at the end of the body. A read may return fewer
-  // bytes than asked before the end.
-  std::size_t Read(void* buffer, std::size_t size);
-
- private:
-  void* handle;
 };
 
 // An HTTP connection to one server; it must not outlive its session.
@@ -119,10 +131,12 @@ class CInternetSession {
   std::unique_ptr<CHttpConnection> GetHttpConnection(const char* server,
                                                      unsigned short port = INTERNET_DEFAULT_HTTP_PORT);
 
-  // Opens `url` (e.g. "http://host/path/file") with the INTERNET_FLAG_
-  // values `flags` and returns it ready to read, its status code to query.
+  // Opens `url` (an absolute address: "http://host/path/file",
+  // "ftp://host/file" ...) with the INTERNET_FLAG_ values `flags` and
+  // returns it ready to read: a CHttpFile, its status to query, for HTTP and
+  // HTTPS; a plain CInternetFile for the other kinds, which have no status.
   // The file must not outlive the session.
-  std::unique_ptr<CHttpFile> OpenURL(const char* url, unsigned long flags = INTERNET_FLAG_TRANSFER_ASCII);
+  std::unique_ptr<CInternetFile> OpenURL(const char* url, unsigned long flags = INTERNET_FLAG_TRANSFER_ASCII);
 
  private:
   void* handle;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "platform/wide_text.h"
 
 namespace platform {
@@ -29,28 +31,39 @@ size_t FileNameStart(const std::wstring& path) {
   return separator == std::wstring::npos ? 0 : separator + 1;
 }
 
+// The executable's folder without a trailing separator; empty when unknown.
+std::wstring WideModuleFolder() {
+  std::wstring path = WideModulePath();
+  size_t nameStart = FileNameStart(path);
+  return nameStart == 0 ? std::wstring() : path.substr(0, nameStart - 1);
+}
+
 }  // namespace
 
 std::string ModulePath() {
-  std::string path = ToNarrow(WideModulePath().c_str());
-  if (path.size() > PATH_BYTES_MAX) return std::string();
-  return path;
+  std::wstring path = WideModulePath();
+  return path.empty() ? std::string() : PathText(path);
 }
 
 std::string ModuleFolder() {
-  std::wstring wide = WideModulePath();
-  if (ToNarrow(wide.c_str()).size() > PATH_BYTES_MAX) return std::string();
-  size_t nameStart = FileNameStart(wide);
-  if (nameStart == 0) return std::string();
-  return ToNarrow(wide.substr(0, nameStart - 1).c_str());
+  std::wstring folder = WideModuleFolder();
+  return folder.empty() ? std::string() : PathText(folder);
 }
 
 std::string FileBeside(const char* name) {
-  std::string folder = ModuleFolder();
-  if (folder.empty()) return std::string();
-  std::string path = folder + "\\" + name;
-  if (path.size() > PATH_BYTES_MAX) return std::string();
-  return path;
+  std::wstring folder = WideModuleFolder();
+  size_t nameRoom = std::strlen(name) + 1;  // the backslash and the name
+  if (folder.empty() || nameRoom > PATH_BYTES_MAX) return std::string();
+  std::string folderText = PathText(folder, PATH_BYTES_MAX - nameRoom);
+  if (folderText.empty()) return std::string();
+  return folderText + "\\" + name;
+}
+
+std::string ShownModuleFolder() { return ShownPath(WideModuleFolder()); }
+
+bool EnterModuleFolder() {
+  std::wstring folder = WideModuleFolder();
+  return !folder.empty() && SetCurrentDirectoryW(folder.c_str()) != FALSE;
 }
 
 std::string ModuleTitle() {

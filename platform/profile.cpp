@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/path_text.h"
 #include "platform/wide_text.h"
 
 namespace platform {
@@ -39,7 +40,7 @@ std::string ReadProfileString(const char* path, const char* section, const char*
   std::wstring value(bufferSize, L'\0');
   DWORD length = GetPrivateProfileStringW(FileTextToWide(section).c_str(), FileTextToWide(key).c_str(),
                                           FileTextToWide(defaultValue).c_str(), &value[0],
-                                          static_cast<DWORD>(bufferSize), ToWide(path).c_str());
+                                          static_cast<DWORD>(bufferSize), SystemPath(path).c_str());
   value.resize(length);
   std::string text = WideToFileText(value);
   text.resize(WholeCharactersWithin(text, bufferSize - 1));
@@ -57,7 +58,7 @@ bool ReplaceProfileSection(const char* path, const char* section,
   }
   block += L'\0';
   return WritePrivateProfileSectionW(FileTextToWide(section).c_str(), block.c_str(),
-                                     ToWide(path).c_str()) != FALSE;
+                                     SystemPath(path).c_str()) != FALSE;
 }
 
 }  // namespace platform

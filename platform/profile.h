@@ -1,7 +1,7 @@
 // Profile strings: keys of an initialization file ("[section]" lines, then
 // "key=value" lines), read and written through the platform's profile
-// functions. Texts and the file path are Shift-JIS; the file's bytes are
-// kept as they are on any system locale.
+// functions. Texts are Shift-JIS and the file's path a path text
+// (path_text.h); the file's bytes are kept as they are on any system locale.
 #pragma once
 
 #include <cstddef>

@@ -30,6 +30,26 @@ std::string EncodeText(unsigned codePage, const std::wstring& text) {
   return narrow;
 }
 
+std::string ToNarrowMarked(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  int count = static_cast<int>(text.size());
+  static const char MISSING_MARK[] = "?";
+  int length = WideCharToMultiByte(SHIFT_JIS_CODE_PAGE, WC_NO_BEST_FIT_CHARS, text.data(), count, nullptr, 0,
+                                   MISSING_MARK, nullptr);
+  if (length <= 0) return std::string();
+  std::string narrow(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(SHIFT_JIS_CODE_PAGE, WC_NO_BEST_FIT_CHARS, text.data(), count, &narrow[0], length,
+                      MISSING_MARK, nullptr);
+  return narrow;
+}
+
+bool ToNarrowExactly(const std::wstring& text, std::string& narrow) {
+  // The way back decides: a character Shift-JIS lacks, or one the code page
+  // folds into another, does not come back as it was.
+  narrow = ToNarrowMarked(text);
+  return DecodeText(SHIFT_JIS_CODE_PAGE, narrow.data(), narrow.size()) == text;
+}
+
 std::wstring ToWide(const char* text) {
   return text == nullptr ? std::wstring() : DecodeText(SHIFT_JIS_CODE_PAGE, text, std::strlen(text));
 }

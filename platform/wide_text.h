@@ -16,6 +16,15 @@ std::wstring ToWide(const char* text);
 // Shift-JIS form become "?".
 std::string ToNarrow(const wchar_t* text);
 
+// The code page 932 form of `text` with "?" for every character Shift-JIS
+// lacks; never a look-alike in its place (a "¥" never becomes the byte of
+// "\", an "é" never an "e").
+std::string ToNarrowMarked(const std::wstring& text);
+
+// True, with `narrow` holding its code page 932 form, when Shift-JIS holds
+// every character of `text` exactly; false otherwise.
+bool ToNarrowExactly(const std::wstring& text, std::string& narrow);
+
 // The same conversions for a counted text in any code page (932, the
 // system's ANSI code page CP_ACP, UTF-8 CP_UTF8); an empty text gives an
 // empty result.

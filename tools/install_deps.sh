@@ -19,6 +19,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64
   wine
   wine64
+  locales
   xvfb
   xauth
   iproute2

@@ -10,7 +10,10 @@ set to ADDRESS, then stops and exits with COMMAND's status.
 
 POST /norda/dbcommit.php: the body's first word after "sql=BEGIN;" (ended by
 ";" or a space) names the reply in REPLIES; "echo" answers "OK" and then the
-whole raw request, hex-encoded, on one line.
+whole raw request, hex-encoded, on one line. The programs' own statements
+start with SELECT or INSERT: a sign-in SELECT takes the reply named by its
+user ID ("account" signs one subscriber in), every other one the reply of
+its first word (every INSERT into the usage ledger fails).
 GET /files/<name>: the bytes of FILES[name], or status 404.
 """
 import os
@@ -47,7 +50,11 @@ REPLIES = {
     # "表" in Shift-JIS ends in 0x5C, a backslash byte; it must arrive as is.
     "shiftjis": (200, b"OK\n12345,\x95\x5c\x8e\xa6\n"),
     "big": (200, big_reply()),
+    "account": (200, b"OK\n10001\n;\n"),
+    "INSERT": (200, b"ERROR: the ledger takes no rows\n"),
 }
+
+SIGN_IN_START = b"SELECT client_no FROM client_mt WHERE user_id = '"
 
 # 5,000 bytes holding every byte value, line ends and 0x1A among them.
 FILES = {
@@ -88,6 +95,8 @@ def scenario_reply(raw, body):
     if not body.startswith(BODY_START):
         return 400, b"ERROR: no sql field\n"
     rest = body[len(BODY_START):]
+    if rest.startswith(SIGN_IN_START):
+        rest = rest[len(SIGN_IN_START):].split(b"'", 1)[0]
     name = rest.replace(b" ", b";").split(b";", 1)[0].decode("ascii", "replace")
     if name == "echo":
         return 200, b"OK\n" + raw.hex().encode("ascii") + b"\n"

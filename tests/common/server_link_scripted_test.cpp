@@ -163,7 +163,7 @@ TEST(UnreachableServer, TheExceptionCarriesTheErrorCode) {
 }
 
 // Reads the whole of `file` in blocks of `blockSize` bytes.
-std::string ReadAll(platform::CHttpFile& file, std::size_t blockSize) {
+std::string ReadAll(platform::CInternetFile& file, std::size_t blockSize) {
   std::string bytes;
   std::string block(blockSize, '\0');
   while (std::size_t arrived = file.Read(&block[0], block.size())) bytes.append(block, 0, arrived);
@@ -177,12 +177,16 @@ TEST(OpenURL, ReadsAFileInBlocksWithItsStatus) {
   const std::string base = "http://" + ScriptedAddress() + "/files/";
   for (std::size_t blockSize : {1024u, 333u}) {
     auto file = session.OpenURL((base + "block.bin").c_str(), INTERNET_FLAG_TRANSFER_ASCII);
-    EXPECT_EQ(file->QueryInfoStatusCode(), HTTP_STATUS_OK);
-    EXPECT_EQ(file->QueryInfoContentLength(), 5000);
+    auto* http = dynamic_cast<platform::CHttpFile*>(file.get());
+    ASSERT_NE(http, nullptr);
+    EXPECT_EQ(http->QueryInfoStatusCode(), HTTP_STATUS_OK);
+    EXPECT_EQ(http->QueryInfoContentLength(), 5000);
     EXPECT_EQ(ReadAll(*file, blockSize), expected) << "blocks of " << blockSize;
   }
   auto missing = session.OpenURL((base + "missing.bin").c_str(), INTERNET_FLAG_TRANSFER_ASCII);
-  EXPECT_EQ(missing->QueryInfoStatusCode(), 404u);
+  auto* missingHttp = dynamic_cast<platform::CHttpFile*>(missing.get());
+  ASSERT_NE(missingHttp, nullptr);
+  EXPECT_EQ(missingHttp->QueryInfoStatusCode(), 404u);
 }
 
 }  // namespace

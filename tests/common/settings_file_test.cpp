@@ -27,6 +27,7 @@ class SettingsFileTest : public ::testing::Test {
 const char FULL_SETTINGS[] =
     "[system]\r\n"
     "ServerIP=192.0.2.7\r\n"
+    "DataServer=192.0.2.10\r\n"
     "DLIniFile=version.ini\r\n"
     "DLSrvPath=http://192.0.2.8/update/\r\n"
     "UserURL=http://192.0.2.9/user/\r\n"
@@ -54,7 +55,7 @@ TEST_F(SettingsFileTest, MissingFileReadsAsEmptyValuesAndReportsFalse) {
   EXPECT_EQ("", settings.userUrl);
 }
 
-TEST_F(SettingsFileTest, LauncherReadsEveryKeyViewerOnlyTheServer) {
+TEST_F(SettingsFileTest, LauncherReadsItsKeysViewerTheTwoServers) {
   ASSERT_TRUE(test_support::WriteBytes(path, FULL_SETTINGS));
   SettingsFile launcher(SettingsProgram::Launcher);
   EXPECT_TRUE(launcher.Read());
@@ -63,12 +64,42 @@ TEST_F(SettingsFileTest, LauncherReadsEveryKeyViewerOnlyTheServer) {
   EXPECT_EQ("http://192.0.2.8/update/", launcher.dlSrvPath);
   EXPECT_EQ("http://192.0.2.9/user/", launcher.userUrl);
   EXPECT_EQ("12", launcher.systemVer);
+  EXPECT_EQ("", launcher.dataServer);
 
   SettingsFile viewer(SettingsProgram::Viewer);
   EXPECT_TRUE(viewer.Read());
   EXPECT_EQ("192.0.2.7", viewer.serverIp);
+  EXPECT_EQ("192.0.2.10", viewer.dataServer);
   EXPECT_EQ("", viewer.dlIniFile);
   EXPECT_EQ("", viewer.systemVer);
+}
+
+// The installation's own file explains its keys on comment lines, which
+// the profile functions skip; a comment after a value would be read as part
+// of it.
+TEST_F(SettingsFileTest, TheInstalledSettingsReadWithoutTheirExplanations) {
+  std::string installed = test_support::ReadBytes(test_support::EnvironmentValue("TARVEX_SOURCE_DIR") +
+                                                  "/data/qorvanet.ini");
+  ASSERT_NE(std::string::npos, installed.find("\r\n; "));
+  ASSERT_TRUE(test_support::WriteBytes(path, installed));
+  SettingsFile launcher(SettingsProgram::Launcher);
+  EXPECT_TRUE(launcher.Read());
+  EXPECT_EQ("127.0.0.1", launcher.serverIp);
+  EXPECT_EQ("version.txt", launcher.dlIniFile);
+  EXPECT_EQ("", launcher.dlSrvPath);
+  EXPECT_EQ("", launcher.userUrl);
+  EXPECT_EQ("1", launcher.systemVer);
+  SettingsFile viewer(SettingsProgram::Viewer);
+  EXPECT_TRUE(viewer.Read());
+  EXPECT_EQ("127.0.0.1", viewer.serverIp);
+  EXPECT_EQ("", viewer.dataServer);
+}
+
+TEST(SettingsFolder, ItsFilesCanBeNamedAndTheMessageWouldNameIt) {
+  EXPECT_TRUE(SettingsFile::FolderUsable());
+  EXPECT_EQ("プログラムのフォルダ[" + platform::ModuleFolder() +
+                "]を扱えないため、その中のファイルを読み書きできません。名前の短いフォルダにインストールしてください。",
+            SettingsFile::FolderUnusableMessage());
 }
 
 TEST_F(SettingsFileTest, LongValuesAreCutAndMissingKeysAreEmpty) {

@@ -16,6 +16,7 @@
 
 #include "launcher/launcher_ids.h"
 #include "resources/viewer/resource.h"
+#include "tests/e2e/road_steps_win.h"
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/open_recorder_win.h"
 #include "tests/support/test_files.h"
@@ -58,16 +59,6 @@ void ExpectNoMessage(const GuiProgram& viewer) {
     ADD_FAILURE() << "the viewer said: " << MessageBoxText(box);
     PressButton(box, IDOK_BUTTON);
   }
-}
-
-void StoreAccount(const GuiProgram& launcher, WindowHandle menu) {
-  ClickButton(menu, IDC_USER_SETTINGS);
-  WindowHandle settings = launcher.WaitForModalBox();
-  ASSERT_NE(nullptr, settings);
-  SetControlText(settings, IDC_USER_ID, "demo");
-  SetControlText(settings, IDC_PASSWORD, "tarvex");
-  ClickButton(settings, IDOK_BUTTON);
-  ASSERT_TRUE(launcher.WaitForNoModalBox());
 }
 
 void RunReports(GuiProgram& viewer, const std::string& openedLog) {
@@ -127,7 +118,7 @@ TEST(UserRoad, AccountViewerReportsAndMonthlyUsage) {
   ASSERT_TRUE(launcher.Start(install + "/marlop.exe", install));
   WindowHandle menu = launcher.WaitForWindow(MENU_CAPTION, START_WAIT_MS);
   ASSERT_NE(nullptr, menu);
-  StoreAccount(launcher, menu);
+  e2e::StoreDemoAccount(launcher, menu);
 
   ClickButton(menu, IDC_WEATHER_DATA);
   GuiProgram viewer;

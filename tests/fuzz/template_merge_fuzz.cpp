@@ -1,7 +1,7 @@
 // Merges arbitrary templates with arbitrary markers and replacements: the
 // input is marker, zero byte, replacement, zero byte, template bytes. The
-// merge must end, even when the replacement holds the marker, and give one
-// zero-terminated text.
+// merge must end, also for a replacement that holds the marker or keeps
+// forming it again with its neighbours, and give one zero-terminated text.
 #include <unistd.h>
 
 #include <cstdint>

@@ -1,14 +1,17 @@
-// SettingsFile::DownloadFile against a real web server on loopback.
+// SettingsFile::DownloadFile against a real web server and a real FTP
+// server on loopback.
 #include <gtest/gtest.h>
 
 #include "common/settings_file.h"
 #include "platform/internet.h"
+
 #include "tests/launcher/web_root.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
 using launcher_test::BinaryBytes;
+using launcher_test::InLocalCache;
 using launcher_test::PublishFile;
 using launcher_test::WebServerAddress;
 
@@ -24,6 +27,9 @@ class DownloadFileTest : public ::testing::Test {
   }
 
   std::string Url(const std::string& path) const { return "http://" + WebServerAddress() + "/" + path; }
+  std::string FtpUrl(const std::string& path) const {
+    return "ftp://" + test_support::EnvironmentValue("TARVEX_FTP_ADDRESS") + "/" + path;
+  }
   std::string Local(const std::string& name) const { return folder + "\\" + name; }
 
   bool Download(const std::string& name, const std::string& url) {
@@ -103,6 +109,36 @@ TEST_F(DownloadFileTest, UnreachableHostThrowsAndKeepsTheOldFile) {
 TEST_F(DownloadFileTest, TargetThatCannotBeCreatedFails) {
   ASSERT_TRUE(PublishFile("data.bin", BinaryBytes(10)));
   EXPECT_FALSE(Download("no such folder\\data.bin", Url("data.bin")));
+}
+
+TEST_F(DownloadFileTest, EveryDownloadAsksTheServerAndLeavesNothingInTheCache) {
+  launcher_test::DropFromLocalCache(Url("list.txt"));
+  ASSERT_TRUE(PublishFile("list.txt", "3\r\n"));
+  ASSERT_TRUE(Download("list.txt", Url("list.txt")));
+  ASSERT_TRUE(PublishFile("list.txt", "4\r\n"));
+  ASSERT_TRUE(Download("list.txt", Url("list.txt")));
+  EXPECT_EQ(test_support::ReadBytes(Local("list.txt")), "4\r\n");
+  EXPECT_FALSE(InLocalCache(Url("list.txt")));
+}
+
+TEST_F(DownloadFileTest, FtpAddressesArriveByteForByte) {
+  ASSERT_FALSE(test_support::EnvironmentValue("TARVEX_FTP_ADDRESS").empty()) << "run under ftp_server.py";
+  // Line feeds among the bytes: a transfer in ASCII mode would change them.
+  for (size_t size : {0u, 1500u, 70000u}) {
+    SCOPED_TRACE(size);
+    std::string name = "ftp" + std::to_string(size) + ".bin";
+    std::string bytes = BinaryBytes(size);
+    ASSERT_TRUE(PublishFile(name, bytes));
+    ASSERT_TRUE(test_support::WriteBytes(Local(name), OLD_CONTENT));
+    ASSERT_TRUE(Download(name, FtpUrl(name)));
+    EXPECT_TRUE(test_support::ReadBytes(Local(name)) == bytes);
+  }
+}
+
+TEST_F(DownloadFileTest, MissingFtpFileThrowsAndKeepsTheOldFile) {
+  ASSERT_TRUE(test_support::WriteBytes(Local("absent.bin"), OLD_CONTENT));
+  EXPECT_THROW(Download("absent.bin", FtpUrl("absent.bin")), platform::CInternetException);
+  ExpectOldFileKept("absent.bin");
 }
 
 }  // namespace

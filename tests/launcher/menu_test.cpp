@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <vector>
 
 #include "common/settings_file.h"
 #include "launcher/launcher_ids.h"
@@ -203,11 +205,12 @@ TEST_F(MenuTest, QuitEndsTheProgram) {
   menu = nullptr;
 }
 
-// An install folder whose path is too long to be had (over 259 bytes of
-// Shift-JIS, well within the platform's own limit): the commands that start
-// or open a file of the launcher's folder do nothing, rather than reaching for
-// the same names at the root of the drive, where this test puts them.
-TEST(MenuInAnOverlongFolder, CommandsOnFilesOfTheFolderDoNothing) {
+// An install folder whose path is longer than the programs' paths may be
+// (over 259 bytes of Shift-JIS, well within the platform's own limit): the
+// launcher names its files by the folder's short form, so it reads its
+// settings and starts and opens the files of its folder, never the same
+// names at the root of the drive, where this test puts decoys.
+TEST(MenuInAnOverlongFolder, CommandsReachTheFilesOfTheFolder) {
   namespace fs = std::filesystem;
   constexpr int QUIET_MS = 2000;
   std::error_code ignored;
@@ -216,8 +219,12 @@ TEST(MenuInAnOverlongFolder, CommandsOnFilesOfTheFolderDoNothing) {
   while (platform::ToNarrow(folder.c_str()).size() <= platform::PATH_BYTES_MAX) {
     folder /= std::wstring(30, L'\u3042');  // あ
   }
-  ASSERT_TRUE(fs::create_directories(folder));
+  ASSERT_TRUE(fs::create_directories(folder / L"doc"));
+  const std::string recorder = ReadBytes(OpenRecorderPath());
   fs::copy_file(platform::ToWide(BuildPath("/launcher/marlop.exe").c_str()), folder / L"marlop.exe");
+  std::ofstream(folder / L"qorvanet.ini", std::ios::binary) << launcher_test::PLAIN_SETTINGS;
+  std::ofstream(folder / L"vindra.exe", std::ios::binary) << recorder;
+  std::ofstream(folder / L"doc" / L"Kaisetu.txt", std::ios::binary) << "commentary\r\n";
 
   ASSERT_TRUE(RegisterOpenRecorder());
   const std::string log = MakeScratchFolder("launcher-long-log") + "\\opened.log";
@@ -225,28 +232,29 @@ TEST(MenuInAnOverlongFolder, CommandsOnFilesOfTheFolderDoNothing) {
   const std::string rootProgram = "C:\\vindra.exe";
   const std::string rootDocument = "C:\\doc\\Kaisetu.txt";
   fs::create_directories("C:\\doc");
-  ASSERT_TRUE(WriteBytes(rootProgram, ReadBytes(OpenRecorderPath())));
-  ASSERT_TRUE(WriteBytes(rootDocument, "commentary\r\n"));
+  ASSERT_TRUE(WriteBytes(rootProgram, recorder));
+  ASSERT_TRUE(WriteBytes(rootDocument, "decoy\r\n"));
 
   GuiProgram program;
-  const std::string narrowFolder = platform::ToNarrow(folder.c_str());
-  ASSERT_TRUE(program.Start(narrowFolder + "\\marlop.exe", narrowFolder));
-  // The settings file beside it cannot be named either.
-  WindowHandle box = launcher_test::WaitForMessage(program, "設定ファイルが読み込めませんでした");
-  ASSERT_NE(box, nullptr);
-  PressButton(box, IDOK_BUTTON);
+  ASSERT_TRUE(program.Start((folder / L"marlop.exe").wstring(), folder.wstring()));
   WindowHandle menu = program.WaitForWindow(launcher_test::MENU_CAPTION);
   ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(program.WaitForModalBox(QUIET_MS), nullptr);  // the settings were read
 
   ClickButton(menu, IDC_WEATHER_DATA);
+  std::vector<OpenRecord> opened = WaitForOpenRecords(log, 1);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(ComparablePath(platform::ToWide(opened[0].folder.c_str())), ComparablePath(folder.wstring()));
   PostCommand(menu, IDC_COMMENTARY);
-  EXPECT_EQ(program.WaitForModalBox(QUIET_MS), nullptr);
-  EXPECT_TRUE(ReadOpenRecords(log).empty());
+  opened = WaitForOpenRecords(log, 2);
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(ComparablePath(opened[1].wideArguments), ComparablePath((folder / L"doc" / L"Kaisetu.txt").wstring()));
   EXPECT_TRUE(program.IsRunning());
   ClickButton(menu, IDCANCEL_BUTTON);
   EXPECT_TRUE(program.WaitForExit());
   fs::remove(rootProgram, ignored);
   fs::remove_all("C:\\doc", ignored);
+  fs::remove_all(fs::temp_directory_path() / L"tarvex-test-launcher-long", ignored);
 }
 
 }  // namespace

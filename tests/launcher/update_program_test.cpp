@@ -75,7 +75,9 @@ TEST_F(UpdateProgramTest, MissingProgramFailsAndKeepsTheOldFile) {
 // Last: it stops the web server.
 TEST_F(UpdateProgramTest, UnreachableHostFailsWithoutEndingTheProgram) {
   platform::CInternetSession session("launcher-test");
-  EXPECT_EQ(session.OpenURL("http://127.0.0.1/quit")->QueryInfoStatusCode(), 200u);
+  auto quit = session.OpenURL("http://127.0.0.1/quit");
+  ASSERT_NE(dynamic_cast<platform::CHttpFile*>(quit.get()), nullptr);
+  EXPECT_EQ(dynamic_cast<platform::CHttpFile&>(*quit).QueryInfoStatusCode(), 200u);
   EXPECT_TRUE(WaitUntil([&] {
     try {
       session.OpenURL("http://127.0.0.1/probe");

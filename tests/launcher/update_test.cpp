@@ -139,6 +139,21 @@ TEST_F(UpdateTest, UnreachableHostFailsWithAMessageAndKeepsTheOldFileAndVersion)
   ExpectVersionUntouched();
 }
 
+TEST_F(UpdateTest, AListChangedOnTheServerBetweenTwoStartsIsSeenByTheSecond) {
+  launcher_test::DropFromLocalCache(Address("update/version.txt"));
+  ASSERT_TRUE(PublishFile("update\\version.txt", "3\r\n"));
+  Start();
+  ExpectMenuWithoutBox();
+  EXPECT_EQ(install.Read("version.txt"), "3\r\n");
+
+  PublishNewVersion(Address("update/large.bin"));
+  Start();
+  Answer(IDNO_BUTTON);
+  ExpectMenuWithoutBox();
+  EXPECT_EQ(NewRequests(), "/update/version.txt marlop\n");
+  EXPECT_FALSE(launcher_test::InLocalCache(Address("update/version.txt")));
+}
+
 TEST_F(UpdateTest, FailedListFetchChecksAgainstTheCopyAlreadyThere) {
   std::string localList = "5\r\n";
   ASSERT_TRUE(install.Write("version.txt", localList));

@@ -1,5 +1,8 @@
 #include "tests/launcher/web_root.h"
 
+#include "platform/wide_text.h"
+#include "platform/win32.h"
+#include <wininet.h>
 
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/test_files.h"
@@ -16,6 +19,14 @@ bool PublishFile(const std::string& name, const std::string& bytes) {
 
 std::string RequestLog() {
   return test_support::ReadBytes(WebRoot() + "\\..\\requests.log");
+}
+
+void DropFromLocalCache(const std::string& url) { DeleteUrlCacheEntryW(platform::ToWide(url.c_str()).c_str()); }
+
+bool InLocalCache(const std::string& url) {
+  DWORD size = 0;
+  GetUrlCacheEntryInfoW(platform::ToWide(url.c_str()).c_str(), nullptr, &size);
+  return GetLastError() == ERROR_INSUFFICIENT_BUFFER;
 }
 
 std::string BinaryBytes(size_t size) {

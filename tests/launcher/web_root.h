@@ -20,6 +20,11 @@ bool PublishFile(const std::string& name, const std::string& bytes);
 // Every request the server received so far, one "path user-agent" line each.
 std::string RequestLog();
 
+// The system's internet cache (of this Wine prefix, kept from one test run
+// to the next): whether it holds a copy of `url`, and removing that copy.
+bool InLocalCache(const std::string& url);
+void DropFromLocalCache(const std::string& url);
+
 // `size` bytes that no text-mode copy survives intact: every byte value
 // including CR, LF and 0x1A, in an order that differs from one offset to
 // the next.

@@ -161,8 +161,14 @@ const CommandEntry<HostDialog> HostDialog::COMMANDS[] = {
 
 bool HostDialog::OnCommand(int id, int code) { return RouteCommand(*this, COMMANDS, id, code); }
 
+// Titled like the programs, so the framework's own boxes carry the title
+// while the program's name stays the executable's.
+constexpr char HOST_TITLE[] = "Dialog Host";
+
 class HostApp : public CWinApp {
  public:
+  HostApp() : CWinApp(HOST_TITLE) {}
+
   bool InitInstance() override {
     HostDialog dialog;
     m_pMainWnd = &dialog;

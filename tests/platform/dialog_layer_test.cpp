@@ -149,6 +149,7 @@ TEST_F(DialogLayerTest, HandlerExceptionIsReportedAndTheDialogGoesOn) {
   ClickButton(dialog, HOST_THROW_BUTTON);
   WindowHandle box = host.WaitForModalBox();
   ASSERT_NE(box, nullptr);
+  EXPECT_EQ(WindowText(box), "Dialog Host");  // the program's title, not its name
   EXPECT_EQ(MessageBoxText(box), "アプリケーションエラーが発生しました。");
   PressButton(box, IDOK_BUTTON);
   EXPECT_TRUE(WaitForWindowGone(box));

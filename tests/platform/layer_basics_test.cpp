@@ -31,8 +31,27 @@ TEST(ProgramObject, RunApplicationRunsTheOneApplicationObjectOnce) {
   EXPECT_EQ(AfxGetApp(), nullptr);
 }
 
+class TitledApp : public CWinApp {
+ public:
+  TitledApp() : CWinApp("Titled") {}
+  bool InitInstance() override { return false; }
+};
+
 TEST(ProgramObject, NameIsTheExecutableWithoutFolderAndExtension) {
   EXPECT_STREQ(AfxGetAppName(), "platform_layer_test");
+}
+
+TEST(ProgramObject, TitleIsTheApplicationsOwnElseTheName) {
+  EXPECT_STREQ(AfxGetAppTitle(), "platform_layer_test");
+  {
+    CountingApp untitled;
+    EXPECT_STREQ(AfxGetAppTitle(), "platform_layer_test");
+  }
+  {
+    TitledApp titled;
+    EXPECT_STREQ(AfxGetAppTitle(), "Titled");
+    EXPECT_STREQ(AfxGetAppName(), "platform_layer_test");
+  }
 }
 
 TEST(Resources, MissingResourcesGiveNothing) {

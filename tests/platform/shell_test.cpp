@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/path_text.h"
 #include "platform/shell.h"
 #include "platform/wide_text.h"
 #include "tests/support/gui_driver_win.h"
@@ -55,9 +56,9 @@ TEST_F(ShellTest, OpenHandsDocumentsToTheirAssociatedProgram) {
   std::string table = windowsFolder + "\\temp.csv";
   std::ofstream(std::filesystem::path(platform::ToWide(page.c_str()))) << "x";
   ASSERT_TRUE(WriteBytes(table, "x"));
-  platform::ShellOpen(page.c_str(), nullptr, nullptr);
+  EXPECT_TRUE(platform::ShellOpen(page.c_str(), nullptr, nullptr));
   ASSERT_EQ(WaitForOpenRecords(log, 1).size(), 1u);
-  platform::ShellOpen(table.c_str(), nullptr, nullptr);
+  EXPECT_TRUE(platform::ShellOpen(table.c_str(), nullptr, nullptr));
   std::vector<OpenRecord> opened = WaitForOpenRecords(log, 2);
   ASSERT_EQ(opened.size(), 2u);
   EXPECT_EQ(Lower(opened[0].arguments), Lower("\"" + page + "\""));
@@ -65,7 +66,7 @@ TEST_F(ShellTest, OpenHandsDocumentsToTheirAssociatedProgram) {
 }
 
 TEST_F(ShellTest, OpenStartsAProgramWithParametersInItsFolder) {
-  platform::ShellOpen(OpenRecorderPath().c_str(), "http://127.0.70.1/ 利用者", windowsFolder.c_str());
+  EXPECT_TRUE(platform::ShellOpen(OpenRecorderPath().c_str(), "http://127.0.70.1/ 利用者", windowsFolder.c_str()));
   std::vector<OpenRecord> opened = WaitForOpenRecords(log, 1);
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0].arguments, "http://127.0.70.1/ 利用者");
@@ -79,12 +80,34 @@ TEST_F(ShellTest, OpenOfAnAddressGoesToTheAddressHandler) {
   EXPECT_EQ(opened[0].arguments, "\"http://127.0.70.1/\"");
 }
 
+TEST_F(ShellTest, PathsOutsideShiftJisReachTheShellWhole) {
+  namespace fs = std::filesystem;
+  const fs::path foreign = fs::path(platform::ToWide(windowsFolder.c_str())) / L"José Ñúñez";
+  ASSERT_TRUE(fs::create_directories(foreign));
+  std::ofstream(foreign / L"page.html") << "x";
+  std::ofstream(foreign / L"guide with blanks.txt") << "x";
+  // The stand-in, as on a volume without short names.
+  const std::string standIn = platform::PathTextFor(foreign.wstring(), L"", platform::PATH_BYTES_MAX);
+  ASSERT_NE(std::string::npos, standIn.find('?'));
+
+  EXPECT_TRUE(platform::ShellOpen((standIn + "\\page.html").c_str(), nullptr, nullptr));
+  ASSERT_EQ(WaitForOpenRecords(log, 1).size(), 1u);
+  EXPECT_EQ(Lower(platform::FindExecutable((standIn + "\\page.html").c_str(), nullptr)), Lower(OpenRecorderPath()));
+  const std::string guide = standIn + "\\guide with blanks.txt";
+  EXPECT_TRUE(platform::ShellOpenWith(OpenRecorderPath().c_str(), guide.c_str(), nullptr));
+  std::vector<OpenRecord> opened = WaitForOpenRecords(log, 2);
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_TRUE(opened[0].wideArguments == L"\"" + (foreign / L"page.html").wstring() + L"\"") << opened[0].arguments;
+  EXPECT_TRUE(opened[1].wideArguments == L"\"" + (foreign / L"guide with blanks.txt").wstring() + L"\"")
+      << opened[1].arguments;
+}
+
 TEST_F(ShellTest, FailedOpensStartNothingAndReportNothing) {
   ASSERT_TRUE(WriteBytes(folder + "/data.unassociated", "x"));
   MessageBoxWatcher boxes;  // answers any box, so a reported failure cannot block the test
-  platform::ShellOpen((windowsFolder + "\\norda.html").c_str(), nullptr, nullptr);
-  platform::ShellOpen((windowsFolder + "\\absent.exe").c_str(), nullptr, windowsFolder.c_str());
-  platform::ShellOpen((windowsFolder + "\\data.unassociated").c_str(), nullptr, nullptr);
+  EXPECT_FALSE(platform::ShellOpen((windowsFolder + "\\norda.html").c_str(), nullptr, nullptr));
+  EXPECT_FALSE(platform::ShellOpen((windowsFolder + "\\absent.exe").c_str(), nullptr, windowsFolder.c_str()));
+  EXPECT_FALSE(platform::ShellOpen((windowsFolder + "\\data.unassociated").c_str(), nullptr, nullptr));
   EXPECT_TRUE(WaitForOpenRecords(log, 1, 1000).empty());
   EXPECT_TRUE(boxes.Seen().empty()) << boxes.Seen().front().text;
 }

@@ -3,9 +3,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include "platform/files.h"
+#include "platform/path_text.h"
+#include "platform/wide_text.h"
+#endif
 #include "tests/report/report_test_support.h"
 #include "tests/support/test_files.h"
 #include "viewer/report/report_writer.h"
@@ -324,5 +331,37 @@ TEST_F(ReportOutput, ATempValueEndingInABackslashGivesTwoInARow) {
   EXPECT_EQ(folder + "\\\\temp.csv", std::string(path.get()));
   std::remove(path.get());
 }
+
+#ifdef _WIN32
+// TEMP as the system keeps it, whatever the C library's code page holds.
+TEST_F(ReportOutput, ATempFolderOutsideShiftJisGetsTheReport) {
+  OneStationReport();
+  const std::filesystem::path foreign = std::filesystem::path(platform::ToWide(folder.c_str())) / L"José Ñúñez";
+  ASSERT_TRUE(std::filesystem::create_directory(foreign));
+  ASSERT_EQ(0, _wputenv_s(L"TEMP", foreign.c_str()));
+  ReportPath path = Make(OUTPUT_MODE_CSV);
+  ASSERT_TRUE(path) << writer.lastError;
+  std::FILE* written = platform::OpenFile(path.get(), L"rb");
+  ASSERT_NE(nullptr, written) << path.get();
+  std::fclose(written);
+  std::ifstream report(foreign / L"temp.csv", std::ios::binary);
+  EXPECT_EQ(WithLineEnds(ONE_STATION_CSV),
+            std::string(std::istreambuf_iterator<char>(report), std::istreambuf_iterator<char>()));
+}
+
+TEST_F(ReportOutput, ATempFolderNoPathTextCanNameIsNamedInTheMessage) {
+  OneStationReport();
+  // Without short forms (the folders do not exist) "Jos?" stands for the
+  // first of them and so cannot stand for the second.
+  const std::wstring base = platform::ToWide(folder.c_str());
+  const std::wstring first = base + L"\\Josè";
+  const std::wstring second = base + L"\\José";
+  ASSERT_EQ(folder + "\\Jos?", platform::PathTextFor(first, L"", 245));
+  ASSERT_EQ(0, _wputenv_s(L"TEMP", second.c_str()));
+  EXPECT_FALSE(Make(OUTPUT_MODE_CSV));
+  EXPECT_EQ("環境変数TEMPのフォルダ[" + folder + "\\Jos?]を扱えないため、帳票を作成できません。",
+            std::string(writer.lastError));
+}
+#endif
 
 }  // namespace

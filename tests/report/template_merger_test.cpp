@@ -72,7 +72,9 @@ TEST_F(TemplateMerge, CarriageReturnLineFeedsAreReadAsLineFeedsOnWindows) {
 #endif
 }
 
-TEST_F(TemplateMerge, AReplacementHoldingTheMarkerIsInsertedOncePerOccurrence) {
+TEST_F(TemplateMerge, TheMergedPageHoldsNoMarkerUnlessTheRowsHoldIt) {
+  EXPECT_EQ("<p>@@</p>\n", Merge("<p>@@datadata</p>\n", "@"));
+  // Rows holding the marker would never let the replacing end: once each.
   EXPECT_EQ("[x@datay]-[x@datay]", Merge("[@data]-[@data]", "x@datay"));
 }
 
@@ -101,7 +103,38 @@ TEST(ReplaceAll, ReplacesEveryOccurrenceAndLeavesTheInputAlone) {
   EXPECT_EQ("abcd", Text(TemplateMerger::ReplaceAll("@data", "", text)));
   EXPECT_EQ("ab@data@datacd@data", Text(text));
   EXPECT_EQ("ab@data@datacd@data", Text(TemplateMerger::ReplaceAll("", "-", text)));
-  EXPECT_EQ("XXa", Text(TemplateMerger::ReplaceAll("aa", "X", TextOf("aaaaa"))));
+}
+
+struct ReplaceCase {
+  const char* marker;
+  const char* replacement;
+  const char* text;
+  const char* replaced;
+};
+
+TEST(ReplaceAll, SearchesAgainFromTheStartAfterEachReplacement) {
+  const ReplaceCase cases[] = {
+      // Markers a replacement forms with the text around it go too.
+      {"@data", "@", "@@datadata", "@@"},
+      {"aa", "a<a", "aaa", "a<a<a"},
+      {"aa", "ba", "aaaa", "bbba"},
+      {"@data", "", "@@datadatadata", "data"},
+      {"aa", "X", "aaaaa", "XXa"},
+      {"ab", "ba", "aaabbb", "bbbaaa"},
+      // Table rows form no marker: one replacement per occurrence.
+      {"@data", "<TR>1</TR>", "<table>@data</table>@data\n", "<table><TR>1</TR></table><TR>1</TR>\n"},
+      // Replacing that would never end, inserted once per occurrence: the
+      // replacement holds the marker; it forms the marker again while the
+      // text grows ("aab", "abbaa", "bbaabaa", ...); or grows it far beyond
+      // what one replacement per occurrence gives.
+      {"@data", "x@datay", "@data@data", "x@datayx@datay"},
+      {"ab", "bbaa", "aab", "abbaa"},
+      {"ab", "bba", "aaaaaaab", "aaaaaabba"},
+  };
+  for (const ReplaceCase& c : cases) {
+    EXPECT_EQ(c.replaced, Text(TemplateMerger::ReplaceAll(c.marker, c.replacement, TextOf(c.text))))
+        << c.marker << " by " << c.replacement << " in " << c.text;
+  }
 }
 
 TEST(FindText, FirstOccurrenceByteForByte) {
@@ -130,6 +163,17 @@ TEST(GrowingTextBuffer, KeepsATerminatingZeroAndGrowsPastItsFirstBlock) {
   EXPECT_EQ(3u, text.AppendBytes("a\0b", 3));
   EXPECT_EQ(30003u, text.Length());
   EXPECT_EQ('\0', text.Data()[text.Length()]);
+}
+
+TEST(GrowingTextBuffer, DroppingTheEndLeavesZeroesBehind) {
+  GrowingText text = TextOf(std::string(3000, 'r'));
+  text.DropLast(2990);
+  EXPECT_EQ("rrrrrrrrrr", Text(text));
+  for (size_t at = text.Length(); at < text.Capacity(); ++at) ASSERT_EQ('\0', text.Data()[at]) << at;
+  text.DropLast(20);
+  EXPECT_EQ(0u, text.Length());
+  text.AppendText("x");
+  EXPECT_STREQ("x", text.Data());
 }
 
 TEST(GrowingTextBuffer, AnAppendFillingTheBlockExactlyStillLeavesRoomForTheZero) {

@@ -108,11 +108,20 @@ HWND FocusOf(HWND dialog) {
   return info.hwndFocus;
 }
 
-void PostKey(WindowHandle dialog, UINT key) {
+// WM_KEYF1, which the mingw headers lack: for a key press of F1 the system
+// posts it after the key-down to the focused window, whose default handling
+// turns it into WM_HELP. Posted key messages alone do not make it do so.
+constexpr UINT KEY_F1_MESSAGE = 0x004D;
+
+// Posts a press of `key` to the focused control of `dialog` (the dialog when
+// none has the focus): key-down, then `followUp` (0: none) as the system
+// would post it, then key-up.
+void PostKey(WindowHandle dialog, UINT key, UINT followUp = 0) {
   HWND focus = FocusOf(Handle(dialog));
   HWND target = focus != nullptr && IsChild(Handle(dialog), focus) ? focus : Handle(dialog);
   UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
   PostMessageW(target, WM_KEYDOWN, key, 1 | (scan << 16));
+  if (followUp != 0) PostMessageW(target, followUp, 0, 0);
   PostMessageW(target, WM_KEYUP, key, 1 | (scan << 16) | (1u << 30) | (1u << 31));
 }
 
@@ -139,11 +148,18 @@ GuiProgram::~GuiProgram() {
 }
 
 bool GuiProgram::Start(const std::string& program, const std::string& folder, const std::string& arguments) {
+  return Launch(ToWide(WindowsPath(program).c_str()), ToWide(WindowsPath(folder).c_str()), ToWide(arguments.c_str()));
+}
+
+bool GuiProgram::Start(const std::wstring& program, const std::wstring& folder) {
+  return Launch(program, folder, std::wstring());
+}
+
+bool GuiProgram::Launch(const std::wstring& application, const std::wstring& workingFolder,
+                        const std::wstring& arguments) {
   Terminate();
-  std::wstring application = ToWide(WindowsPath(program).c_str());
   std::wstring commandLine = L"\"" + application + L"\"";
-  if (!arguments.empty()) commandLine += L" " + ToWide(arguments.c_str());
-  std::wstring workingFolder = ToWide(WindowsPath(folder).c_str());
+  if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started = {};
@@ -331,6 +347,8 @@ int FocusedControl(WindowHandle dialog) {
 void PressEnter(WindowHandle dialog) { PostKey(dialog, VK_RETURN); }
 
 void PressEscape(WindowHandle dialog) { PostKey(dialog, VK_ESCAPE); }
+
+void PressF1(WindowHandle dialog) { PostKey(dialog, VK_F1, KEY_F1_MESSAGE); }
 
 void PostCommand(WindowHandle dialog, int id) { PostMessageW(Handle(dialog), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 

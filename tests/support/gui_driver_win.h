@@ -44,6 +44,9 @@ class GuiProgram {
   // `folder`; the program inherits this process's environment. Paths may be
   // Windows paths or absolute Linux paths (see WindowsPath).
   bool Start(const std::string& program, const std::string& folder, const std::string& arguments = "");
+  // The same for Windows paths in UTF-16, which may name folders Shift-JIS
+  // cannot ("José").
+  bool Start(const std::wstring& program, const std::wstring& folder);
 
   // Takes over a program this test did not start (one that another program
   // started, such as the viewer started from the launcher's menu): the
@@ -69,6 +72,8 @@ class GuiProgram {
   void Terminate();
 
  private:
+  bool Launch(const std::wstring& application, const std::wstring& workingFolder, const std::wstring& arguments);
+
   void* process = nullptr;
   unsigned processId = 0;
 };
@@ -120,10 +125,12 @@ void FocusControl(WindowHandle dialog, int id);
 // of it has gained the focus within the default wait (a newly shown window is
 // activated asynchronously, so the focus may arrive after the window does).
 int FocusedControl(WindowHandle dialog);
-// Enter and Escape as the dialog manager sees them: key messages posted to
+// Enter, Escape and F1 as the dialog manager sees them: key messages posted to
 // the focused control of the dialog (the dialog when none has the focus).
 void PressEnter(WindowHandle dialog);
 void PressEscape(WindowHandle dialog);
+// F1, the help key, the same way.
+void PressF1(WindowHandle dialog);
 
 // A command as a menu sends it: WM_COMMAND(id, 0) posted to the dialog.
 void PostCommand(WindowHandle dialog, int id);

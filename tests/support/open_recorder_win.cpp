@@ -1,5 +1,6 @@
 #include "tests/support/open_recorder_win.h"
 
+#include <cwctype>
 
 #include "platform/wide_text.h"
 #include "platform/win32.h"
@@ -15,6 +16,7 @@ using platform::ToWide;
 constexpr wchar_t PROGRAM_ID[] = L"TarvexTest.OpenRecorder";
 constexpr const wchar_t* DOCUMENT_TYPES[] = {L".html", L".htm", L".csv", L".txt"};
 constexpr char RECORDER_IN_BUILD[] = "/tests/support/open_recorder/open_recorder.exe";
+constexpr DWORD LONG_PATH_ROOM = 32768;
 
 bool SetDefaultValue(const std::wstring& key, const std::wstring& value) {
   HKEY handle = nullptr;
@@ -34,20 +36,31 @@ bool SetNamedValue(const std::wstring& key, const wchar_t* name, const std::wstr
 }
 
 // The command line minus its first token (the program, quoted or not).
-std::string ArgumentsOf(const std::string& commandLine) {
+std::wstring ArgumentsOf(const std::wstring& commandLine) {
   size_t end = 0;
-  if (!commandLine.empty() && commandLine[0] == '"') {
-    end = commandLine.find('"', 1);
-    end = end == std::string::npos ? commandLine.size() : end + 1;
+  if (!commandLine.empty() && commandLine[0] == L'"') {
+    end = commandLine.find(L'"', 1);
+    end = end == std::wstring::npos ? commandLine.size() : end + 1;
   } else {
-    end = commandLine.find(' ');
-    if (end == std::string::npos) end = commandLine.size();
+    end = commandLine.find(L' ');
+    if (end == std::wstring::npos) end = commandLine.size();
   }
-  size_t start = commandLine.find_first_not_of(' ', end);
-  return start == std::string::npos ? std::string() : commandLine.substr(start);
+  size_t start = commandLine.find_first_not_of(L' ', end);
+  return start == std::wstring::npos ? std::wstring() : commandLine.substr(start);
 }
 
+std::wstring FromUtf8(const std::string& text) { return platform::DecodeText(CP_UTF8, text.data(), text.size()); }
+
 }  // namespace
+
+std::wstring ComparablePath(std::wstring path) {
+  if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') path = path.substr(1, path.size() - 2);
+  std::wstring longForm(LONG_PATH_ROOM, L'\0');
+  DWORD length = GetLongPathNameW(path.c_str(), &longForm[0], LONG_PATH_ROOM);
+  if (length > 0 && length < LONG_PATH_ROOM) path.assign(longForm.data(), length);
+  for (wchar_t& c : path) c = static_cast<wchar_t>(std::towlower(c));
+  return path;
+}
 
 std::string OpenRecorderPath() {
   return BuildPath(RECORDER_IN_BUILD);
@@ -61,6 +74,11 @@ bool RegisterOpenRecorder() {
   ok = SetNamedValue(L"http", L"URL Protocol", L"") && ok;
   ok = SetDefaultValue(L"http\\shell\\open\\command", command) && ok;
   return ok;
+}
+
+bool ForgetDocumentType(const wchar_t* type) {
+  LONG result = RegDeleteTreeW(HKEY_CLASSES_ROOT, type);
+  return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
 void UseOpenRecorderLog(const std::string& logPath) {
@@ -78,10 +96,12 @@ std::vector<OpenRecord> ReadOpenRecords(const std::string& logPath) {
     if (end == std::string::npos) break;  // a line still being written
     std::string line = log.substr(start, end - start);
     size_t tab = line.rfind('\t');
+    std::wstring commandLine = FromUtf8(line.substr(0, tab));
     OpenRecord record;
-    record.commandLine = line.substr(0, tab);
-    record.arguments = ArgumentsOf(record.commandLine);
-    record.folder = tab == std::string::npos ? std::string() : line.substr(tab + 1);
+    record.commandLine = platform::ToNarrowMarked(commandLine);
+    record.wideArguments = ArgumentsOf(commandLine);
+    record.arguments = platform::ToNarrowMarked(record.wideArguments);
+    if (tab != std::string::npos) record.folder = platform::ToNarrowMarked(FromUtf8(line.substr(tab + 1)));
     records.push_back(record);
     start = end + 2;
   }

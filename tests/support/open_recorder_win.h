@@ -20,11 +20,19 @@
 namespace test_support {
 
 // One start of the recorder.
+// Texts are code page 932, "?" for characters it lacks; wideArguments
+// holds the arguments whole.
 struct OpenRecord {
-  std::string commandLine;  // as the recorder received it
-  std::string arguments;    // the command line after the program's own name
-  std::string folder;       // the recorder's current folder
+  std::string commandLine;     // as the recorder received it
+  std::string arguments;       // the command line after the program's own name
+  std::string folder;          // the recorder's current folder
+  std::wstring wideArguments;  // the arguments as received (UTF-16)
 };
+
+// `path` (quoted or not, as a record holds it) in its long form and lower
+// case, to compare what the shell was handed, a short form or the long one,
+// with the file meant.
+std::wstring ComparablePath(std::wstring path);
 
 // Full Windows path of open_recorder.exe in this build.
 std::string OpenRecorderPath();
@@ -34,6 +42,12 @@ std::string OpenRecorderPath();
 // the shell of this Wine does not look at the user's own classes). Returns
 // false when the registry refused a value.
 bool RegisterOpenRecorder();
+
+// Takes the "open" program away from the document type `type` (".csv") in
+// the prefix's classes, so the shell finds none for it and opens nothing;
+// the next RegisterOpenRecorder gives it back. False when the registry
+// refused.
+bool ForgetDocumentType(const wchar_t* type);
 
 // Sets the log that recorders started from now on append to (a Windows or
 // absolute Linux path); removes a log left from an earlier run.

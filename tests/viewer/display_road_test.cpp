@@ -1,6 +1,8 @@
 // The display command's whole road with the real tarvex.exe against the
 // reference server on the data server's address: sign-in, retrieval, the
-// report file, the shell's "open" and the usage ledger.
+// report file, the shell's "open" and the usage ledger. Replies the
+// reference server never gives come from the scripted server, named as
+// ServerIP while the observations still come from the reference server.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include "common/server_link.h"
 #include "common/server_statements.h"
 #include "resources/viewer/resource.h"
+#include "tests/support/test_files.h"
 #include "tests/viewer/viewer_session_win.h"
 
 namespace {
@@ -29,6 +32,7 @@ constexpr int LAST_YEAR_ROW = 4;  // 2003
 constexpr int ROAD_WAIT_MS = 30000;
 
 constexpr const char* SIGN_IN_FAILED = "ユーザ認証に失敗しました。IDとパスワードを確認してください。";
+constexpr const char* COMMUNICATION_ERROR = "通信中にエラーが発生しました。";
 constexpr const char* NO_DATA = "該当するデータはありません。";
 
 // The rows of one statement, each split at its commas.
@@ -99,8 +103,9 @@ Texts HtmlTexts(const std::string& page) {
 
 class DisplayRoad : public ::testing::Test {
  protected:
-  void StartViewer(const std::string& name) {
-    viewer = std::make_unique<ViewerSession>(name, DATA_SERVER);
+  // Starts the viewer signing in at `serverIp` (the data server by default).
+  void StartViewer(const std::string& name, const std::string& serverIp = DATA_SERVER) {
+    viewer = std::make_unique<ViewerSession>(name, serverIp);
     ASSERT_TRUE(viewer->Start());
   }
 
@@ -283,6 +288,54 @@ TEST_F(DisplayRoad, ACsvFileHeldOpenElsewhereIsReportedAndNothingOpens) {
   std::fclose(held);
   EXPECT_EQ("Tarvex", shown.caption);
   EXPECT_EQ("すでにファイルがオープンしてます。ファイルを閉じてください。", shown.text);
+  EXPECT_TRUE(viewer->NoMessageWithin(500));
+  EXPECT_TRUE(viewer->Opened().empty());
+  EXPECT_EQ(ledger, LedgerTotal());
+}
+
+std::string ScriptedServer() { return EnvironmentValue("TARVEX_SCRIPTED_ADDRESS"); }
+
+TEST_F(DisplayRoad, ASignInAnsweredWithAnErrorStatusIsACommunicationError) {
+  ASSERT_FALSE(ScriptedServer().empty()) << "run under scripted_server.py";
+  StartViewer("road-sign-in-500", ScriptedServer());
+  viewer->WriteCredentials("status500", "any");
+  ChooseFirstStation();
+  SetCheck(viewer->form, IDC_PRECIPITATION, true);
+  EXPECT_EQ(COMMUNICATION_ERROR, RunUntilMessage(IDC_DISPLAY));
+  EXPECT_TRUE(viewer->NoMessageWithin(500));
+  EXPECT_TRUE(viewer->Opened().empty());
+  EXPECT_TRUE(viewer->program.IsRunning());
+}
+
+TEST_F(DisplayRoad, AFailedUsageRecordIsToldAfterTheReportOpenedAndTheProgramGoesOn) {
+  StartViewer("road-record-fails", ScriptedServer());
+  viewer->WriteCredentials("account", "any");
+  ChooseFirstStation();
+  SetCheck(viewer->form, IDC_PRECIPITATION, true);
+  ShownMessage shown = (PostCommand(viewer->form, IDC_DISPLAY), viewer->NextMessage(ROAD_WAIT_MS));
+  EXPECT_EQ(COMMUNICATION_ERROR, shown.text);
+  ASSERT_EQ(1u, viewer->Opened().size());
+  EXPECT_NE(std::string::npos, viewer->Opened()[0].arguments.find("temp.html"));
+  EXPECT_NE(std::string::npos, viewer->TempFile("temp.html").find("稚内"));
+  EXPECT_TRUE(viewer->NoMessageWithin(500));
+  // The form still works: the next run goes the same way.
+  EXPECT_EQ(COMMUNICATION_ERROR, RunUntilMessage(IDC_DISPLAY));
+  EXPECT_EQ(2u, viewer->Opened().size());
+}
+
+TEST_F(DisplayRoad, AReportTheShellCannotOpenIsToldAndNotRecorded) {
+  StartViewer("road-no-program");
+  ChooseFirstStation();
+  SetCheck(viewer->form, IDC_PRECIPITATION, true);
+  long ledger = LedgerTotal();
+  // No program opens CSV files; the next test's start gives it back.
+  ASSERT_TRUE(ForgetDocumentType(L".csv"));
+
+  ShownMessage shown = (ClickButton(viewer->form, IDC_SPREADSHEET), viewer->NextMessage(ROAD_WAIT_MS));
+  ASSERT_TRUE(RegisterOpenRecorder());
+  EXPECT_EQ("Tarvex", shown.caption);
+  EXPECT_EQ("ファイル[" + viewer->tempFolder + "\\temp.csv]は、オープンできません。", shown.text);
+  EXPECT_NE(std::string::npos, viewer->TempFile("temp.csv").find("稚内"));
   EXPECT_TRUE(viewer->NoMessageWithin(500));
   EXPECT_TRUE(viewer->Opened().empty());
   EXPECT_EQ(ledger, LedgerTotal());

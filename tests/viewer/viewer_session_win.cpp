@@ -57,7 +57,7 @@ void ViewerSession::WriteCredentials(const std::string& userId, const std::strin
   WriteFile("user_inf.txt", userId + "\r\n" + SettingsFile::ScramblePassword(password) + "\r\n");
 }
 
-bool ViewerSession::Start() {
+bool ViewerSession::Start(const std::string& workingFolder) {
   if (!test_support::RegisterOpenRecorder()) return false;
   test_support::UseOpenRecorderLog(openLog);
   // The program inherits TEMP; the test's own stays as it was, since the
@@ -66,7 +66,7 @@ bool ViewerSession::Start() {
   std::string ownTmp = test_support::EnvironmentValue("TMP");
   _putenv_s("TEMP", tempFolder.c_str());
   _putenv_s("TMP", tempFolder.c_str());
-  bool started = program.Start(folder + "\\tarvex.exe", folder);
+  bool started = program.Start(folder + "\\tarvex.exe", workingFolder.empty() ? folder : workingFolder);
   _putenv_s("TEMP", ownTemp.c_str());
   _putenv_s("TMP", ownTmp.c_str());
   if (!started) return false;

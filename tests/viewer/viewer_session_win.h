@@ -36,8 +36,9 @@ class ViewerSession {
   // Writes user_inf.txt as the launcher does (password scrambled, CR LF).
   void WriteCredentials(const std::string& userId, const std::string& password) const;
 
-  // Starts the program and waits for its form; false when it did not show.
-  bool Start();
+  // Starts the program in the working folder `workingFolder` (the install
+  // folder when empty) and waits for its form; false when it did not show.
+  bool Start(const std::string& workingFolder = "");
 
   // Waits for the next message box, reads it and presses OK. An empty text
   // and caption when none came within `timeoutMs`.

@@ -11,12 +11,14 @@
 #include "platform/wait_cursor.h"
 #include "viewer/form/query_form_dialog.h"
 #include "viewer/report/report_writer.h"
+#include "viewer/report/template_merger.h"
 #include "viewer/retrieval/query_request.h"
 
 namespace {
 
-// The server that holds the observation tables, built into the program.
-constexpr const char* DATA_SERVER = TARVEX_DATA_SERVER;
+// The server that holds the observation tables, built into the program; the
+// settings file's DataServer names another.
+constexpr const char* BUILT_IN_DATA_SERVER = TARVEX_DATA_SERVER;
 
 // A report takes at most this many value columns.
 constexpr int MAX_REPORT_COLUMNS = 255;
@@ -49,16 +51,18 @@ void QueryFormDialog::RunDisplayCommand() {
   ReportWriter report;
   if (!CheckSelections(request, report)) return;
 
+  SettingsFile settings(SettingsProgram::Viewer);
+  if (!settings.Read()) Tell(SETTINGS_UNREADABLE);
   ServerLink link(VIEWER_ROW_TERMINATOR);
   std::string signInReply;
-  if (!SignIn(link, signInReply)) return;
+  if (!SignIn(settings, link, signInReply)) return;
 
   RowArray rows;
   int32_t rowCount = 0;
   ReportPath reportPath;
   {
     platform::CWaitCursor wait;
-    request.server = DATA_SERVER;
+    request.server = settings.dataServer.empty() ? BUILT_IN_DATA_SERVER : settings.dataServer;
     bool completed = platform::RunGuarded([&] {
       rows = request.Retrieve(rowCount);
       report.SetOutputMode(spreadsheetMode);
@@ -79,7 +83,14 @@ void QueryFormDialog::RunDisplayCommand() {
     Tell(NO_DATA_MESSAGE);  // the file is written but not opened
     return;
   }
-  platform::ShellOpen(reportPath.get(), nullptr, nullptr);
+  // A report the shell could not open has not been delivered: it is not
+  // recorded as a use.
+  if (!platform::ShellOpen(reportPath.get(), nullptr, nullptr)) {
+    char message[MESSAGE_SIZE] = {};
+    FormatOpenFailure(message, sizeof message, reportPath.get());
+    Tell(message);
+    return;
+  }
   RecordUsage(link, signInReply.substr(0, CLIENT_NUMBER_LENGTH), rowCount);
 }
 
@@ -109,9 +120,7 @@ bool QueryFormDialog::CheckSelections(QueryRequest& request, ReportWriter& repor
   return true;
 }
 
-bool QueryFormDialog::SignIn(ServerLink& link, std::string& reply) {
-  SettingsFile settings(SettingsProgram::Viewer);
-  if (!settings.Read()) Tell(SETTINGS_UNREADABLE);
+bool QueryFormDialog::SignIn(SettingsFile& settings, ServerLink& link, std::string& reply) {
   link.server = settings.serverIp;
   std::string userId;
   std::string password;

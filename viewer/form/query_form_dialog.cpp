@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr const char* VIEWER_CAPTION = "Tarvex";
 constexpr const char* COMMENTARY_FILE = "norda.html";
 constexpr const char* STATION_INFO_FILE = "Chiten.csv";
 
@@ -45,6 +44,7 @@ const platform::CommandEntry<QueryFormDialog> QueryFormDialog::COMMANDS[] = {
     {IDC_CHECK_ALL_ELEMENTS, platform::BN_CLICKED, &QueryFormDialog::OnCheckAllElements},
     {IDC_SPREADSHEET, platform::BN_CLICKED, &QueryFormDialog::OnSpreadsheet},
     {IDC_COMMENTARY, platform::BN_CLICKED, &QueryFormDialog::OnCommentary},
+    {platform::ID_HELP, platform::BN_CLICKED, &QueryFormDialog::OnCommentary},
     {IDC_STATION_INFO, platform::BN_CLICKED, &QueryFormDialog::OnStationInfo},
 };
 

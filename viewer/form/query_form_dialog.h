@@ -16,6 +16,10 @@ class MasterTable;
 class QueryRequest;
 class ReportWriter;
 class ServerLink;
+class SettingsFile;
+
+// Caption of the viewer's form and of every message it shows.
+constexpr const char* VIEWER_CAPTION = "Tarvex";
 
 // Per-type FROM and TO combos (the year combos among them) and their labels.
 constexpr int PERIOD_COMBO_COUNT = 18;
@@ -25,9 +29,11 @@ class QueryFormDialog : public platform::CDialog {
  public:
   QueryFormDialog();
 
-  // Runs the display command: checks the form, signs in, retrieves the
-  // observations, writes the report and opens it, records the use. Every
-  // outcome is shown to the user; the form's state does not change.
+  // Runs the display command: checks the form, signs in at ServerIP,
+  // retrieves the observations from the data server (DataServer, else the
+  // built-in one), writes the report and opens it, records the use at
+  // ServerIP once the shell has opened it. Every outcome is shown to the
+  // user; the form's state does not change.
   void RunDisplayCommand();
 
   // Writes the period texts of the selected type into `from` and `to`
@@ -74,7 +80,7 @@ class QueryFormDialog : public platform::CDialog {
   // Steps of the display command; each shows what ends the command and then
   // returns false.
   bool CheckSelections(QueryRequest& request, ReportWriter& report);
-  bool SignIn(ServerLink& link, std::string& reply);
+  bool SignIn(SettingsFile& settings, ServerLink& link, std::string& reply);
   void RecordUsage(ServerLink& link, const std::string& clientNumber, int rowCount);
 
   // Documents and the spreadsheet road.
@@ -85,7 +91,7 @@ class QueryFormDialog : public platform::CDialog {
   // The control wrapper of a per-type period control or year combo.
   platform::CWnd* PeriodControl(int id);
   platform::CComboBox* PeriodCombo(int id);
-  // Shows `text` in a message box owned by the form, caption "Tarvex".
+  // Shows `text` in a message box owned by the form, caption VIEWER_CAPTION.
   void Tell(const char* text);
   // Tell, then false: the way a step of a command ends it.
   bool Stop(const char* text);

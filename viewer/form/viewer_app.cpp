@@ -1,5 +1,8 @@
 #include "viewer/form/viewer_app.h"
 
+#include "common/settings_file.h"
+#include "platform/message_box.h"
+#include "platform/module_path.h"
 #include "viewer/form/query_form_dialog.h"
 
 namespace {
@@ -8,7 +11,13 @@ ViewerApp theApp;
 
 }  // namespace
 
+ViewerApp::ViewerApp() : platform::CWinApp(VIEWER_CAPTION) {}
+
 bool ViewerApp::InitInstance() {
+  bool entered = platform::EnterModuleFolder();
+  if (!entered || !SettingsFile::FolderUsable()) {
+    platform::ShowMessage(nullptr, SettingsFile::FolderUnusableMessage().c_str(), VIEWER_CAPTION);
+  }
   QueryFormDialog form;
   m_pMainWnd = &form;
   form.DoModal();

@@ -31,4 +31,10 @@ size_t GrowingText::AppendBytes(const char* bytes, size_t count) {
   return count;
 }
 
+void GrowingText::DropLast(size_t count) {
+  if (count > length) count = length;
+  length -= count;
+  std::memset(block.get() + length, 0, count);
+}
+
 void GrowingText::AppendText(const char* text) { AppendBytes(text, std::strlen(text)); }

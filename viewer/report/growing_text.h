@@ -19,6 +19,9 @@ class GrowingText {
   void AppendText(const char* text);
   // Appends exactly `count` bytes (they need not end with a zero); returns count.
   size_t AppendBytes(const char* bytes, size_t count);
+  // Removes the last `count` bytes (at most Length()); the bytes past the
+  // text are zero again.
+  void DropLast(size_t count);
   // Makes room for `more` further bytes and the terminating zero.
   void Reserve(size_t more);
 

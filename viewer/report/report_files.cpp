@@ -1,13 +1,12 @@
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
+#include "common/local_files.h"
 #include "viewer/report/report_writer.h"
 #include "viewer/report/template_merger.h"
 
 namespace {
 
-const char* const TEMP_VARIABLE = "TEMP";
 const char* const HTML_FILE_NAME = "temp.html";
 const char* const CSV_FILE_NAME = "temp.csv";
 const char PATH_SEPARATOR = '\\';
@@ -17,6 +16,7 @@ const size_t TEMP_VALUE_MAX = 245;
 const char* const CSV_IN_USE = "すでにファイルがオープンしてます。ファイルを閉じてください。";
 const char* const WRITE_FAILURE = "ファイル[%s]に書き込めません。";
 const char* const TEMP_TOO_LONG = "環境変数TEMPのフォルダ名が長すぎるため、帳票を作成できません。";
+const char* const TEMP_UNUSABLE = "環境変数TEMPのフォルダ[%s]を扱えないため、帳票を作成できません。";
 
 // Writes all of `text` in text mode; false when the file could not be
 // written completely.
@@ -33,15 +33,19 @@ ReportPath ReportWriter::WriteTempHtml(const GrowingText& text) { return WriteTe
 ReportPath ReportWriter::WriteTempCsv(const GrowingText& text) { return WriteTempFile(CSV_FILE_NAME, text, true); }
 
 ReportPath ReportWriter::WriteTempFile(const char* fileName, const GrowingText& text, bool csv) {
-  const char* folder = std::getenv(TEMP_VARIABLE);
-  if (!folder) folder = "";
-  if (std::strlen(folder) > TEMP_VALUE_MAX) {
-    std::snprintf(lastError, sizeof lastError, "%s", TEMP_TOO_LONG);
+  // Without TEMP the file goes to the root of the current drive.
+  LocalTempFolder folder = FindLocalTempFolder(TEMP_VALUE_MAX);
+  if (folder.set && folder.path.empty()) {
+    if (folder.shown.size() > TEMP_VALUE_MAX) {
+      std::snprintf(lastError, sizeof lastError, "%s", TEMP_TOO_LONG);
+    } else {
+      std::snprintf(lastError, sizeof lastError, TEMP_UNUSABLE, folder.shown.c_str());
+    }
     return nullptr;
   }
   ReportPath path(new char[REPORT_PATH_SIZE]());
-  std::snprintf(path.get(), REPORT_PATH_SIZE, "%s%c%s", folder, PATH_SEPARATOR, fileName);
-  std::FILE* file = std::fopen(path.get(), "w");
+  std::snprintf(path.get(), REPORT_PATH_SIZE, "%s%c%s", folder.path.c_str(), PATH_SEPARATOR, fileName);
+  std::FILE* file = OpenLocalFile(path.get(), "w");
   if (!file) {
     if (csv) {
       std::snprintf(lastError, sizeof lastError, "%s", CSV_IN_USE);

@@ -1,7 +1,10 @@
 #include "viewer/report/template_merger.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -20,6 +23,29 @@ size_t CountOccurrences(const char* marker, const GrowingText& text) {
     restLength -= found + markerLength;
   }
   return count;
+}
+
+// A run of bytes still to be read, in place.
+struct Piece {
+  const char* bytes;
+  size_t length;
+};
+
+// Looks for the marker starting in the last bytes of `merged` and ending in
+// `next`, the only place where the two together can hold one that neither
+// holds alone. On finding one returns true with `dropped`, its bytes in
+// `merged`, and `read`, its bytes in `next`.
+bool FindAcrossTheJoin(const char* marker, const GrowingText& merged, const Piece& next, size_t& dropped,
+                       size_t& read) {
+  const size_t markerLength = std::strlen(marker);
+  const size_t tail = std::min(merged.Length(), markerLength - 1);
+  std::string join(merged.Data() + merged.Length() - tail, tail);
+  join.append(next.bytes, std::min(next.length, markerLength - 1));
+  long found = TemplateMerger::FindText(join.data(), join.size(), marker);
+  if (found < 0 || static_cast<size_t>(found) >= tail) return false;
+  dropped = tail - static_cast<size_t>(found);
+  read = markerLength - dropped;
+  return true;
 }
 
 }  // namespace
@@ -60,6 +86,54 @@ std::unique_ptr<GrowingText> TemplateMerger::ReadTextFile(const char* fileName) 
 }
 
 GrowingText TemplateMerger::ReplaceAll(const char* marker, const char* replacement, const GrowingText& text) {
+  const size_t markerLength = std::strlen(marker);
+  const size_t replacementLength = std::strlen(replacement);
+  if (markerLength == 0 || FindText(replacement, replacementLength, marker) >= 0) {
+    return ReplaceInOnePass(marker, replacement, text);
+  }
+  // The length one replacement per occurrence gives, plus the text's own:
+  // a text growing past that, or replaced more often than that many times,
+  // is one whose replacing would not end ("ab" by "bbaa" in "aab").
+  const size_t occurrences = CountOccurrences(marker, text);
+  const size_t onePassLength = text.Length() - occurrences * markerLength + occurrences * replacementLength;
+  const size_t limit = onePassLength + text.Length();
+
+  // The merged text is written from the front and never holds the marker;
+  // what is still to be read is a stack of pieces of `text` and of the
+  // replacement, which are read in place, never copied. Replacing the
+  // marker where it ends in the text written so far, and reading the
+  // replacement next, is replacing the first occurrence and searching again
+  // from the start.
+  GrowingText merged;
+  merged.Reserve(onePassLength);
+  std::vector<Piece> toRead{{text.Data(), text.Length()}};
+  size_t length = text.Length();
+  size_t replacements = 0;
+  while (!toRead.empty()) {
+    Piece next = toRead.back();
+    toRead.pop_back();
+    if (next.length == 0) continue;
+    size_t dropped = 0;
+    size_t read = 0;
+    if (!FindAcrossTheJoin(marker, merged, next, dropped, read)) {
+      long found = FindText(next.bytes, next.length, marker);
+      if (found < 0) {
+        AppendBytes(merged, next.bytes, next.length);
+        continue;
+      }
+      AppendBytes(merged, next.bytes, static_cast<size_t>(found));
+      read = static_cast<size_t>(found) + markerLength;
+    }
+    length = length - markerLength + replacementLength;
+    if (++replacements > limit || length > limit) return ReplaceInOnePass(marker, replacement, text);
+    merged.DropLast(dropped);
+    toRead.push_back({next.bytes + read, next.length - read});
+    toRead.push_back({replacement, replacementLength});
+  }
+  return merged;
+}
+
+GrowingText TemplateMerger::ReplaceInOnePass(const char* marker, const char* replacement, const GrowingText& text) {
   const size_t markerLength = std::strlen(marker);
   const size_t replacementLength = std::strlen(replacement);
   const char* rest = text.Data();

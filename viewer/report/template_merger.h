@@ -14,8 +14,9 @@ class TemplateMerger {
   virtual ~TemplateMerger();
 
   // Reads `fileName` and replaces every occurrence of markers[i] by
-  // replacements[i], marker by marker in array order. Returns the merged
-  // text, or null (with `lastError` set) when the file cannot be read.
+  // replacements[i] (ReplaceAll), marker by marker in array order. Returns
+  // the merged text, or null (with `lastError` set) when the file cannot be
+  // read.
   std::unique_ptr<GrowingText> MergeTemplate(const char* const* markers, const char* const* replacements, int count,
                                              const char* fileName);
 
@@ -24,11 +25,17 @@ class TemplateMerger {
   // after READ_PIECE_SIZE - 1 bytes, so lines of any length arrive whole.
   std::unique_ptr<GrowingText> ReadTextFile(const char* fileName);
 
-  // A new text equal to `text` with every occurrence of `marker` replaced by
-  // `replacement`, the occurrences found left to right in `text` without
-  // overlapping. The replacement is inserted as it is and never searched, so
-  // a replacement holding the marker itself is inserted once per occurrence.
-  // An empty marker replaces nothing.
+  // A new text equal to `text` in which `marker` no longer occurs: the first
+  // occurrence is replaced by `replacement`, then the search starts again
+  // from the beginning, so a marker that a replacement forms with its
+  // neighbours is replaced too ("@data" by "@" in "@@datadata" gives "@@").
+  // Two kinds of replacement would never let that end: one holding the
+  // marker itself, and one that keeps forming it again while the text grows
+  // ("ab" by "bbaa" in "aab"), taken to be so once the text grows, or is
+  // replaced more often, than one replacement per occurrence of the marker
+  // in `text` plus the length of `text` allows. Either is inserted once per
+  // occurrence, found left to right in `text` without overlapping, and
+  // never searched. An empty marker replaces nothing.
   static GrowingText ReplaceAll(const char* marker, const char* replacement, const GrowingText& text);
 
   // Position (from 0) of the first occurrence of `sought` in the first
@@ -43,6 +50,11 @@ class TemplateMerger {
   static constexpr int ERROR_TEXT_SIZE = 1024;
 
   char lastError[ERROR_TEXT_SIZE];
+
+ private:
+  // Every occurrence found left to right in `text`, without overlapping,
+  // replaced once; the replacements are not searched.
+  static GrowingText ReplaceInOnePass(const char* marker, const char* replacement, const GrowingText& text);
 };
 
 // "ファイル[%s]は、オープンできません。" formatted with `name` into `message`

@@ -4,9 +4,10 @@
 // programs open (open_recorder_win.h), it starts nothing: it appends one
 // line to its log and ends.
 //
-// Log line (code page 932, CR LF): the command line as received, a tab,
-// the current folder. The log is the file named by the environment variable
-// OPEN_RECORDER_LOG, or "open_recorder.log" beside the executable.
+// Log line (UTF-8, so that paths Shift-JIS cannot hold arrive whole; CR LF):
+// the command line as received, a tab, the current folder. The log is the
+// file named by the environment variable OPEN_RECORDER_LOG, or
+// "open_recorder.log" beside the executable.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -36,8 +37,8 @@ std::wstring CurrentFolder() {
 }  // namespace
 
 int main() {
-  std::string line = platform::ToNarrow(GetCommandLineW()) + "\t" + platform::ToNarrow(CurrentFolder().c_str()) +
-                     "\r\n";
+  std::string line = platform::EncodeText(CP_UTF8, GetCommandLineW()) + "\t" +
+                     platform::EncodeText(CP_UTF8, CurrentFolder()) + "\r\n";
   FILE* log = _wfopen(LogPath().c_str(), L"ab");
   if (log == nullptr) return 1;
   std::fwrite(line.data(), 1, line.size(), log);

@@ -1,0 +1,16 @@
+#include "common/local_files.h"
+
+#include <cstdlib>
+#include <cstring>
+
+std::FILE* OpenLocalFile(const char* path, const char* mode) { return std::fopen(path, mode); }
+
+LocalTempFolder FindLocalTempFolder(size_t maxBytes) {
+  LocalTempFolder folder;
+  const char* value = std::getenv("TEMP");
+  folder.set = value != nullptr && value[0] != '\0';
+  if (!folder.set) return folder;
+  folder.shown = value;
+  if (std::strlen(value) <= maxBytes) folder.path = value;
+  return folder;
+}

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Runs the programs installed in a folder whose name Shift-JIS cannot hold,
+# under the system code page CODE_PAGE: lays out an install folder from this
+# build in "<scratch>/José Ñúñez/Tarvex", a TEMP folder "<scratch>/Temp Ñandú",
+# and starts around the test
+#   - the ledger server (ServerIP: sign-in and usage ledger) on NET.1,
+#   - the data server (DataServer: observations) on NET.2, whose database
+#     holds no account and one observation of its own (precipitation 4321 at
+#     11001 on 1999/01/01), so a report shows which server it came from,
+#   - the update web server on NET.3,
+# where NET is 127.0.60 for code page 1252 and 127.0.61 for 932.
+#
+# Usage: run_foreign_folder.sh CODE_PAGE -- TEST_COMMAND...
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+[ $# -ge 3 ] && [ "$2" = "--" ] || { echo "usage: $0 1252|932 -- COMMAND..." >&2; exit 2; }
+code_page=$1
+shift 2
+: "${TARVEX_BUILD_DIR:?}" "${TARVEX_NATIVE_DIR:?}"
+case "$code_page" in
+  1252) net=127.0.60 ;;
+  932) net=127.0.61 ;;
+  *) echo "run_foreign_folder: no addresses for code page $code_page" >&2; exit 2 ;;
+esac
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export TARVEX_INSTALL_DIR="$scratch/José Ñúñez/Tarvex"
+export TARVEX_TEMP_DIR="$scratch/Temp Ñandú"
+mkdir -p "$TARVEX_TEMP_DIR"
+"$root/tools/make_install.sh" "$TARVEX_BUILD_DIR" "$TARVEX_NATIVE_DIR" "$TARVEX_INSTALL_DIR" >/dev/null
+export TARVEX_LEDGER_ADDRESS=$net.1 TARVEX_DATA_ADDRESS=$net.2
+
+"$root/tools/with_server.sh" "$net.2" -- bash -c '
+  sqlite3 "$TARVEX_SERVER_DB" "DELETE FROM client_mt;
+    UPDATE st_data_h SET d8 = 4321 WHERE sChiten = 11001 AND d2 = 1999 AND d3 = 1 AND d7 = 1;"
+  exec "$@"' data-server \
+  "$root/tools/with_server.sh" "$net.1" -- \
+  "$root/tests/launcher/with_web_server.sh" "$net.3" -- \
+  "$root/tools/with_code_page.sh" "$code_page" -- "$@"
