@@ -95,6 +95,27 @@ TEST(CheckPeriodRange, RefusesPeriodsOutsideTheDataYears) {
   EXPECT_EQ(Range(PERIOD_YEARLY, "1999", "2004"), 0);
 }
 
+TEST(CheckPeriodRange, FollowsTheDataYearsOfTheInstallation) {
+  struct Case {
+    int type;
+    const char* from;
+    const char* to;
+    int good;
+  } cases[] = {
+      {PERIOD_DAILY, "2012/01/01", "2015/12/31", 1},   {PERIOD_DAILY, "2011/12/31", "2012/01/01", 0},
+      {PERIOD_DAILY, "2015/12/31", "2016/01/01", 0},   {PERIOD_PENTAD_OF_YEAR, "2012/01", "2015/73", 1},
+      {PERIOD_PENTAD_OF_MONTH, "2015/12/06", "2015/12/06", 1}, {PERIOD_TEN_DAY, "2012/01/01", "2015/12/04", 0},
+      {PERIOD_MONTHLY, "2012/01", "2013/12", 1},       {PERIOD_YEARLY, "1999", "2003", 0},
+      {PERIOD_YEARLY, "2012", "2015", 1},
+  };
+  for (const Case& c : cases) {
+    QueryRequest request;
+    request.dataYears = {2012, 2015};
+    request.SetPeriod(c.type, c.from, c.to);
+    EXPECT_EQ(c.good, request.CheckPeriodRange()) << c.type << " " << c.from << " " << c.to;
+  }
+}
+
 TEST(CheckPeriodRange, UnknownTypesUseTheYearlyLimits) {
   EXPECT_EQ(Range(0, "1999", "2003"), 1);
   EXPECT_EQ(Range(9, "1998", "2003"), 0);

@@ -10,6 +10,7 @@
 #include "platform/shell.h"
 #include "platform/wait_cursor.h"
 #include "viewer/form/query_form_dialog.h"
+#include "viewer/form/station_picker.h"
 #include "viewer/report/report_writer.h"
 #include "viewer/report/template_merger.h"
 #include "viewer/retrieval/query_request.h"
@@ -29,8 +30,11 @@ constexpr int MESSAGE_SIZE = 1024;
 constexpr const char* NO_STATION_MESSAGE = "観測地点を１件以上選択してください。";
 constexpr const char* PERIOD_ORDER_MESSAGE = "期間のFROM、TOに矛盾があります。";
 constexpr const char* PERIOD_RANGE_FORMAT = "%s～%sに該当する期間を指定してください。";
-constexpr const char* PERIOD_RANGE_FIRST = "1999/01/01";
-constexpr const char* PERIOD_RANGE_LAST = "2003/12/31";
+// The range message names the first and the last day of the data's years,
+// whatever the period type.
+constexpr const char* FIRST_DAY_FORMAT = "%04d/01/01";
+constexpr const char* LAST_DAY_FORMAT = "%04d/12/31";
+constexpr int DATE_TEXT_SIZE = 16;
 constexpr const char* NO_ELEMENT_MESSAGE = "要素は、１つ以上選択してください。";
 constexpr const char* TOO_MANY_COLUMNS_MESSAGE = "観測地点および要素の選択が多すぎます。絞り込んでください。";
 constexpr const char* SIGN_IN_FAILED_MESSAGE = "ユーザ認証に失敗しました。IDとパスワードを確認してください。";
@@ -104,9 +108,12 @@ bool QueryFormDialog::CheckSelections(QueryRequest& request, ReportWriter& repor
   int type = BuildPeriodStrings(from, to);
   request.SetPeriod(type, from, to);
   if (!request.CheckPeriodOrder()) return Stop(PERIOD_ORDER_MESSAGE);
+  request.dataYears = ReadDataYears(YEAR_FILE);
   if (!request.CheckPeriodRange()) {
-    char message[MESSAGE_SIZE] = {};
-    std::snprintf(message, sizeof message, PERIOD_RANGE_FORMAT, PERIOD_RANGE_FIRST, PERIOD_RANGE_LAST);
+    char first[DATE_TEXT_SIZE] = {}, last[DATE_TEXT_SIZE] = {}, message[MESSAGE_SIZE] = {};
+    std::snprintf(first, sizeof first, FIRST_DAY_FORMAT, request.dataYears.first);
+    std::snprintf(last, sizeof last, LAST_DAY_FORMAT, request.dataYears.last);
+    std::snprintf(message, sizeof message, PERIOD_RANGE_FORMAT, first, last);
     return Stop(message);
   }
   report.SetPeriod(type, from, to);

@@ -5,27 +5,32 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "viewer/form/pair_list.h"
 #include "viewer/retrieval/period_texts.h"
 
 namespace {
 
-// The years the data server holds, written in each period type's layout.
+// The first and last period of the data's years in a period type's layout:
+// the year, then the type's first and last second and third fields.
 struct PeriodLimits {
-  const char* lower;
-  const char* upper;
+  std::string lower;
+  std::string upper;
 };
 
-PeriodLimits LimitsOf(int32_t type) {
+PeriodLimits LimitsOf(int32_t type, const DataYears& years) {
+  const char* first = "";
+  const char* last = "";
   switch (type) {
-    case PERIOD_DAILY: return {"1999/01/01", "2003/12/31"};
-    case PERIOD_PENTAD_OF_YEAR: return {"1999/01", "2003/73"};
-    case PERIOD_PENTAD_OF_MONTH: return {"1999/01/01", "2003/12/06"};
-    case PERIOD_TEN_DAY: return {"1999/01/01", "2003/12/03"};
-    case PERIOD_MONTHLY: return {"1999/01", "2003/12"};
-    default: return {"1999", "2003"};
+    case PERIOD_DAILY: first = "/01/01", last = "/12/31"; break;
+    case PERIOD_PENTAD_OF_YEAR: first = "/01", last = "/73"; break;
+    case PERIOD_PENTAD_OF_MONTH: first = "/01/01", last = "/12/06"; break;
+    case PERIOD_TEN_DAY: first = "/01/01", last = "/12/03"; break;
+    case PERIOD_MONTHLY: first = "/01", last = "/12"; break;
+    default: break;
   }
+  return {std::to_string(years.first) + first, std::to_string(years.last) + last};
 }
 
 // Rows reserved per year of a pentad request that crosses years. With the
@@ -104,11 +109,11 @@ int QueryRequest::CheckPeriodOrder() const {
 }
 
 int QueryRequest::CheckPeriodRange() const {
-  PeriodLimits limits = LimitsOf(periodType);
-  size_t n = std::strlen(limits.lower);
+  PeriodLimits limits = LimitsOf(periodType, dataYears);
+  size_t n = limits.lower.size();
   // Exactly n bytes take part, the zeros after a shorter text included.
-  if (std::memcmp(periodFrom, limits.lower, n) < 0) return 0;
-  if (std::memcmp(periodTo, limits.upper, n) > 0) return 0;
+  if (std::memcmp(periodFrom, limits.lower.data(), n) < 0) return 0;
+  if (std::memcmp(periodTo, limits.upper.data(), n) > 0) return 0;
   return 1;
 }
 

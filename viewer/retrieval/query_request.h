@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "viewer/form/data_years.h"
 #include "viewer/report/period_walk.h"     // the period type codes PERIOD_DAILY..PERIOD_YEARLY
 #include "viewer/report/report_columns.h"  // ELEMENT_COUNT
 #include "viewer/retrieval/row_array.h"
@@ -31,6 +32,8 @@ class QueryRequest {
   // 5 日照時間, 6 降水量, 7 時最大降水量, 8 日最大降水量, 9 平均最低気温,
   // 10 平均最高気温, 11 平均気温, 12 平均風速.
   int32_t elementFlags[ELEMENT_COUNT];
+  // The years the data server holds; CheckPeriodRange accepts periods within them.
+  DataYears dataYears;
 
   // Keeps a reference to the list (not a copy); it must outlive Retrieve.
   void SetStations(const PairList& list);
@@ -50,7 +53,8 @@ class QueryRequest {
   int CheckPeriodOrder() const;
 
   // 1 when FROM is not below the type's lower limit and TO not above its
-  // upper limit (1999 to 2003 in the type's layout), else 0.
+  // upper limit (the first and last of dataYears in the type's layout,
+  // e.g. "1999/01/01" and "2003/12/31" for daily periods), else 0.
   int CheckPeriodRange() const;
 
   // Number of chosen stations (0 before SetStations).
