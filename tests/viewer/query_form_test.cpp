@@ -25,7 +25,9 @@ constexpr const char* PICKER_BLOCKS = "01,北海道\r\n02,東北\r\n03,関東\r\
 constexpr const char* PICKER_PREFECTURES = "11,宗谷支庁,01\r\n12,上川支庁,01\r\n31,青森県,02\r\n";
 constexpr const char* PICKER_STATIONS =
     "11016,稚内,11\r\n11001,宗谷岬,11\r\n12021,富良野,12\r\n11151,浜頓別,11\r\n12011,旭川,12\r\n31312,青森,31\r\n";
-constexpr const char* YEARS_TO_2004 = ",1999\r\n,2000\r\n,2001\r\n,2002\r\n,2003\r\n,2004\r\n";
+// A year list that offers 2004 but whose last row is no year, so the period
+// limits stay at 1999 to 2003 (a good list moves them to its own years).
+constexpr const char* YEARS_TO_2004 = ",1999\r\n,2000\r\n,2001\r\n,2002\r\n,2003\r\n,2004\r\n,\r\n";
 
 constexpr const char* NO_STATION = "観測地点を１件以上選択してください。";
 constexpr const char* PERIOD_ORDER = "期間のFROM、TOに矛盾があります。";
