@@ -64,14 +64,10 @@ class ReportCharts : public ::testing::Test {
   // a copy as <name>.html.
   void WriteReport(const std::string& name, const ReportRequest& request) {
     ASSERT_TRUE(FillReportForm(viewer->form, request));
-    size_t opened = viewer->Opened().size();
-    PostCommand(viewer->form, IDC_DISPLAY);
-    ASSERT_TRUE(WaitUntil([&] { return viewer->Opened().size() > opened || viewer->program.WaitForModalBox(0); },
-                          REPORT_WAIT_MS));
-    ASSERT_EQ(opened + 1, viewer->Opened().size()) << "the viewer said: " << viewer->NextMessage(0).text;
-    std::string page = viewer->TempFile("temp.html");
-    EXPECT_NE(std::string::npos, page.find("Dygraph")) << "the report does not carry the chart library";
-    ASSERT_TRUE(WriteBytes(WindowsPath(reports) + "\\" + name + ".html", page));
+    DisplayedReport shown = viewer->Display(REPORT_WAIT_MS);
+    ASSERT_TRUE(shown.opened) << "the viewer said: " << shown.message;
+    EXPECT_NE(std::string::npos, shown.page.find("Dygraph")) << "the report does not carry the chart library";
+    ASSERT_TRUE(WriteBytes(WindowsPath(reports) + "\\" + name + ".html", shown.page));
   }
 
   static std::string install;

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "common/settings_file.h"
+#include "resources/viewer/resource.h"
 #include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
@@ -42,6 +43,11 @@ ViewerSession::~ViewerSession() {
     program.Terminate();
     program.WaitForExit();
   }
+}
+
+void ViewerSession::UseMasterFiles(const std::string& installFolder) const {
+  std::string from = test_support::WindowsPath(installFolder) + "\\";
+  for (const char* file : MASTER_FILES) Copy(from + file, folder + "\\" + file);
 }
 
 void ViewerSession::WriteFile(const std::string& fileName, const std::string& bytes) const {
@@ -85,6 +91,22 @@ ShownMessage ViewerSession::NextMessage(int timeoutMs) {
 }
 
 bool ViewerSession::NoMessageWithin(int timeoutMs) { return program.WaitForModalBox(timeoutMs) == nullptr; }
+
+DisplayedReport ViewerSession::Display(int timeoutMs) {
+  size_t opened = Opened().size();
+  test_support::PostCommand(form, IDC_DISPLAY);
+  DisplayedReport shown;
+  if (!test_support::WaitUntil([&] { return Opened().size() > opened || program.WaitForModalBox(0); }, timeoutMs)) {
+    return shown;
+  }
+  shown.opened = Opened().size() > opened;
+  if (shown.opened) {
+    shown.page = TempFile("temp.html");
+  } else {
+    shown.message = NextMessage(0).text;
+  }
+  return shown;
+}
 
 std::vector<test_support::OpenRecord> ViewerSession::Opened() const {
   return test_support::ReadOpenRecords(openLog);

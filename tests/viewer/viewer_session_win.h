@@ -22,6 +22,14 @@ struct ShownMessage {
   std::string text;
 };
 
+// What one press of 表示 gave: the page the program wrote and asked the
+// shell to open, or the message box it showed instead (closed with OK).
+struct DisplayedReport {
+  bool opened = false;
+  std::string page;     // temp.html, when opened
+  std::string message;  // the box's text, when one came instead
+};
+
 class ViewerSession {
  public:
   // Lays out the folder "viewer-<name>": tarvex.exe, the sample master
@@ -29,6 +37,10 @@ class ViewerSession {
   // the demo account.
   ViewerSession(const std::string& name, const std::string& serverIp);
   ~ViewerSession();
+
+  // Replaces the master files with those of another install folder (a
+  // Linux or Windows path), such as one laid out from another database.
+  void UseMasterFiles(const std::string& installFolder) const;
 
   // Replaces or removes a file of the install folder (bytes as given).
   void WriteFile(const std::string& fileName, const std::string& bytes) const;
@@ -46,6 +58,10 @@ class ViewerSession {
 
   // True when no message box opens within `timeoutMs`.
   bool NoMessageWithin(int timeoutMs);
+
+  // Presses 表示 and waits at most `timeoutMs` for the report to be opened
+  // or a message box to come; neither within that time gives an empty result.
+  DisplayedReport Display(int timeoutMs);
 
   // What the program asked the shell to open so far.
   std::vector<test_support::OpenRecord> Opened() const;
