@@ -1,8 +1,11 @@
 #include "server/http/http_front.h"
 
 #include <arpa/inet.h>
+#include <linux/filter.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -22,6 +25,15 @@ constexpr unsigned IO_THREADS = 2;
 // On stop, requests under way get this long to be answered.
 constexpr auto DRAIN_TIME = std::chrono::seconds(10);
 constexpr auto DRAIN_POLL_INTERVAL = std::chrono::milliseconds(20);
+// On stop, how long TCP handshakes already under way get to complete: a
+// round trip on the local network, with room to spare.
+constexpr auto HANDSHAKE_TIME = std::chrono::milliseconds(10);
+// Connection requests that arrive meanwhile wait for their second try, so
+// the waiting connections are watched closely.
+constexpr auto ACCEPT_POLL_INTERVAL = std::chrono::milliseconds(1);
+// Where a socket filter of a TCP socket finds the segment's flags.
+constexpr uint32_t TCP_FLAGS_OFFSET = 13;
+constexpr uint32_t KEEP_WHOLE_SEGMENT = 0xFFFFFFFF;
 constexpr const char* REPLY_CONTENT_TYPE = "text/plain; charset=Shift_JIS";
 
 // One POST: its body as it arrives, then, once a worker has run it, the
@@ -111,6 +123,36 @@ void CountConnection(void* cls, MHD_Connection*, void**, MHD_ConnectionNotificat
   }
 }
 
+// Makes the listening socket drop connection requests (segments with SYN
+// and without ACK) and pass everything else, so handshakes under way still
+// complete. A client whose connection request was dropped sends it again a
+// second later and then finds the port closed.
+void IgnoreConnectionRequests(MHD_socket listening) {
+  sock_filter code[] = {
+      BPF_STMT(BPF_LD | BPF_B | BPF_ABS, TCP_FLAGS_OFFSET),
+      BPF_STMT(BPF_ALU | BPF_AND | BPF_K, TH_SYN | TH_ACK),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, TH_SYN, 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, 0),
+      BPF_STMT(BPF_RET | BPF_K, KEEP_WHOLE_SEGMENT),
+  };
+  sock_fprog program{sizeof code / sizeof code[0], code};
+  setsockopt(listening, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program);
+}
+
+// Connections the kernel has accepted on `listening` that the daemon has
+// not yet taken over (for a listening socket, TCP_INFO counts its queue).
+unsigned WaitingConnections(MHD_socket listening) {
+  tcp_info info{};
+  socklen_t length = sizeof info;
+  return getsockopt(listening, IPPROTO_TCP, TCP_INFO, &info, &length) == 0 ? info.tcpi_unacked : 0;
+}
+
+// Sleeps in steps of `step` until `done` holds or the time is up.
+template <typename Condition>
+void WaitUntil(Condition done, std::chrono::milliseconds step, std::chrono::steady_clock::time_point giveUp) {
+  while (!done() && std::chrono::steady_clock::now() < giveUp) std::this_thread::sleep_for(step);
+}
+
 }  // namespace
 
 HttpFront::HttpFront(DbCommitService& service) : service_(service) {}
@@ -143,16 +185,32 @@ bool HttpFront::Start(const std::string& address, int port, unsigned workers, st
   return true;
 }
 
+// Closes the port without resetting a connection a client has already
+// made, and may have sent its request on: a balancer in front passes a
+// refused connection to another server, but never a request it has sent.
+// So new connection requests are dropped first, handshakes under way
+// complete, the daemon takes over every waiting connection, and only then
+// is the port closed; the requests under way are answered last.
 void HttpFront::Stop() {
   if (daemon_ == nullptr) return;
-  MHD_socket listening = MHD_quiesce_daemon(daemon_);
-  if (listening != MHD_INVALID_SOCKET) close(listening);
   auto giveUp = std::chrono::steady_clock::now() + DRAIN_TIME;
-  while (openConnections_ > 0 && std::chrono::steady_clock::now() < giveUp) {
-    std::this_thread::sleep_for(DRAIN_POLL_INTERVAL);
+  const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon_, MHD_DAEMON_INFO_LISTEN_FD);
+  if (info != nullptr && info->listen_fd != MHD_INVALID_SOCKET) {
+    IgnoreConnectionRequests(info->listen_fd);
+    std::this_thread::sleep_for(HANDSHAKE_TIME);
+    WaitUntil([&] { return WaitingConnections(info->listen_fd) == 0; }, ACCEPT_POLL_INTERVAL, giveUp);
   }
+  // The descriptor stays open until the daemon has stopped, as the library
+  // asks; shutting it down closes the port.
+  MHD_socket listening = MHD_quiesce_daemon(daemon_);
+  if (listening != MHD_INVALID_SOCKET) shutdown(listening, SHUT_RDWR);
+  // A connection the daemon has just taken is counted once its thread has
+  // registered it.
+  std::this_thread::sleep_for(DRAIN_POLL_INTERVAL);
+  WaitUntil([this] { return openConnections_ == 0; }, DRAIN_POLL_INTERVAL, giveUp);
   // Every queued request resumes its connection, which must still exist.
   queue_->Stop();
   MHD_stop_daemon(daemon_);
   daemon_ = nullptr;
+  if (listening != MHD_INVALID_SOCKET) close(listening);
 }

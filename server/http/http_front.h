@@ -35,7 +35,8 @@ class HttpFront {
 
   // Stops taking connections, lets the open ones finish (a few seconds at
   // most), then stops serving: a front server behind a balancer is taken
-  // out without losing a request under way.
+  // out without losing a request under way, nor one on a connection that a
+  // client made before the port closed.
   void Stop();
 
  private:
