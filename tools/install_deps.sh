@@ -15,6 +15,8 @@ PACKAGES=(
   libmicrohttpd-dev
   libpq-dev
   postgresql
+  nginx-light
+  systemd
   g++-mingw-w64-x86-64
   wine
   wine64
