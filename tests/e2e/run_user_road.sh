@@ -5,7 +5,12 @@
 # under Wine and checks what it left with check_reports.py. Screenshots and
 # the spreadsheet's reading of the CSV land in <build>/e2e-artifacts.
 #
-# Usage: run_user_road.sh TEST_COMMAND...   (ctest passes the Wine command)
+# With --deployment the programs meet the scaled-out service of deploy/
+# instead (tools/with_deployment.sh: nginx on 127.0.0.1 before two front
+# servers on 127.0.22.x over PostgreSQL), and the artifacts land in
+# <build>/e2e-deploy-artifacts.
+#
+# Usage: run_user_road.sh [--deployment] TEST_COMMAND...   (ctest passes the Wine command)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -19,9 +24,15 @@ export TARVEX_USAGE_MESSAGE=$scratch/usage-message.txt
 mkdir -p "$TARVEX_REPORTS_DIR"
 "$root/tools/make_install.sh" "$TARVEX_BUILD_DIR" "$TARVEX_NATIVE_DIR" "$TARVEX_INSTALL_DIR" >/dev/null
 
+service=("$root/tools/with_server.sh" 127.0.0.1)
 artifacts=$TARVEX_BUILD_DIR/e2e-artifacts
+if [ "${1:-}" = --deployment ]; then
+  shift
+  service=("$root/tools/with_deployment.sh" 127.0.0.1 127.0.22.10)
+  artifacts=$TARVEX_BUILD_DIR/e2e-deploy-artifacts
+fi
 rm -rf "$artifacts"
-"$root/tools/with_server.sh" 127.0.0.1 -- bash -c '
+"${service[@]}" -- bash -c '
   set -e
   "$@"
   python3 "'"$here"'/check_reports.py" --db "$TARVEX_SERVER_DB" \
