@@ -16,6 +16,8 @@ PACKAGES=(
   libpq-dev
   postgresql
   python3-vega-datasets
+  nginx-light
+  systemd
   g++-mingw-w64-x86-64
   wine
   wine64

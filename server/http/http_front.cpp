@@ -1,8 +1,10 @@
 #include "server/http/http_front.h"
 
 #include <arpa/inet.h>
+#include <linux/filter.h>
 #include <malloc.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -37,6 +39,12 @@ constexpr auto SEND_TIME = std::chrono::seconds(10);
 constexpr auto DRAIN_TIME = std::chrono::seconds(2);
 // On stop, requests under way get this long to be answered.
 constexpr auto STOP_TIME = std::chrono::seconds(10);
+// On stop, how long TCP handshakes already under way get to complete: a
+// round trip on the local network, with room to spare.
+constexpr auto HANDSHAKE_TIME = std::chrono::milliseconds(10);
+// Where a socket filter of a TCP socket finds the segment's flags.
+constexpr uint32_t TCP_FLAGS_OFFSET = 13;
+constexpr uint32_t KEEP_WHOLE_SEGMENT = 0xFFFFFFFF;
 // Once the bytes held went beyond this, memory is given back to the system
 // when they are all released again.
 constexpr size_t TRIM_THRESHOLD_BYTES = 8 << 20;
@@ -100,6 +108,22 @@ bool IsAddress(const std::string& text) {
   return inet_pton(AF_INET, text.c_str(), bytes) == 1 || inet_pton(AF_INET6, text.c_str(), bytes) == 1;
 }
 
+// Makes the listening socket drop connection requests (segments with SYN
+// and without ACK) and pass everything else, so handshakes under way still
+// complete. A client whose request was dropped sends it again a second
+// later and then finds the port closed.
+void IgnoreConnectionRequests(int listening) {
+  sock_filter code[] = {
+      BPF_STMT(BPF_LD | BPF_B | BPF_ABS, TCP_FLAGS_OFFSET),
+      BPF_STMT(BPF_ALU | BPF_AND | BPF_K, TH_SYN | TH_ACK),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, TH_SYN, 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, 0),
+      BPF_STMT(BPF_RET | BPF_K, KEEP_WHOLE_SEGMENT),
+  };
+  sock_fprog program{sizeof code / sizeof code[0], code};
+  setsockopt(listening, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program);
+}
+
 double MillisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
@@ -117,6 +141,7 @@ class HttpFront::Loop {
 
  private:
   void Run();
+  void CloseListener();
   Clock::time_point NextDeadline() const;
   void Accept();
   void Admit(int fd, const std::string& peer);
@@ -147,6 +172,8 @@ class HttpFront::Loop {
   std::thread thread_;
   std::atomic<bool> stopping_{false};
   bool listening_ = true;
+  bool closing_ = false;        // connection requests dropped, the port about to close
+  Clock::time_point closeAt_;
   Clock::time_point stopBy_;
 
   uint64_t nextId_ = 1;
@@ -209,16 +236,12 @@ void HttpFront::Loop::Stop() {
 void HttpFront::Loop::Run() {
   epoll_event events[MAX_EVENTS];
   for (;;) {
-    if (stopping_ && listening_) {
-      // Connections the system has accepted already are served; new ones are
-      // refused at once, so a balancer sends them elsewhere.
-      Accept();
-      epoll_ctl(epoll_, EPOLL_CTL_DEL, listener_, nullptr);
-      close(listener_);
-      listener_ = -1;
-      listening_ = false;
-      stopBy_ = Clock::now() + STOP_TIME;
+    if (stopping_ && !closing_) {
+      IgnoreConnectionRequests(listener_);
+      closing_ = true;
+      closeAt_ = Clock::now() + HANDSHAKE_TIME;
     }
+    if (listening_ && closing_ && Clock::now() >= closeAt_) CloseListener();
     if (!listening_ && (connections_.empty() || Clock::now() >= stopBy_)) return;
     Clock::time_point next = NextDeadline();
     int timeoutMs = -1;
@@ -250,8 +273,23 @@ void HttpFront::Loop::Run() {
   }
 }
 
+// Closes the port without resetting a connection a client has already
+// made, and may have sent its request on: a balancer in front passes a
+// refused connection to another server, but never a request it has sent.
+// New connection requests are dropped first (Run), handshakes under way
+// complete, every connection the system accepted is taken over, and only
+// then is the port closed; the requests under way are answered last.
+void HttpFront::Loop::CloseListener() {
+  Accept();
+  epoll_ctl(epoll_, EPOLL_CTL_DEL, listener_, nullptr);
+  close(listener_);
+  listener_ = -1;
+  listening_ = false;
+  stopBy_ = Clock::now() + STOP_TIME;
+}
+
 Clock::time_point HttpFront::Loop::NextDeadline() const {
-  Clock::time_point next = listening_ ? Clock::time_point::max() : stopBy_;
+  Clock::time_point next = !listening_ ? stopBy_ : closing_ ? closeAt_ : Clock::time_point::max();
   for (const std::list<uint64_t>* list : {&receiving_, &sending_, &draining_}) {
     if (!list->empty()) next = std::min(next, connections_.at(list->front())->deadline);
   }

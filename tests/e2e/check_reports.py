@@ -14,6 +14,9 @@ month's usage. This script checks:
   (LibreOffice) reads its Japanese captions and its numbers as numbers;
 - the usage ledger: one row per report with the demo client's number and the
   report's row count, and the launcher's message showing their sum.
+
+The database is the server's SQLite file or, for the deployment of deploy/,
+a PostgreSQL connection string, read with psql.
 """
 import argparse
 import os
@@ -37,6 +40,46 @@ MONTHS = [(2001, month) for month in range(1, 7)]
 REPORT_SHOWN = "typeof ReportCharts === 'object' && document.documentElement.className === ''"
 
 failures = []
+
+
+class PostgresDatabase:
+    """The part of sqlite3's connection this script uses, on a PostgreSQL
+    database through psql: "?" takes a whole number, whole numbers come back
+    as int and everything else as text."""
+
+    FIELD_SEPARATOR = "\x1f"
+
+    def __init__(self, conninfo):
+        self.conninfo = conninfo
+
+    def execute(self, sql, params=()):
+        for param in params:
+            sql = sql.replace("?", "%d" % int(param), 1)
+        output = subprocess.run(["psql", "-X", "-q", "-A", "-t", "-v", "ON_ERROR_STOP=1",
+                                 "-F", self.FIELD_SEPARATOR, "-d", self.conninfo, "-c", sql],
+                                capture_output=True, check=True, text=True).stdout
+        return PostgresResult([tuple(int(v) if re.fullmatch(r"-?\d+", v) else v
+                                     for v in line.split(self.FIELD_SEPARATOR))
+                               for line in output.splitlines()])
+
+
+class PostgresResult:
+    def __init__(self, rows):
+        self.rows = rows
+
+    def fetchone(self):
+        return self.rows[0] if self.rows else None
+
+    def fetchall(self):
+        return self.rows
+
+
+def is_postgres(database):
+    return database.startswith(("postgresql://", "postgres://")) or "=" in database
+
+
+def open_database(database):
+    return PostgresDatabase(database) if is_postgres(database) else sqlite3.connect(database)
 
 
 def expect(condition, message):
@@ -128,8 +171,11 @@ def check_csv(db, path):
 
 
 def ledger_rows(db):
+    # In the order the rows were added: both engines keep a fresh table's
+    # rows in that order.
+    order = "ctid" if isinstance(db, PostgresDatabase) else "rowid"
     return db.execute(
-        "SELECT client_no, feeday, data_total FROM fee_history_dt ORDER BY rowid").fetchall()
+        "SELECT client_no, feeday, data_total FROM fee_history_dt ORDER BY %s" % order).fetchall()
 
 
 def count_rows(db, table, where, params):
@@ -142,7 +188,7 @@ def check_ledger(db, message_path):
     monthly = sum(count_rows(db, "st_data_t", "sChiten = ? AND d1 = 2001 AND d2 <= 6",
                              (int(code),)) for code, _ in STATIONS)
     rows = ledger_rows(db)
-    expect([(r[0], str(r[2])) for r in rows] == [(CLIENT_NO, str(daily)), (CLIENT_NO, str(monthly))],
+    expect([(str(r[0]), str(r[2])) for r in rows] == [(CLIENT_NO, str(daily)), (CLIENT_NO, str(monthly))],
            "ledger rows %r, expected one of %d and one of %d rows" % (rows, daily, monthly))
     for row in rows:
         expect(re.match(r"^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}$", row[1]) is not None,
@@ -197,12 +243,12 @@ def check_in_spreadsheet(db, path, artifacts):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--db", required=True)
+    parser.add_argument("--db", required=True, help="a SQLite file or a PostgreSQL connection string")
     parser.add_argument("--reports", required=True, help="the TEMP folder the viewer wrote to")
     parser.add_argument("--artifacts", required=True)
     args = parser.parse_args()
     os.makedirs(args.artifacts, exist_ok=True)
-    db = sqlite3.connect(args.db)
+    db = open_database(args.db)
     html = os.path.join(args.reports, "temp.html")
     csv = os.path.join(args.reports, "temp.csv")
     check_html(db, html)

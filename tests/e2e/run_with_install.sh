@@ -7,15 +7,24 @@
 # its checker on what the test left. The checker's pictures and other
 # findings land in <build>/e2e-artifacts/NAME.
 #
-# Usage: run_with_install.sh [--prepare COMMAND] NAME CHECKER -- TEST_COMMAND...
-# (ctest passes the Wine command). With --prepare, COMMAND first adds to
+# Usage: run_with_install.sh [--deployment] [--prepare COMMAND] NAME CHECKER -- TEST_COMMAND...
+# (ctest passes the Wine command). With --deployment the programs meet the
+# scaled-out service of deploy/ instead (tools/with_deployment.sh: nginx on
+# 127.0.0.1 before two front servers on 127.0.22.x over PostgreSQL). With
+# --prepare, COMMAND first adds to
 # the server's database (TARVEX_SERVER_DB) what the test needs, before the
 # master files are written. The test sees TARVEX_INSTALL_DIR, the install
 # folder, and TARVEX_REPORTS_DIR, an empty folder for what it leaves; the
 # checker is run as
 #   python3 CHECKER --db SERVER_DB --reports REPORTS_DIR --artifacts ARTIFACTS_DIR
 set -euo pipefail
-usage() { echo "usage: $0 [--prepare COMMAND] NAME CHECKER -- TEST_COMMAND..." >&2; exit 2; }
+usage() { echo "usage: $0 [--deployment] [--prepare COMMAND] NAME CHECKER -- TEST_COMMAND..." >&2; exit 2; }
+root=$(cd "$(dirname "$0")/../.." && pwd)
+service=("$root/tools/with_server.sh" 127.0.0.1)
+if [ "${1:-}" = --deployment ]; then
+  service=("$root/tools/with_deployment.sh" 127.0.0.1 127.0.22.10)
+  shift
+fi
 prepare=
 if [ "${1:-}" = --prepare ]; then
   [ $# -ge 2 ] || usage
@@ -26,7 +35,6 @@ fi
 name=$1
 checker=$2
 shift 3
-root=$(cd "$(dirname "$0")/../.." && pwd)
 : "${TARVEX_BUILD_DIR:?}" "${TARVEX_NATIVE_DIR:?}"
 
 scratch=$(mktemp -d)
@@ -38,7 +46,7 @@ mkdir -p "$TARVEX_REPORTS_DIR"
 artifacts=$TARVEX_BUILD_DIR/e2e-artifacts/$name
 rm -rf "$artifacts"
 mkdir -p "$artifacts"
-"$root/tools/with_server.sh" 127.0.0.1 -- bash -c '
+"${service[@]}" -- bash -c '
   set -e
   root=$1 prepare=$2 checker=$3 artifacts=$4
   shift 4
