@@ -45,8 +45,8 @@ constexpr auto HANDSHAKE_TIME = std::chrono::milliseconds(10);
 // Where a socket filter of a TCP socket finds the segment's flags.
 constexpr uint32_t TCP_FLAGS_OFFSET = 13;
 constexpr uint32_t KEEP_WHOLE_SEGMENT = 0xFFFFFFFF;
-// Once the bytes held went beyond this, memory is given back to the system
-// when they are all released again.
+// Once this many request bytes came in, memory is given back to the system
+// the next time no request bytes are held.
 constexpr size_t TRIM_THRESHOLD_BYTES = 8 << 20;
 constexpr const char* REPLY_CONTENT_TYPE = "text/plain; charset=Shift_JIS";
 constexpr const char* NO_KIND = "-";
@@ -81,6 +81,7 @@ struct ClientConnection {
 struct Completion {
   uint64_t id;
   ServiceReply reply;
+  size_t bodyBytes;  // of the request, held until now
 };
 
 std::string StatusLine(int status) {
@@ -181,8 +182,8 @@ class HttpFront::Loop {
   std::map<std::string, size_t> perPeer_;    // open connections per socket peer
   std::map<std::string, size_t> perClient_;  // requests per client named by a trusted proxy
   std::list<uint64_t> receiving_, sending_, draining_;
-  size_t held_ = 0;       // request bytes held by all connections
-  size_t highWater_ = 0;  // most bytes held since memory was last given back
+  size_t held_ = 0;            // request bytes held: received, queued or being answered
+  size_t takenSinceTrim_ = 0;  // request bytes taken since memory was last given back
 
   std::mutex completionsMutex_;
   std::vector<Completion> completions_;
@@ -456,16 +457,20 @@ bool HttpFront::Loop::CountClient(ClientConnection& connection) {
   return true;
 }
 
+// The body stays counted among the bytes held until its reply is back: a
+// queue of complete requests is bounded like the ones still arriving, and
+// memory is given back only once the workers have let go of their copies.
 void HttpFront::Loop::Dispatch(ClientConnection& connection) {
   Enter(connection, Phase::Waiting);
   Watch(connection, EPOLLRDHUP);
   std::string body = connection.received.substr(connection.headEnd, connection.bodyLength);
-  Release(connection.received.size());
+  Release(connection.received.size() - body.size());
   std::string().swap(connection.received);
   uint64_t id = connection.id;
   std::string client = connection.client;
-  queue_->Submit([this, id, client, body = std::move(body)] {
-    Completion completion{id, service_.Run(body, client)};
+  queue_->Submit(client, [this, id, client, body = std::move(body)]() mutable {
+    Completion completion{id, service_.Run(body, client), body.size()};
+    std::string().swap(body);
     {
       std::lock_guard<std::mutex> lock(completionsMutex_);
       completions_.push_back(std::move(completion));
@@ -482,6 +487,7 @@ void HttpFront::Loop::TakeCompletions() {
     done.swap(completions_);
   }
   for (Completion& completion : done) {
+    Release(completion.bodyBytes);
     auto found = connections_.find(completion.id);
     if (found == connections_.end()) continue;
     ClientConnection& connection = *found->second;
@@ -585,16 +591,16 @@ void HttpFront::Loop::Watch(ClientConnection& connection, uint32_t events) {
 
 void HttpFront::Loop::Hold(size_t bytes) {
   held_ += bytes;
-  highWater_ = std::max(highWater_, held_);
+  takenSinceTrim_ += bytes;
 }
 
 // Hands memory back to the system once a burst of large or slow requests is
 // over, so what attackers made the server hold does not stay with it.
 void HttpFront::Loop::Release(size_t bytes) {
   held_ -= bytes;
-  if (held_ == 0 && highWater_ > TRIM_THRESHOLD_BYTES) {
+  if (held_ == 0 && takenSinceTrim_ > TRIM_THRESHOLD_BYTES) {
     malloc_trim(0);
-    highWater_ = 0;
+    takenSinceTrim_ = 0;
   }
 }
 

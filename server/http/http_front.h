@@ -1,14 +1,14 @@
 // The HTTP side of the reference server: answers POST /norda/dbcommit.php
 // with the reply of a DbCommitService, on one address and port. One thread
 // moves the bytes of every connection; each complete request runs on a work
-// queue, first come, first served.
+// queue, the client addresses taking turns, each one's requests in order.
 //
 // Hostile clients are held to limits: a whole request (head and body) must
 // arrive within a fixed time whatever its pace, connections are capped in
-// all and per client address, the bytes all connections hold together are
-// capped, heads and bodies have a size limit, and a head whose body length
-// two readers could take differently is refused. Every reply closes its
-// connection.
+// all and per client address, the request bytes held (arriving, waiting for
+// a worker or being answered) are capped, heads and bodies have a size
+// limit, and a head whose body length two readers could take differently is
+// refused. Every reply closes its connection.
 #pragma once
 
 #include <chrono>
@@ -26,7 +26,7 @@ struct HttpLimits {
   size_t maxConnections = 1024;          // open at once, in all
   size_t maxConnectionsPerAddress = 32;  // open at once from one client address
   std::chrono::seconds requestTime{10};  // for a whole request to arrive
-  size_t maxBufferedBytes = 64 << 20;    // request bytes held by all connections together
+  size_t maxBufferedBytes = 64 << 20;    // request bytes held: arriving, queued or being answered
   // Proxies (nginx in front) whose X-Real-IP / X-Forwarded-For header names
   // the client; from any other peer the headers are ignored.
   std::vector<std::string> trustedProxies;

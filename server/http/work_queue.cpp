@@ -4,11 +4,13 @@ WorkQueue::WorkQueue(unsigned threads) {
   for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
 }
 
-void WorkQueue::Submit(std::function<void()> job) {
+void WorkQueue::Submit(const std::string& client, std::function<void()> job) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!stopping_) {
-      jobs_.push_back(std::move(job));
+      std::deque<std::function<void()>>& waiting = jobs_[client];
+      if (waiting.empty()) turns_.push_back(client);
+      waiting.push_back(std::move(job));
       queued_.notify_one();
       return;
     }
@@ -31,10 +33,18 @@ void WorkQueue::Work() {
     std::function<void()> job;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      queued_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
-      if (jobs_.empty()) return;
-      job = std::move(jobs_.front());
-      jobs_.pop_front();
+      queued_.wait(lock, [this] { return stopping_ || !turns_.empty(); });
+      if (turns_.empty()) return;
+      std::string client = std::move(turns_.front());
+      turns_.pop_front();
+      auto waiting = jobs_.find(client);
+      job = std::move(waiting->second.front());
+      waiting->second.pop_front();
+      if (waiting->second.empty()) {
+        jobs_.erase(waiting);
+      } else {
+        turns_.push_back(std::move(client));
+      }
     }
     job();
   }
