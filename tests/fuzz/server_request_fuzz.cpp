@@ -40,8 +40,8 @@ struct Server {
     std::string error;
     observer = OpenConnection(path, ConnectionUse::Administration, error);
     if (!observer || !CreateSchema(*observer, error) ||
-        !observer->Run("INSERT INTO client_mt VALUES ('10001', 'demo', $1)", {HashPassword("tarvex")}, nullptr,
-                       error) ||
+        !observer->Run("INSERT INTO client_mt(client_no, user_id, password) VALUES ('10001', 'demo', $1)",
+                       {HashPassword("tarvex")}, nullptr, error) ||
         !store.Open({path, "", 1}, error)) {
       abort();
     }
