@@ -148,7 +148,12 @@ bool Store::SignIn(const std::string& userId, const std::string& password, const
   // The slow hash checks hold no connection.
   if (accounts.empty()) SpendVerificationTime(password);
   for (const auto& [clientNo, hash] : accounts) {
-    if (VerifyPassword(hash, password)) clientNos.push_back(clientNo);
+    if (signIns_.Knows(hash, password)) {
+      clientNos.push_back(clientNo);
+    } else if (VerifyPassword(hash, password)) {
+      signIns_.Remember(hash, password);
+      clientNos.push_back(clientNo);
+    }
   }
   outcome = clientNos.empty() ? SignInOutcome::Refused : SignInOutcome::Accepted;
   ConnectionPool::Lease db = Writer().Borrow();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "server/accounts/account_rules.h"
+#include "server/accounts/sign_in_cache.h"
 #include "server/store/connection.h"
 #include "server/store/connection_pool.h"
 #include "server/store/observation_query.h"
@@ -41,7 +42,8 @@ class Store {
   bool Open(const StoreConfig& config, std::string& error);
 
   // Signs in from `address`: the client numbers of the accounts whose user
-  // ID is `userId` and whose password hash matches `password`, ordered by
+  // ID is `userId` and whose password hash matches `password` (a match
+  // verified lately is taken from the SignInCache), ordered by
   // client number (the programs accept exactly one). A success is recorded
   // for the usage ledger, a failure counted against the address; an address
   // past the rules' failure limit gets no account (Throttled). Returns false
@@ -72,6 +74,7 @@ class Store {
   ConnectionPool& Writer() { return writer_ ? *writer_ : primary_; }
 
   AccountRules rules_;
+  SignInCache signIns_;
   ConnectionPool primary_;
   std::unique_ptr<ConnectionPool> writer_;        // SQLite only
   std::unique_ptr<ConnectionPool> observations_;  // with a read database only

@@ -120,6 +120,27 @@ TEST_P(LedgerAndAccounts, PasswordsAreKeptHashedAndAccountsWithOneIdAndPasswordA
   EXPECT_EQ(SIGNED_IN_REPLY, Post(SIGN_IN, "127.0.0.34")) << "the demo account keeps its password";
 }
 
+// A front server remembers passwords it verified lately; what the operator
+// changes takes effect at once all the same.
+TEST_P(LedgerAndAccounts, AChangedPasswordOrADisabledAccountCountsAtOnce) {
+  const std::string from = "127.0.0.37";
+  auto signIn = [&](const char* password) {
+    return Post(std::string("SELECT client_no FROM client_mt WHERE user_id = 'memo' AND password = '") + password +
+                    "';",
+                from);
+  };
+  ASSERT_EQ("", AddAccount(process_.DatabasePath(), "20011", "memo", "old"));
+  ASSERT_EQ("OK\n20011\n;\n", signIn("old"));
+  ASSERT_EQ("OK\n20011\n;\n", signIn("old"));
+  std::string passwordFile = test_support::MakeScratchFolder("hardening-password") + "/new.txt";
+  ASSERT_TRUE(test_support::WriteBytes(passwordFile, "new\n"));
+  ASSERT_EQ("", Admin(process_.DatabasePath(), "passwd memo --password-file " + passwordFile));
+  EXPECT_EQ(NO_ACCOUNT_REPLY, signIn("old"));
+  EXPECT_EQ("OK\n20011\n;\n", signIn("new"));
+  ASSERT_EQ("", Admin(process_.DatabasePath(), "disable memo"));
+  EXPECT_EQ(NO_ACCOUNT_REPLY, signIn("new"));
+}
+
 TEST_P(LedgerAndAccounts, RepeatedFailedSignInsHoldOffTheirAddressOnly) {
   const std::string guesser = "127.0.0.35", other = "127.0.0.36";
   for (int i = 0; i < 10; ++i) ASSERT_EQ(NO_ACCOUNT_REPLY, Post(WRONG_SIGN_IN, guesser));
