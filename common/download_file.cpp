@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "common/secure_setting.h"
 #include "common/settings_file.h"
 #include "platform/app.h"
 #include "platform/files.h"
@@ -55,6 +56,9 @@ class PartialFile {
 // as they are (an FTP server would otherwise rewrite their line ends).
 constexpr unsigned long DOWNLOAD_FLAGS =
     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_TRANSFER_BINARY;
+// A secure installation follows no redirect: the internet layer would follow
+// one from an https address to a plain one and fetch the file in clear.
+constexpr unsigned long SECURE_DOWNLOAD_FLAGS = DOWNLOAD_FLAGS | INTERNET_FLAG_NO_AUTO_REDIRECT;
 
 // Copies the whole body of `remote` into `local`. A read may return fewer
 // bytes than asked before the end; only a read that returns nothing ends it.
@@ -84,10 +88,14 @@ bool RefusedByServer(platform::CInternetFile& remote) {
 
 }  // namespace
 
+bool SettingsFile::MayDownload(const std::string& url) const { return !secure || IsHttpsAddress(url); }
+
 bool SettingsFile::DownloadFile(const char* localPath, const char* url) {
+  if (!MayDownload(url)) return false;
   // The application's name is the session's user agent.
   platform::CInternetSession session(platform::AfxGetAppName(), 1);
-  std::unique_ptr<platform::CInternetFile> remote = session.OpenURL(url, DOWNLOAD_FLAGS);
+  std::unique_ptr<platform::CInternetFile> remote =
+      session.OpenURL(url, secure ? SECURE_DOWNLOAD_FLAGS : DOWNLOAD_FLAGS);
   if (!remote || RefusedByServer(*remote)) return false;
   PartialFile local(std::string(localPath) + PARTIAL_SUFFIX);
   if (!local.IsOpen()) return false;

@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "common/reply_reader.h"
-#include "platform/exception_guard.h"
 #include "platform/internet.h"
 #include "platform/wait_cursor.h"
 
@@ -15,6 +14,11 @@ constexpr const char* CONTENT_TYPE_HEADER = "Content-Type: application/x-www-for
 constexpr const char* BODY_START = "sql=BEGIN;";
 constexpr const char* BODY_END = "COMMIT;";
 constexpr std::size_t READ_BLOCK_SIZE = 4096;
+constexpr unsigned long REQUEST_FLAGS = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+// A secure request follows no redirect: the internet layer would post the
+// body (the password among it) again to wherever the reply points, in clear
+// if that is a plain address. The redirect's status fails the exchange.
+constexpr unsigned long SECURE_REQUEST_FLAGS = REQUEST_FLAGS | INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_AUTO_REDIRECT;
 }  // namespace
 
 ServerLink::ServerLink(const char* rowTerminator) : rowTerminator(rowTerminator) {}
@@ -25,9 +29,9 @@ bool ServerLink::Execute(const std::string& statement, std::string& result, int&
   // connection, then the session, on every way out of this function.
   platform::CInternetSession session(USER_AGENT, CONTEXT, INTERNET_OPEN_TYPE_PRECONFIG, 0);
   std::unique_ptr<platform::CHttpConnection> connection =
-      session.GetHttpConnection(server.c_str(), INTERNET_DEFAULT_HTTP_PORT);
+      session.GetHttpConnection(server.c_str(), secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT);
   std::unique_ptr<platform::CHttpFile> request =
-      connection->OpenRequest("POST", SCRIPT_PATH, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE);
+      connection->OpenRequest("POST", SCRIPT_PATH, secure ? SECURE_REQUEST_FLAGS : REQUEST_FLAGS);
 
   // Sent exactly as given: the server takes the field unencoded.
   std::string body = BODY_START + statement + BODY_END;
@@ -43,11 +47,23 @@ bool ServerLink::Execute(const std::string& statement, std::string& result, int&
   return true;
 }
 
+ExchangeResult GuardExchange(const std::function<bool()>& exchange) {
+  try {
+    return exchange() ? ExchangeResult::Done : ExchangeResult::Failed;
+  } catch (const platform::CInternetException& error) {
+    return error.SecureConnectionRefused() ? ExchangeResult::Refused : ExchangeResult::Raised;
+  } catch (...) {
+    return ExchangeResult::Raised;
+  }
+}
+
 ExchangeResult ExecuteGuarded(ServerLink& link, const std::string& statement, std::string& reply, int& rowCount) {
-  bool executed = false;
   platform::CWaitCursor wait;
-  bool completed = platform::RunGuarded([&] { executed = link.Execute(statement, reply, rowCount); });
+  ExchangeResult result = GuardExchange([&] { return link.Execute(statement, reply, rowCount); });
   wait.Restore();
-  if (!completed) return ExchangeResult::Raised;
-  return executed ? ExchangeResult::Done : ExchangeResult::Failed;
+  return result;
+}
+
+const char* ExchangeFailureMessage(ExchangeResult result) {
+  return result == ExchangeResult::Raised ? APPLICATION_ERROR_MESSAGE : COMMUNICATION_ERROR_MESSAGE;
 }

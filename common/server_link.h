@@ -3,6 +3,7 @@
 // connection and request) and one transaction on the server.
 #pragma once
 
+#include <functional>
 #include <string>
 
 // Appended after every row taken into the result text.
@@ -15,14 +16,18 @@ class ServerLink {
 
   // Host name or dotted IPv4 address of the database server; set before Execute.
   std::string server;
+  // True: HTTPS on port 443, the server's certificate checked against the
+  // system's trust store and no redirect followed; false: plain HTTP on port 80.
+  bool secure = false;
 
-  // Posts "sql=BEGIN;" + statement + "COMMIT;" to norda/dbcommit.php on port
-  // 80 and appends every data row of the reply to `result`, each followed by
-  // the row terminator. Returns true when the status was 200 and no reply line
-  // held "ERROR:"; `rowCount` then holds the rows appended. On false
-  // `rowCount` is 0 and rows appended before the failure was known stay in
-  // `result`. Errors of the internet layer leave as
-  // platform::CInternetException, with `rowCount` 0 and every handle closed.
+  // Posts "sql=BEGIN;" + statement + "COMMIT;" to norda/dbcommit.php and
+  // appends every data row of the reply to `result`, each followed by the row
+  // terminator. Returns true when the status was 200 and no reply line held
+  // "ERROR:"; `rowCount` then holds the rows appended. On false `rowCount` is
+  // 0 and rows appended before the failure was known stay in `result`. Errors
+  // of the internet layer (a certificate that does not check out among them,
+  // raised before anything is sent) leave as platform::CInternetException,
+  // with `rowCount` 0 and every handle closed.
   bool Execute(const std::string& statement, std::string& result, int& rowCount);
 
  private:
@@ -34,11 +39,20 @@ class ServerLink {
 constexpr char COMMUNICATION_ERROR_MESSAGE[] = "通信中にエラーが発生しました。";
 constexpr char APPLICATION_ERROR_MESSAGE[] = "アプリケーションエラーが発生しました。";
 
-// How one guarded exchange ended: rows taken, the link reporting failure, or
-// an exception of the internet layer caught.
-enum class ExchangeResult { Done, Failed, Raised };
+// How one guarded exchange ended: done, reported as failed, refused at its
+// secure connection (the server's certificate did not check out), or ended
+// by another exception, which was caught.
+enum class ExchangeResult { Done, Failed, Refused, Raised };
 
-// One `link.Execute` under the wait cursor, with the internet layer's
-// exceptions caught, so that no exchange can end a program. The cursor is
-// back when it returns, before the caller tells the user anything.
+// Runs `exchange` (true when it succeeded) with every exception caught, so
+// that no exchange can end a program, and tells how it ended.
+ExchangeResult GuardExchange(const std::function<bool()>& exchange);
+
+// One `link.Execute` under the wait cursor, guarded by GuardExchange. The
+// cursor is back when it returns, before the caller tells the user anything.
 ExchangeResult ExecuteGuarded(ServerLink& link, const std::string& statement, std::string& reply, int& rowCount);
+
+// What the user is told when an exchange did not end Done: the
+// communication message when it failed or its secure connection was
+// refused, the application error message when it raised anything else.
+const char* ExchangeFailureMessage(ExchangeResult result);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/secure_setting.h"
 #include "platform/module_path.h"
 #include "platform/profile.h"
 #include "platform/files.h"
@@ -88,6 +89,7 @@ bool SettingsFile::Read() {
     serverIp = value(SYSTEM_SECTION, "ServerIP");
     dataServer = value(SYSTEM_SECTION, "DataServer");
   }
+  secure = SecureSettingOn(value(SYSTEM_SECTION, "Secure"));
   return !path.empty() && FileExists(path);
 }
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-// Which program reads: the viewer needs ServerIP and DataServer, the launcher
-// the other keys.
+// Which program reads: the viewer needs ServerIP, DataServer and Secure, the
+// launcher the other keys and Secure.
 enum class SettingsProgram { Viewer, Launcher };
 
 // A value read from the settings file holds at most this many bytes.
@@ -21,8 +21,9 @@ class SettingsFile {
   explicit SettingsFile(SettingsProgram program);
 
   // Reads the program's keys (launcher order: SystemVer, ServerIP, DLIniFile,
-  // DLSrvPath, UserURL; viewer: ServerIP, DataServer), missing ones as empty
-  // texts. Returns false when the settings file does not exist, true otherwise.
+  // DLSrvPath, UserURL, Secure; viewer: ServerIP, DataServer, Secure), missing
+  // ones as empty texts. Returns false when the settings file does not exist,
+  // true otherwise.
   bool Read();
 
   // Replaces the whole Version section by the single line "SystemVer=" +
@@ -41,12 +42,19 @@ class SettingsFile {
 
   // Fetches `url` (any absolute address the internet layer opens: http,
   // https, ftp) into `localPath` (launcher self-update), always from the
-  // server, never from or into the local cache. True when the whole body
-  // replaced the file at localPath; false on an HTTP status other than 200,
-  // a body shorter than the server announced or a file that cannot be
-  // written, leaving the old file as it was. Errors of the internet layer (a
-  // host that cannot be resolved or reached) leave as exceptions.
+  // server, never from or into the local cache; an https server's
+  // certificate is checked. True when the whole body replaced the file at
+  // localPath; false on an address MayDownload refuses (nothing is sent), an
+  // HTTP status other than 200 (with `secure`, a redirect too), a body
+  // shorter than the server announced or a file that cannot be written,
+  // leaving the old file as it was. Errors of the internet layer (a host
+  // that cannot be resolved or reached, a certificate that does not check
+  // out) leave as exceptions.
   bool DownloadFile(const char* localPath, const char* url);
+
+  // False when `url` must not be fetched: with `secure`, every address that
+  // is not https.
+  bool MayDownload(const std::string& url) const;
 
   // Full paths of the two files, beside the running executable.
   static std::string SettingsPath();
@@ -72,6 +80,9 @@ class SettingsFile {
   std::string dlSrvPath;
   std::string userUrl;
   std::string systemVer;
+  // Secure: both programs talk HTTPS (port 443) to the servers and fetch
+  // updates over https only; false (the key missing): plain HTTP, port 80.
+  bool secure = false;
 
  private:
   SettingsProgram program;

@@ -12,27 +12,24 @@ namespace {
 
 constexpr char SIGN_IN_FAILED[] = "ユーザー認証に失敗しました。IDとパスワードを確認してください。";
 
-const char* FailureMessage(ExchangeResult result) {
-  return result == ExchangeResult::Raised ? APPLICATION_ERROR_MESSAGE : COMMUNICATION_ERROR_MESSAGE;
-}
-
 }  // namespace
 
 std::string MonthlyUsageMessage(const std::string& server, const std::string& userId,
-                                const std::string& password, const std::string& yearMonth) {
+                                const std::string& password, const std::string& yearMonth, bool secure) {
   ServerLink link(LAUNCHER_ROW_TERMINATOR);
   link.server = server;
+  link.secure = secure;
 
   std::string signInReply;
   int signInRows = 0;
   ExchangeResult result = ExecuteGuarded(link, SignInStatement(userId, password), signInReply, signInRows);
-  if (result != ExchangeResult::Done) return FailureMessage(result);
+  if (result != ExchangeResult::Done) return ExchangeFailureMessage(result);
   if (signInRows != 1) return SIGN_IN_FAILED;
 
   std::string usageReply;
   int usageRows = 0;
   result = ExecuteGuarded(link, MonthlyUsageStatement(ClientNumberOf(signInReply), yearMonth), usageReply, usageRows);
-  if (result != ExchangeResult::Done) return FailureMessage(result);
+  if (result != ExchangeResult::Done) return ExchangeFailureMessage(result);
   return UsageCountMessage(usageReply);
 }
 
@@ -42,6 +39,7 @@ void ShowMonthlyUsage(platform::WindowHandle owner) {
   std::string userId;
   std::string password;
   settings.ReadCredentials(userId, password);
-  std::string message = MonthlyUsageMessage(settings.serverIp, userId, password, YearMonthOf(std::time(nullptr)));
+  std::string message =
+      MonthlyUsageMessage(settings.serverIp, userId, password, YearMonthOf(std::time(nullptr)), settings.secure);
   platform::ShowMessage(owner, message.c_str(), LAUNCHER_CAPTION);
 }

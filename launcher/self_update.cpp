@@ -1,12 +1,13 @@
 #include "launcher/self_update.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
+#include "common/server_link.h"
 #include "common/settings_file.h"
 #include "launcher/launcher_texts.h"
 #include "launcher/version_list.h"
-#include "platform/exception_guard.h"
 #include "platform/files.h"
 #include "platform/module_path.h"
 #include "platform/wait_cursor.h"
@@ -16,16 +17,35 @@ namespace {
 constexpr char UPDATE_QUESTION[] = "バージョンが新しくなっています。更新しますか";
 constexpr char UPDATE_FAILED[] = "バージョンアップに失敗しました。";
 constexpr char UPDATE_DONE[] = "バージョンアップに成功しました。";
+constexpr char UPDATE_NOT_SECURE[] =
+    "更新ファイルの取得先が https ではない（通信が暗号化されない）ため、バージョンアップを中止しました。";
 constexpr char UPDATE_PROGRAM_PATH[] = "c:\\marlopup.exe";
 constexpr char UPDATE_PROGRAM_OBJECT[] = "/pg/qorvanet/marlopup.exe";
 constexpr size_t LIST_READ_BLOCK_SIZE = 4096;
 
-// DownloadFile with the internet layer's errors counted as a failed download.
-bool TryDownload(SettingsFile& settings, const std::string& localPath, const std::string& address) {
-  bool downloaded = false;
-  bool completed =
-      platform::RunGuarded([&] { downloaded = settings.DownloadFile(localPath.c_str(), address.c_str()); });
-  return completed && downloaded;
+// DownloadFile with the internet layer's errors caught: Done when the file
+// arrived whole.
+ExchangeResult TryDownload(SettingsFile& settings, const std::string& localPath, const std::string& address) {
+  return GuardExchange([&] { return settings.DownloadFile(localPath.c_str(), address.c_str()); });
+}
+
+// Fetches the version list from DLSrvPath + DLIniFile to `listPath`. A
+// failed fetch keeps the copy already there, without a message, except when
+// the list could come only in clear or from a server whose certificate did
+// not check out: then the user is told and false ends the check.
+bool FetchVersionList(platform::WindowHandle owner, SettingsFile& settings, const std::string& listPath) {
+  if (settings.dlSrvPath.empty()) return true;
+  std::string address = settings.dlSrvPath + settings.dlIniFile;
+  if (!settings.MayDownload(address)) {
+    platform::ShowMessage(owner, UPDATE_NOT_SECURE, LAUNCHER_CAPTION);
+    return false;
+  }
+  platform::CWaitCursor wait;
+  ExchangeResult fetched = TryDownload(settings, listPath, address);
+  wait.Restore();
+  if (fetched != ExchangeResult::Refused) return true;
+  platform::ShowMessage(owner, UPDATE_FAILED, LAUNCHER_CAPTION);
+  return false;
 }
 
 // The whole file at `path`; false when it cannot be opened.
@@ -47,7 +67,7 @@ bool FetchListedFiles(SettingsFile& settings, const VersionList& list) {
     std::string name = DownloadFileName(address);
     std::string localPath = platform::FileBeside(name.c_str());
     if (name.empty() || localPath.empty()) return false;
-    if (!TryDownload(settings, localPath, address)) return false;
+    if (TryDownload(settings, localPath, address) != ExchangeResult::Done) return false;
   }
   return true;
 }
@@ -60,15 +80,19 @@ void CheckForUpdate(platform::WindowHandle owner) {
   if (settings.dlIniFile.empty()) return;
   std::string listPath = platform::FileBeside(settings.dlIniFile.c_str());
   if (listPath.empty()) return;
-  if (!settings.dlSrvPath.empty()) {
-    platform::CWaitCursor wait;
-    TryDownload(settings, listPath, settings.dlSrvPath + settings.dlIniFile);
-  }
+  if (!FetchVersionList(owner, settings, listPath)) return;
 
   std::string listText;
   if (!ReadWholeFile(listPath, listText)) return;
   VersionList list = ParseVersionList(listText);
   if (list.version <= VersionNumber(settings.systemVer)) return;
+  // Told before the question, so nothing of an update that could not
+  // complete is fetched.
+  auto mayDownload = [&settings](const std::string& address) { return settings.MayDownload(address); };
+  if (!std::all_of(list.addresses.begin(), list.addresses.end(), mayDownload)) {
+    platform::ShowMessage(owner, UPDATE_NOT_SECURE, LAUNCHER_CAPTION);
+    return;
+  }
   if (platform::ShowMessage(owner, UPDATE_QUESTION, LAUNCHER_CAPTION,
                             platform::MessageKind::YesNoQuestion) != platform::ANSWER_YES) {
     return;
@@ -84,8 +108,11 @@ void CheckForUpdate(platform::WindowHandle owner) {
 }
 
 bool DownloadUpdateProgram() {
+  // Only Secure matters here; without a settings file it is off, as ever.
   SettingsFile settings(SettingsProgram::Launcher);
+  settings.Read();
   platform::CWaitCursor wait;
-  std::string address = std::string("http://") + TARVEX_MAKER_HOST + UPDATE_PROGRAM_OBJECT;
-  return TryDownload(settings, UPDATE_PROGRAM_PATH, address);
+  std::string scheme = settings.secure ? "https://" : "http://";
+  std::string address = scheme + TARVEX_MAKER_HOST + UPDATE_PROGRAM_OBJECT;
+  return TryDownload(settings, UPDATE_PROGRAM_PATH, address) == ExchangeResult::Done;
 }

@@ -9,10 +9,13 @@
 // names a version above SystemVer and the user agrees, fetches every listed
 // file into the folder and records the new version. Reports the outcome in
 // message boxes owned by `owner`; never throws. Without a version list there
-// is nothing to check and nothing is shown.
+// is nothing to check and nothing is shown. With Secure on, an address that
+// is not https (DLSrvPath or a listed one) stops the update before anything
+// is fetched, and a list server whose certificate does not check out fails
+// it; both are told.
 void CheckForUpdate(platform::WindowHandle owner);
 
-// Fetches the update program "marlopup.exe" from the maker's web host to the
-// root of drive C. True when it arrived whole; false on any failure, errors
-// of the internet layer included.
+// Fetches the update program "marlopup.exe" from the maker's web host (over
+// https when Secure is on) to the root of drive C. True when it arrived
+// whole; false on any failure, errors of the internet layer included.
 bool DownloadUpdateProgram();

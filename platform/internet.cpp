@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
+#include <iterator>
 #include <limits>
 #include <string>
 
@@ -29,10 +31,23 @@ bool IsHttpRequest(HINTERNET handle) {
          type == INTERNET_HANDLE_TYPE_HTTP_REQUEST;
 }
 
+// The errors of a secure connection that the layer refused: its checks of
+// the server's certificate, and the secure channel itself.
+constexpr unsigned long SECURE_CONNECTION_ERRORS[] = {
+    ERROR_INTERNET_SEC_CERT_DATE_INVALID, ERROR_INTERNET_SEC_CERT_CN_INVALID, ERROR_INTERNET_INVALID_CA,
+    ERROR_INTERNET_SEC_CERT_ERRORS,       ERROR_INTERNET_SEC_CERT_NO_REV,     ERROR_INTERNET_SEC_CERT_REV_FAILED,
+    ERROR_INTERNET_SEC_INVALID_CERT,      ERROR_INTERNET_SEC_CERT_REVOKED,    ERROR_INTERNET_SECURITY_CHANNEL_ERROR,
+};
+
 }  // namespace
 
 CInternetException::CInternetException(unsigned long errorCode)
     : std::runtime_error("internet error " + std::to_string(errorCode)), errorCode(errorCode) {}
+
+bool CInternetException::SecureConnectionRefused() const {
+  return std::find(std::begin(SECURE_CONNECTION_ERRORS), std::end(SECURE_CONNECTION_ERRORS), errorCode) !=
+         std::end(SECURE_CONNECTION_ERRORS);
+}
 
 CInternetFile::CInternetFile(void* handle) : handle(handle) {}
 

@@ -27,6 +27,12 @@ constexpr unsigned long INTERNET_FLAG_RELOAD = 0x80000000UL;  // always fetch fr
 #ifndef INTERNET_FLAG_NO_CACHE_WRITE
 constexpr unsigned long INTERNET_FLAG_NO_CACHE_WRITE = 0x04000000UL;  // never store in the local cache
 #endif
+#ifndef INTERNET_FLAG_SECURE
+constexpr unsigned long INTERNET_FLAG_SECURE = 0x00800000UL;  // HTTPS, the server's certificate checked
+#endif
+#ifndef INTERNET_FLAG_NO_AUTO_REDIRECT
+constexpr unsigned long INTERNET_FLAG_NO_AUTO_REDIRECT = 0x00200000UL;  // a redirect is answered, not followed
+#endif
 #ifndef INTERNET_FLAG_TRANSFER_ASCII
 constexpr unsigned long INTERNET_FLAG_TRANSFER_ASCII = 0x00000001UL;
 #endif
@@ -39,6 +45,9 @@ constexpr unsigned long INTERNET_OPEN_TYPE_PRECONFIG = 0;  // the system's proxy
 #ifndef INTERNET_DEFAULT_HTTP_PORT
 constexpr unsigned short INTERNET_DEFAULT_HTTP_PORT = 80;
 #endif
+#ifndef INTERNET_DEFAULT_HTTPS_PORT
+constexpr unsigned short INTERNET_DEFAULT_HTTPS_PORT = 443;
+#endif
 #ifndef HTTP_STATUS_OK
 constexpr unsigned long HTTP_STATUS_OK = 200;
 #endif
@@ -49,6 +58,12 @@ namespace platform {
 class CInternetException : public std::runtime_error {
  public:
   explicit CInternetException(unsigned long errorCode);
+
+  // True when a secure connection was refused before anything of the
+  // request was sent: the server's certificate did not check out (an
+  // unknown issuer, another host's name, out of its dates, revoked) or no
+  // secure channel could be set up with the server.
+  bool SecureConnectionRefused() const;
 
   // The platform's error code of the failed call (12001..12999 are the
   // internet layer's own, e.g. 12029 for a server that cannot be reached).

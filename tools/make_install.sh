@@ -14,12 +14,19 @@
 #
 # The Japanese texts of data/ are kept as UTF-8 and written here as Shift-JIS
 # with CR LF line ends; data/qorvanet.ini and data/version.txt are ASCII with
-# CR LF already and are copied as they are.
+# CR LF already and are copied as they are, except that --secure writes
+# Secure=1 into the settings file: both programs then talk HTTPS from their
+# first start (a setup program packed from the folder installs it so).
 #
-# Usage: tools/make_install.sh WINDOWS_BUILD NATIVE_BUILD OUT_DIR
+# Usage: tools/make_install.sh [--secure] WINDOWS_BUILD NATIVE_BUILD OUT_DIR
 set -euo pipefail
+secure=0
+if [ "${1:-}" = --secure ]; then
+  secure=1
+  shift
+fi
 if [ $# -ne 3 ]; then
-  echo "usage: $0 WINDOWS_BUILD NATIVE_BUILD OUT_DIR" >&2
+  echo "usage: $0 [--secure] WINDOWS_BUILD NATIVE_BUILD OUT_DIR" >&2
   exit 2
 fi
 windows=$1
@@ -63,6 +70,10 @@ cp "$windows/launcher/marlop.exe" "$out/marlop.exe"
 python3 "$root/tools/inline_chart_library.py" "$root/viewer/report/output.html" "$CHART_LIBRARY" \
   "$CHART_LIBRARY_NOTICE" "$out/output.html" || fail "the report template could not take the chart library"
 cp "$data/qorvanet.ini" "$data/version.txt" "$out/"
+if [ "$secure" = 1 ]; then
+  sed -i 's/^Secure=.*\r$/Secure=1\r/' "$out/qorvanet.ini"
+  grep -q $'^Secure=1\r$' "$out/qorvanet.ini" || fail "$data/qorvanet.ini has no line Secure= to set"
+fi
 to_shift_jis "$data/norda.html" "$out/norda.html"
 to_shift_jis "$data/doc/Kaisetu.txt" "$out/doc/Kaisetu.txt"
 echo "install folder laid out in $out"

@@ -8,10 +8,13 @@
 #
 # Usage: tools/with_deployment.sh FRONT BACK -- COMMAND [ARGS...]
 #
-# nginx listens on FRONT port 80. BACK is the first of four consecutive
+# nginx listens on FRONT port 80 and, with a certificate for FRONT of a test
+# authority made for the run, port 443. BACK is the first of four consecutive
 # addresses: the primary and the replica (port 54320), then the front
 # servers (port 8080). COMMAND runs with these exported:
 #   TARVEX_DEPLOY_FRONT          FRONT, where nginx listens
+#   TARVEX_DEPLOY_AUTHORITY      the test authority's certificate (PEM), which
+#                                signed the one nginx offers on port 443
 #   TARVEX_DEPLOY_SERVERS        the front servers, "ADDRESS:PORT ADDRESS:PORT"
 #   TARVEX_DEPLOY_SERVER_PIDS    their process IDs, in the same order
 #   TARVEX_DEPLOY_DATABASE       the primary as the front servers reach it (role norda_server)
@@ -41,6 +44,7 @@ source "$here/native_build.sh"
 POSTGRES_PORT=54320
 SERVER_PORT=8080
 FRONT_PORT=80
+FRONT_TLS_PORT=443
 # The sample data reaches the service the way an operator loads data: one
 # \copy per table.
 LOADED_TABLES=(client_mt block_mt prefecture_mt station_mt st_data_h st_data_th st_data_rh st_data_j st_data_t st_data_n)
@@ -146,15 +150,34 @@ start_servers() {
   done
 }
 
+# A test authority (tls/authority.pem) and the certificate it signed for
+# FRONT, under the names deploy/nginx/norda.conf gives them.
+make_certificate() {
+  local tls=$workdir/nginx/tls
+  mkdir -p "$tls"
+  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Deployment test authority" \
+    -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign" \
+    -keyout "$tls/authority.key" -out "$tls/authority.pem" 2>/dev/null &&
+  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=$front" \
+    -addext "basicConstraints=critical,CA:FALSE" -addext "subjectAltName=IP:$front,DNS:$front" \
+    -addext "extendedKeyUsage=serverAuth" \
+    -CA "$tls/authority.pem" -CAkey "$tls/authority.key" \
+    -keyout "$tls/norda.key" -out "$tls/norda.pem" 2>"$tls/openssl.log" ||
+    fail "no test certificate could be made" "$tls/openssl.log"
+}
+
 # deploy/nginx/norda.conf with this machine's addresses and folders in place
 # of the examples; fails when an example is left over.
 render_nginx_site() {
   sed -e "s/server 192\.0\.2\.11:8080 /server ${server_addresses[0]}:$SERVER_PORT /" \
       -e "s/server 192\.0\.2\.12:8080 /server ${server_addresses[1]}:$SERVER_PORT /" \
       -e "s/listen 80 default_server;/listen $front:$FRONT_PORT default_server;/" \
+      -e "s/listen 443 ssl default_server;/listen $front:$FRONT_TLS_PORT ssl default_server;/" \
       -e "s#/var/log/nginx/#$workdir/nginx/#" \
+      -e "s#/etc/nginx/tls/#$workdir/nginx/tls/#" \
       "$deploy/nginx/norda.conf" >"$workdir/nginx/norda.conf"
-  ! grep -q -e "192\.0\.2\." -e "/var/log" -e "listen 80 " "$workdir/nginx/norda.conf" ||
+  ! grep -q -e "192\.0\.2\." -e "/var/log" -e "/etc/nginx" -e "listen 80 " -e "listen 443 " \
+      "$workdir/nginx/norda.conf" ||
     fail "deploy/nginx/norda.conf no longer has the example lines this script replaces"
 }
 
@@ -163,6 +186,7 @@ render_nginx_site() {
 start_nginx() {
   local dir=$workdir/nginx
   mkdir -p "$dir"
+  make_certificate
   render_nginx_site
   cat >"$dir/nginx.conf" <<CONF
 worker_processes 2;
@@ -197,6 +221,7 @@ start_servers
 start_nginx
 
 export TARVEX_DEPLOY_FRONT=$front
+export TARVEX_DEPLOY_AUTHORITY=$workdir/nginx/tls/authority.pem
 export TARVEX_DEPLOY_SERVERS="${server_addresses[0]}:$SERVER_PORT ${server_addresses[1]}:$SERVER_PORT"
 export TARVEX_DEPLOY_SERVER_PIDS="${server_pids[*]}"
 export TARVEX_DEPLOY_DATABASE=$(conninfo "$primary_address" norda_server norda)

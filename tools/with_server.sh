@@ -9,6 +9,9 @@
 # path) exported, then stops the server, removes the copy and exits with
 # COMMAND's status.
 #
+# TARVEX_SERVER_OPTIONS, when set, holds further norda_server options
+# separated by blanks (e.g. "--trusted-proxy 127.0.15.8" behind a proxy).
+#
 # With TARVEX_SERVER_ENGINE=postgresql the server runs on a copy of the
 # sample database in a private PostgreSQL cluster instead (tools/with_postgres.sh
 # on ADDRESS, its own port), and TARVEX_SERVER_DB is its connection string.
@@ -52,7 +55,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-"$server" --address "$address" --port 80 --database "$database" 2>"$workdir/server.log" &
+read -r -a options <<< "${TARVEX_SERVER_OPTIONS:-}"
+"$server" --address "$address" --port 80 --database "$database" "${options[@]}" 2>"$workdir/server.log" &
 server_pid=$!
 
 # Wait (at most about ten seconds) until the server reports that it listens.

@@ -95,6 +95,32 @@ TEST_F(SettingsFileTest, TheInstalledSettingsReadWithoutTheirExplanations) {
   EXPECT_EQ("", viewer.dataServer);
 }
 
+TEST_F(SettingsFileTest, BothProgramsReadTheSecureKeyWhichTheInstalledFileLeavesOff) {
+  struct Case {
+    std::string settings;
+    bool secure;
+  };
+  const std::string installed = test_support::ReadBytes(test_support::EnvironmentValue("TARVEX_SOURCE_DIR") +
+                                                        "/data/qorvanet.ini");
+  const Case cases[] = {
+      {FULL_SETTINGS, false},
+      {installed, false},
+      {"[system]\r\nSecure=1\r\n", true},
+      {"[system]\r\nSecure = 1 \r\n", true},
+      {"[system]\r\nSecure=0\r\n", false},
+      {"[Version]\r\nSecure=1\r\n", false},
+  };
+  for (const Case& one : cases) {
+    ASSERT_TRUE(test_support::WriteBytes(path, one.settings));
+    for (SettingsProgram program : {SettingsProgram::Launcher, SettingsProgram::Viewer}) {
+      SettingsFile settings(program);
+      settings.secure = !one.secure;
+      EXPECT_TRUE(settings.Read());
+      EXPECT_EQ(one.secure, settings.secure) << one.settings;
+    }
+  }
+}
+
 TEST(SettingsFolder, ItsFilesCanBeNamedAndTheMessageWouldNameIt) {
   EXPECT_TRUE(SettingsFile::FolderUsable());
   EXPECT_EQ("プログラムのフォルダ[" + platform::ModuleFolder() +

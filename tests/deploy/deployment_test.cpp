@@ -32,6 +32,8 @@ namespace {
 using test_support::EnvironmentValue;
 
 constexpr int FRONT_PORT = 80;
+constexpr int FRONT_TLS_PORT = 443;
+constexpr int HANDSHAKE_REFUSED = 3;  // tls_post.py's exit status
 constexpr const char* SCRIPT = "/norda/dbcommit.php";
 constexpr size_t BODY_LIMIT = 1 << 20;
 constexpr const char* SIGN_IN = "SELECT client_no FROM client_mt WHERE user_id = 'demo' AND password = 'tarvex';";
@@ -145,6 +147,34 @@ TEST_F(DeploymentTest, RepliesPassThroughNginxUnchanged) {
       EXPECT_EQ(direct.body, viaFront.body);
     }
   }
+}
+
+// The reply to `body` through nginx's TLS port with exactly TLS `version`,
+// the certificate checked against the run's test authority: the status
+// code, a line end and the body; empty when the handshake was refused.
+std::string PostOverTls(const std::string& front, const std::string& version, const std::string& body) {
+  std::string bodyFile = EnvironmentValue("TARVEX_DEPLOY_DIR") + "/tls-body.txt";
+  EXPECT_TRUE(test_support::WriteBytes(bodyFile, body));
+  std::string script = EnvironmentValue("TARVEX_SOURCE_DIR") + "/tests/deploy/tls_post.py";
+  CommandOutcome outcome = RunCommand("python3 " + script + " " + front + " " + std::to_string(FRONT_TLS_PORT) + " " +
+                                      EnvironmentValue("TARVEX_DEPLOY_AUTHORITY") + " " + version + " < " + bodyFile);
+  EXPECT_EQ(outcome.status == 0 ? 0 : HANDSHAKE_REFUSED, outcome.status) << version;
+  return outcome.output;
+}
+
+// Port 443 answers what port 80 answers, over TLS 1.2 (the programs') and
+// 1.3; an older version is refused.
+TEST_F(DeploymentTest, TheTlsPortAnswersAsThePlainOneWithModernVersionsOnly) {
+  const char* statements[] = {SIGN_IN,
+                               "SELECT * FROM st_data_t WHERE sChiten = 14001 AND d1 = 2001 AND d2 >= 1 AND d2 <= 6;"};
+  for (const char* statement : statements) {
+    HttpReply plain = Post(deployment_.front, FRONT_PORT, Framed(statement));
+    std::string expected = std::to_string(plain.status) + "\n" + plain.body;
+    for (const char* version : {"1.2", "1.3"}) {
+      EXPECT_EQ(expected, PostOverTls(deployment_.front, version, Framed(statement))) << version;
+    }
+  }
+  EXPECT_EQ("", PostOverTls(deployment_.front, "1.1", Framed(SIGN_IN)));
 }
 
 TEST_F(DeploymentTest, NginxAnswersWhatNoFrontServerShouldSee) {

@@ -21,11 +21,6 @@ namespace {
 constexpr int PORT = 80;
 constexpr const char* SEATTLE_WEATHER = "/usr/lib/python3/dist-packages/vega_datasets/_data/seattle-weather.csv";
 
-struct Outcome {
-  int status;
-  std::string output;  // standard output and standard error
-};
-
 // LibreOffice's numbers for the text encodings of its CSV filter.
 constexpr int UTF8_CHARSET = 76;
 constexpr int SHIFT_JIS_CHARSET = 64;
@@ -53,19 +48,12 @@ class AdminTool : public testing::TestWithParam<Engine> {
   }
 
   // Runs norda_admin on the test's database; `input` goes to its standard input.
-  Outcome Admin(const std::string& arguments, const std::string& input = "") {
+  // Its outcome's output holds standard output and standard error.
+  CommandOutcome Admin(const std::string& arguments, const std::string& input = "") {
     std::string inputFile = folder_ + "/input.txt";
     test_support::WriteBytes(inputFile, input);
-    std::string command = NativeBuildFolder() + "/server/norda_admin --database '" + database_ + "' " + arguments +
-                          " < " + inputFile + " 2>&1";
-    Outcome outcome{0, ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) outcome.output.append(buffer, n);
-    int status = pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
+    return RunCommand(NativeBuildFolder() + "/server/norda_admin --database '" + database_ + "' " + arguments +
+                      " < " + inputFile + " 2>&1");
   }
 
   std::string File(const std::string& name, const std::string& bytes) {
@@ -113,7 +101,7 @@ TEST_P(AdminTool, AccountsAreAddedChangedSwitchedOffAndListedWithoutPasswords) {
       {"disable nobody", "no account has the user ID nobody"},
   };
   for (const Refusal& refusal : refusals) {
-    Outcome outcome = Admin(refusal.arguments, "x\n");
+    CommandOutcome outcome = Admin(refusal.arguments, "x\n");
     EXPECT_EQ(1, outcome.status) << refusal.arguments;
     EXPECT_NE(std::string::npos, outcome.output.find(refusal.says)) << refusal.arguments << ": " << outcome.output;
   }
@@ -126,7 +114,7 @@ TEST_P(AdminTool, AccountsAreAddedChangedSwitchedOffAndListedWithoutPasswords) {
   EXPECT_EQ("OK\n20001\n;\n", SignIn("tanaka", "second"));
   ASSERT_EQ(0, Admin("disable tanaka").status);
   EXPECT_EQ("OK\n;\n", SignIn("tanaka", "second"));
-  Outcome list = Admin("list");
+  CommandOutcome list = Admin("list");
   EXPECT_NE(std::string::npos, list.output.find("20001      disabled tanaka")) << list.output;
   EXPECT_EQ(std::string::npos, list.output.find("argon2")) << list.output;
   ASSERT_EQ(0, Admin("enable tanaka").status);
@@ -138,7 +126,7 @@ TEST_P(AdminTool, BillingCountsTheMonthsRecordsAndRowsPerClient) {
   Db("INSERT INTO fee_history_dt VALUES ('10001', '2026-11-30 23:59:59', 1000), "
      "('10001', '2026-12-01 00:00:00', 1826), ('10001', '2026-12-31 23:59:59', 5), "
      "('20002', '2026-12-15 12:00:00', 62), ('30003', '2026-12-20 08:00:00', 9223372036854775807)");
-  Outcome csv = Admin("usage --month 2026-12 --format csv");
+  CommandOutcome csv = Admin("usage --month 2026-12 --format csv");
   ASSERT_EQ(0, csv.status) << csv.output;
   EXPECT_EQ("\xEF\xBB\xBF"
             "client_no,user_ids,usage_records,rows_delivered\r\n"
@@ -147,7 +135,7 @@ TEST_P(AdminTool, BillingCountsTheMonthsRecordsAndRowsPerClient) {
             "30003,,1,10000000\r\n"
             "total,,4,10001893\r\n",
             csv.output);
-  Outcome shiftJis = Admin("usage --month 2026-12 --format csv --encoding shift-jis");
+  CommandOutcome shiftJis = Admin("usage --month 2026-12 --format csv --encoding shift-jis");
   EXPECT_NE(std::string::npos, shiftJis.output.find(Utf8ToCp932(u8"20002,気象,1,62\r\n")));
   if (GetParam() == Engine::Sqlite) {
     // A spreadsheet reads the same cells from either file.
@@ -156,7 +144,7 @@ TEST_P(AdminTool, BillingCountsTheMonthsRecordsAndRowsPerClient) {
     EXPECT_EQ(expected, SpreadsheetReading(File("bill-utf8.csv", csv.output), UTF8_CHARSET));
     EXPECT_EQ(expected, SpreadsheetReading(File("bill-sjis.csv", shiftJis.output), SHIFT_JIS_CHARSET));
   }
-  Outcome table = Admin("usage --month 2026-11");
+  CommandOutcome table = Admin("usage --month 2026-11");
   std::string lastLine = table.output.substr(table.output.rfind('\n', table.output.size() - 2) + 1);
   std::istringstream words(lastLine);
   std::string total, records, rows;
@@ -184,7 +172,7 @@ TEST_P(AdminTool, StationsGoThroughTheDatabaseIntoTheMasterFiles) {
   EXPECT_EQ(test_support::ReadBytes(NativeBuildFolder() + "/sample/masters/M_A_YEAR.dat"),
             test_support::ReadBytes(out + "/M_A_YEAR.dat"));
 
-  Outcome bad = Admin("import-stations " + File("bad.csv", "99502,X,95,W,12\n"));
+  CommandOutcome bad = Admin("import-stations " + File("bad.csv", "99502,X,95,W,12\n"));
   EXPECT_EQ(1, bad.status);
   EXPECT_NE(std::string::npos, bad.output.find("bad.csv line 1: expected 6 fields")) << bad.output;
 }
@@ -201,7 +189,7 @@ TEST_P(AdminTool, DailyValuesReplaceTheirRangeAndASingleBadLineWritesNothing) {
 
   std::string before = DatabaseSnapshot(database_);
   std::string bad = File("b.csv", "day,rain,high\n2012-03-01,1,1\n2012-03-02,lots,1\n");
-  Outcome refused = Admin("import-daily " + bad + columns);
+  CommandOutcome refused = Admin("import-daily " + bad + columns);
   EXPECT_EQ(1, refused.status);
   EXPECT_NE(std::string::npos, refused.output.find("b.csv line 3: precipitation \"lots\"")) << refused.output;
   EXPECT_EQ(before, DatabaseSnapshot(database_));
@@ -219,7 +207,7 @@ TEST_P(AdminTool, DailyValuesReplaceTheirRangeAndASingleBadLineWritesNothing) {
 // by hand: daily values rounded first, halves away from zero.
 TEST_P(AdminTool, RealDailyObservationsLoadWithTheirSummaries) {
   ASSERT_EQ(0, Admin("import-stations " + File("st.csv", u8"99501,シアトル,95,ワシントン州,12,北米\n")).status);
-  Outcome loaded = Admin("import-daily " + std::string(SEATTLE_WEATHER) +
+  CommandOutcome loaded = Admin("import-daily " + std::string(SEATTLE_WEATHER) +
                          " --station 99501 --columns date=date,precipitation=precipitation,"
                          "max_temperature=temp_max,min_temperature=temp_min,mean_wind=wind");
   ASSERT_EQ(0, loaded.status) << loaded.output;

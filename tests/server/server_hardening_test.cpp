@@ -45,13 +45,9 @@ std::string Post(const std::string& server, const std::string& statement, const 
 bool IsError(const std::string& reply) { return reply.rfind("ERROR: ", 0) == 0; }
 
 std::string Admin(const std::string& database, const std::string& arguments) {
-  std::string command = NativeBuildFolder() + "/server/norda_admin --database '" + database + "' " + arguments;
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  char line[256];
-  while (pipe != nullptr && fgets(line, sizeof line, pipe) != nullptr) output += line;
-  if (pipe == nullptr || pclose(pipe) != 0) output += "(failed)";
-  return output;
+  CommandOutcome outcome =
+      RunCommand(NativeBuildFolder() + "/server/norda_admin --database '" + database + "' " + arguments);
+  return outcome.status == 0 ? outcome.output : outcome.output + "(failed)";
 }
 
 class LedgerAndAccounts : public testing::TestWithParam<Engine> {

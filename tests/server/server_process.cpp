@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -38,6 +39,18 @@ bool AwaitReady(int fd) {
 std::string NativeBuildFolder() {
   const char* build = getenv("TARVEX_BUILD_DIR");
   return build && *build ? build : "build/native";
+}
+
+CommandOutcome RunCommand(const std::string& command) {
+  CommandOutcome outcome{-1, ""};
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return outcome;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) outcome.output.append(buffer, n);
+  int status = pclose(pipe);
+  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return outcome;
 }
 
 std::string EngineName(Engine engine) { return engine == Engine::Sqlite ? "SQLite" : "PostgreSQL"; }

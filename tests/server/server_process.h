@@ -13,6 +13,16 @@
 // The native build folder holding server/norda_server and sample/.
 std::string NativeBuildFolder();
 
+// How a shell command ended: its exit status (-1 when it did not exit
+// normally) and what it wrote to standard output.
+struct CommandOutcome {
+  int status;
+  std::string output;
+};
+
+// Runs `command` with /bin/sh and waits for it to end.
+CommandOutcome RunCommand(const std::string& command);
+
 // The engine's name as tests show it: "SQLite" or "PostgreSQL".
 std::string EngineName(Engine engine);
 

@@ -6,7 +6,6 @@
 #include "common/server_link.h"
 #include "common/server_statements.h"
 #include "common/settings_file.h"
-#include "platform/exception_guard.h"
 #include "platform/shell.h"
 #include "platform/wait_cursor.h"
 #include "viewer/form/query_form_dialog.h"
@@ -67,14 +66,18 @@ void QueryFormDialog::RunDisplayCommand() {
   {
     platform::CWaitCursor wait;
     request.server = settings.dataServer.empty() ? BUILT_IN_DATA_SERVER : settings.dataServer;
-    bool completed = platform::RunGuarded([&] {
+    request.secure = settings.secure;
+    // A data server whose certificate does not check out ends the whole
+    // retrieval with one message, not one message per station.
+    ExchangeResult retrieved = GuardExchange([&] {
       rows = request.Retrieve(rowCount);
       report.SetOutputMode(spreadsheetMode);
       reportPath = report.MakeReport(rows.Data(), rowCount);
+      return true;
     });
     wait.Restore();
-    if (!completed) {
-      Tell(APPLICATION_ERROR_MESSAGE);
+    if (retrieved != ExchangeResult::Done) {
+      Tell(ExchangeFailureMessage(retrieved));
       return;
     }
   }
@@ -129,16 +132,14 @@ bool QueryFormDialog::CheckSelections(QueryRequest& request, ReportWriter& repor
 
 bool QueryFormDialog::SignIn(SettingsFile& settings, ServerLink& link, std::string& reply) {
   link.server = settings.serverIp;
+  link.secure = settings.secure;
   std::string userId;
   std::string password;
   settings.ReadCredentials(userId, password);
 
   int rows = 0;
-  switch (ExecuteGuarded(link, SignInStatement(userId, password), reply, rows)) {
-    case ExchangeResult::Raised: return Stop(APPLICATION_ERROR_MESSAGE);
-    case ExchangeResult::Failed: return Stop(COMMUNICATION_ERROR_MESSAGE);
-    case ExchangeResult::Done: break;
-  }
+  ExchangeResult result = ExecuteGuarded(link, SignInStatement(userId, password), reply, rows);
+  if (result != ExchangeResult::Done) return Stop(ExchangeFailureMessage(result));
   if (rows != 1) return Stop(SIGN_IN_FAILED_MESSAGE);
   return true;
 }
@@ -149,9 +150,6 @@ bool QueryFormDialog::SignIn(SettingsFile& settings, ServerLink& link, std::stri
 void QueryFormDialog::RecordUsage(ServerLink& link, const std::string& clientNumber, int rowCount) {
   std::string reply;
   int rows = 0;
-  switch (ExecuteGuarded(link, UsageRecordStatement(clientNumber, rowCount), reply, rows)) {
-    case ExchangeResult::Raised: return Tell(APPLICATION_ERROR_MESSAGE);
-    case ExchangeResult::Failed: return Tell(COMMUNICATION_ERROR_MESSAGE);
-    case ExchangeResult::Done: return;
-  }
+  ExchangeResult result = ExecuteGuarded(link, UsageRecordStatement(clientNumber, rowCount), reply, rows);
+  if (result != ExchangeResult::Done) Tell(ExchangeFailureMessage(result));
 }

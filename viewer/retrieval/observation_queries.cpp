@@ -18,6 +18,7 @@ int Exchange(const QueryRequest& request, const std::string& statement, int32_t 
              int& nextRow, RowArray& rows) {
   ServerLink link(VIEWER_ROW_TERMINATOR);
   link.server = request.server;
+  link.secure = request.secure;
   std::string result;
   int rowCount = 0;
   platform::CWaitCursor waitCursor;

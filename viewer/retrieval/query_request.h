@@ -24,6 +24,8 @@ class QueryRequest {
 
   // Host name or dotted address of the data server, set before Retrieve.
   std::string server;
+  // True: the data server is asked over HTTPS (ServerLink::secure).
+  bool secure = false;
   char periodFrom[PERIOD_TEXT_SIZE];
   char periodTo[PERIOD_TEXT_SIZE];
   int32_t periodType;  // PERIOD_DAILY..PERIOD_YEARLY; any other code counts as yearly
