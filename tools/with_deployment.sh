@@ -176,7 +176,7 @@ render_nginx_site() {
       -e "s#/var/log/nginx/#$workdir/nginx/#" \
       -e "s#/etc/nginx/tls/#$workdir/nginx/tls/#" \
       "$deploy/nginx/norda.conf" >"$workdir/nginx/norda.conf"
-  ! grep -q -e "192\.0\.2\." -e "/var/log" -e "/etc/nginx" -e "listen 80 " -e "listen 443 " \
+  ! grep -q -e "192\.0\.2\." -e "/var/log" -e "/etc/nginx/tls" -e "listen 80 " -e "listen 443 " \
       "$workdir/nginx/norda.conf" ||
     fail "deploy/nginx/norda.conf no longer has the example lines this script replaces"
 }
