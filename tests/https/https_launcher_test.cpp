@@ -31,11 +31,11 @@ using namespace tls_front;
 using launcher_test::BinaryBytes;
 using launcher_test::LauncherInstall;
 using launcher_test::PublishFile;
+using launcher_test::UPDATE_DONE;
+using launcher_test::UPDATE_FAILED;
+using launcher_test::UPDATE_QUESTION;
 using launcher_test::WaitForMessage;
 
-constexpr char QUESTION[] = "バージョンが新しくなっています。更新しますか";
-constexpr char UPDATED[] = "バージョンアップに成功しました。";
-constexpr char NOT_UPDATED[] = "バージョンアップに失敗しました。";
 constexpr char NOT_SECURE[] =
     "更新ファイルの取得先が https ではない（通信が暗号化されない）ため、バージョンアップを中止しました。";
 constexpr char SECURE_FOLDER[] = "https://127.0.15.1/pg/";
@@ -76,7 +76,7 @@ class LauncherOverHttps : public ::testing::Test {
   void StartAndExpect(const LauncherInstall& install, bool asks, const std::string& text) {
     ASSERT_TRUE(install.Start(program));
     if (asks) {
-      WindowHandle question = WaitForMessage(program, QUESTION);
+      WindowHandle question = WaitForMessage(program, UPDATE_QUESTION);
       ASSERT_NE(question, nullptr) << text;
       PressButton(question, IDYES_BUTTON);
     }
@@ -104,10 +104,10 @@ TEST_F(LauncherOverHttps, UpdateAndMonthlyUsageOverHttpsGiveWhatThePlainRoadGive
   size_t secureBefore = LogLines("secure").size();
 
   ASSERT_TRUE(install.Start(program));
-  WindowHandle question = WaitForMessage(program, QUESTION);
+  WindowHandle question = WaitForMessage(program, UPDATE_QUESTION);
   ASSERT_NE(question, nullptr);
   PressButton(question, IDYES_BUTTON);
-  WindowHandle box = WaitForMessage(program, UPDATED);
+  WindowHandle box = WaitForMessage(program, UPDATE_DONE);
   ASSERT_NE(box, nullptr);
   PressButton(box, IDOK_BUTTON);
   EXPECT_TRUE(install.Read("first.dat") == first);
@@ -149,9 +149,9 @@ TEST_F(LauncherOverHttps, AnUpdateInClearIsRefusedAndACertificateThatDoesNotChec
   const Case cases[] = {
       {"the list's address in clear", "http://127.0.15.1/pg/", "", false, NOT_SECURE},
       {"a listed address in clear", "", "2\r\nhttp://127.0.15.1/pg/first.dat\r\n", false, NOT_SECURE},
-      {"the list on a server of an unknown issuer", "https://127.0.15.2/pg/", "", false, NOT_UPDATED},
+      {"the list on a server of an unknown issuer", "https://127.0.15.2/pg/", "", false, UPDATE_FAILED},
       {"a listed file on a server with another host's certificate", "https://127.0.15.1/pg/other/", "", true,
-       NOT_UPDATED},
+       UPDATE_FAILED},
   };
   int number = 0;
   for (const Case& refused : cases) {

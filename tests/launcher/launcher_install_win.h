@@ -12,6 +12,11 @@ namespace launcher_test {
 // Caption of the main menu.
 constexpr char MENU_CAPTION[] = "Tarvex インターネット版";
 
+// The update's messages, as the user reads them.
+constexpr char UPDATE_QUESTION[] = "バージョンが新しくなっています。更新しますか";
+constexpr char UPDATE_DONE[] = "バージョンアップに成功しました。";
+constexpr char UPDATE_FAILED[] = "バージョンアップに失敗しました。";
+
 // A settings file without a version list: the menu opens without a check.
 constexpr char PLAIN_SETTINGS[] =
     "[system]\r\nServerIP=127.0.50.3\r\nDLIniFile=\r\nDLSrvPath=\r\nUserURL=http://127.0.50.2/user/page.html\r\n"

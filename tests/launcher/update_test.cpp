@@ -14,11 +14,11 @@ using namespace test_support;
 using launcher_test::BinaryBytes;
 using launcher_test::LauncherInstall;
 using launcher_test::PublishFile;
+using launcher_test::UPDATE_DONE;
+using launcher_test::UPDATE_FAILED;
+using launcher_test::UPDATE_QUESTION;
 using launcher_test::WaitForMessage;
 
-constexpr char QUESTION[] = "バージョンが新しくなっています。更新しますか";
-constexpr char UPDATED[] = "バージョンアップに成功しました。";
-constexpr char NOT_UPDATED[] = "バージョンアップに失敗しました。";
 constexpr char OLD_CONTENT[] = "old file\r\n";
 // The menu is open and no box came within this time: nothing was asked.
 constexpr int NO_BOX_MS = 1500;
@@ -66,7 +66,7 @@ class UpdateTest : public ::testing::Test {
 
   // Answers the update question with `button`.
   void Answer(int button) {
-    WindowHandle box = WaitForMessage(program, QUESTION);
+    WindowHandle box = WaitForMessage(program, UPDATE_QUESTION);
     ASSERT_NE(box, nullptr);
     PressButton(box, button);
   }
@@ -100,7 +100,7 @@ TEST_F(UpdateTest, NewerListAnsweredYesFetchesEveryFileAndRaisesTheVersion) {
   PublishNewVersion(Address("update/large.bin"));
   Start();
   Answer(IDYES_BUTTON);
-  ExpectOutcome(UPDATED);
+  ExpectOutcome(UPDATE_DONE);
   EXPECT_TRUE(install.Read("two_blocks.bin") == twoBlocks);
   EXPECT_TRUE(install.Read("large.bin") == large);
   std::string settings = install.Read("qorvanet.ini");
@@ -125,7 +125,7 @@ TEST_F(UpdateTest, MissingFileOnTheServerFailsAndKeepsTheOldFileAndVersion) {
   ASSERT_TRUE(install.Write("not_there.bin", OLD_CONTENT));
   Start();
   Answer(IDYES_BUTTON);
-  ExpectOutcome(NOT_UPDATED);
+  ExpectOutcome(UPDATE_FAILED);
   EXPECT_EQ(install.Read("not_there.bin"), OLD_CONTENT);
   ExpectVersionUntouched();
 }
@@ -134,7 +134,7 @@ TEST_F(UpdateTest, UnreachableHostFailsWithAMessageAndKeepsTheOldFileAndVersion)
   PublishNewVersion("http://127.0.50.250/update/large.bin");
   Start();
   Answer(IDYES_BUTTON);
-  ExpectOutcome(NOT_UPDATED);
+  ExpectOutcome(UPDATE_FAILED);
   EXPECT_EQ(install.Read("large.bin"), OLD_CONTENT);
   ExpectVersionUntouched();
 }
@@ -159,7 +159,7 @@ TEST_F(UpdateTest, FailedListFetchChecksAgainstTheCopyAlreadyThere) {
   ASSERT_TRUE(install.Write("version.txt", localList));
   Start();
   Answer(IDYES_BUTTON);
-  ExpectOutcome(UPDATED);
+  ExpectOutcome(UPDATE_DONE);
   EXPECT_EQ(install.Read("version.txt"), localList);
   EXPECT_NE(install.Read("qorvanet.ini").find("SystemVer=5"), std::string::npos);
 }
