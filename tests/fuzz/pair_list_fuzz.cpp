@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "viewer/form/pair_list.h"
+#include "viewer/base/pair_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PairList list;

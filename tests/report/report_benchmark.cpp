@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "tests/support/test_files.h"
-#include "viewer/form/pair_list.h"
+#include "viewer/base/pair_list.h"
 #include "viewer/report/report_writer.h"
 
 namespace {

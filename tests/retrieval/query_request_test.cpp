@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "viewer/form/pair_list.h"
+#include "viewer/base/pair_list.h"
 #include "viewer/retrieval/query_request.h"
 
 namespace {

@@ -6,12 +6,15 @@
 #include "common/server_link.h"
 #include "common/server_statements.h"
 #include "common/settings_file.h"
+#include "platform/message_box.h"
 #include "platform/shell.h"
 #include "platform/wait_cursor.h"
+#include "viewer/form/data_years_file.h"
 #include "viewer/form/query_form_dialog.h"
 #include "viewer/form/station_picker.h"
 #include "viewer/report/report_writer.h"
 #include "viewer/report/template_merger.h"
+#include "viewer/retrieval/data_server_exchange.h"
 #include "viewer/retrieval/query_request.h"
 
 namespace {
@@ -70,7 +73,14 @@ void QueryFormDialog::RunDisplayCommand() {
     // A data server whose certificate does not check out ends the whole
     // retrieval with one message, not one message per station.
     ExchangeResult retrieved = GuardExchange([&] {
-      rows = request.Retrieve(rowCount);
+      // A station whose exchange failed is told at once in a box of its
+      // own; the other stations go on.
+      rows = request.Retrieve(
+          [&](const std::string& statement, std::string& reply, int& replyRows) {
+            return ExchangeWithDataServer(request, statement, reply, replyRows);
+          },
+          [](const char*) { platform::ShowMessage(nullptr, COMMUNICATION_ERROR_MESSAGE, VIEWER_CAPTION); },
+          rowCount);
       report.SetOutputMode(spreadsheetMode);
       reportPath = report.MakeReport(rows.Data(), rowCount);
       return true;

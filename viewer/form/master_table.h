@@ -5,7 +5,7 @@
 // it, so a master file is read afresh every time.
 #pragma once
 
-#include "viewer/form/pair_list.h"
+#include "viewer/base/pair_list.h"
 
 // status after a load whose file could not be opened.
 constexpr int MASTER_OPEN_FAILED = -900;

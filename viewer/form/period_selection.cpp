@@ -5,7 +5,7 @@
 
 #include "resources/viewer/resource.h"
 #include "viewer/form/master_table.h"
-#include "viewer/report/period_walk.h"
+#include "viewer/base/period_walk.h"
 
 namespace {
 

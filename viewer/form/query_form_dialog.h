@@ -9,7 +9,7 @@
 
 #include "platform/controls.h"
 #include "platform/dialog.h"
-#include "viewer/form/pair_list.h"
+#include "viewer/base/pair_list.h"
 #include "viewer/form/period_selection.h"
 
 class MasterTable;

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "viewer/form/pair_list.h"
+#include "viewer/base/pair_list.h"
 
 constexpr const char* BLOCK_FILE = "M_BLOCK.dat";
 constexpr const char* PREFECTURE_FILE = "M_TOFUKEN.dat";

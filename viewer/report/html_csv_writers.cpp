@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "viewer/report/report_cells.h"
-#include "viewer/report/report_writer.h"
 
 const char* const HEADER_CAPTIONS[HEADER_ROWS] = {"地点番号", "地点名", "データ", "単位"};
 
@@ -113,46 +111,5 @@ void AppendPeriodRow(GrowingText& text, int gridRow, const PeriodLabel& label, c
     AppendCsvPeriodRow(text, label, cells, columns);
   } else {
     AppendHtmlPeriodRow(text, gridRow, label, cells, columns);
-  }
-}
-
-GrowingText ReportWriter::BuildHtmlRows(const HeaderRecord* header, const PeriodLabel* labels,
-                                        const ReportCell* cells) const {
-  return BuildGridText(header, labels, cells, false);
-}
-
-GrowingText ReportWriter::BuildCsvText(const HeaderRecord* header, const PeriodLabel* labels,
-                                       const ReportCell* cells) const {
-  return BuildGridText(header, labels, cells, true);
-}
-
-GrowingText ReportWriter::BuildGridText(const HeaderRecord* header, const PeriodLabel* labels,
-                                        const ReportCell* cells, bool csv) const {
-  const int columns = TotalColumns();
-  const int periods = CountPeriods();
-  GrowingText text;
-  AppendHeaderRows(text, header, columns, csv);
-  for (int period = 0; period < periods; ++period) {
-    AppendPeriodRow(text, HEADER_ROWS + period, labels[period], cells + static_cast<size_t>(period) * columns,
-                    columns, csv);
-  }
-  return text;
-}
-
-void ReportWriter::AppendPeriodRows(GrowingText& text, const ObservationRow* rows, int rowCount, bool csv) const {
-  const int columns = TotalColumns();
-  const int periods = CountPeriods();
-  const PeriodFields first = FirstPeriod();
-  const RowIndex index(rows, rowCount, stations, periodType, first, periods);
-  std::unique_ptr<ReportCell[]> rowCells(new ReportCell[columns > 0 ? columns : 1]);
-  PeriodLabel label;
-  PeriodFields period = first;
-  for (int row = 0; row < periods; ++row) {
-    std::memset(rowCells.get(), 0, sizeof(ReportCell) * columns);
-    int cellNumber = 0;
-    FillPeriodCells(period, rows, index, rowCells.get(), cellNumber);
-    FormatPeriodLabel(periodType, period, label.text);
-    AppendPeriodRow(text, HEADER_ROWS + row, label, rowCells.get(), columns, csv);
-    AdvancePeriod(periodType, period);
   }
 }

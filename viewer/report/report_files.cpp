@@ -1,14 +1,13 @@
+#include "viewer/report/report_files.h"
+
 #include <cstdio>
 #include <cstring>
 
 #include "common/local_files.h"
-#include "viewer/report/report_writer.h"
 #include "viewer/report/template_merger.h"
 
 namespace {
 
-const char* const HTML_FILE_NAME = "temp.html";
-const char* const CSV_FILE_NAME = "temp.csv";
 const char PATH_SEPARATOR = '\\';
 // Longest TEMP value whose path with either file name fits REPORT_PATH_SIZE.
 const size_t TEMP_VALUE_MAX = 245;
@@ -28,18 +27,14 @@ bool WriteText(std::FILE* file, const GrowingText& text) {
 
 }  // namespace
 
-ReportPath ReportWriter::WriteTempHtml(const GrowingText& text) { return WriteTempFile(HTML_FILE_NAME, text, false); }
-
-ReportPath ReportWriter::WriteTempCsv(const GrowingText& text) { return WriteTempFile(CSV_FILE_NAME, text, true); }
-
-ReportPath ReportWriter::WriteTempFile(const char* fileName, const GrowingText& text, bool csv) {
+ReportPath WriteTempReport(const char* fileName, const GrowingText& text, bool csv, char* lastError, size_t errorSize) {
   // Without TEMP the file goes to the root of the current drive.
   LocalTempFolder folder = FindLocalTempFolder(TEMP_VALUE_MAX);
   if (folder.set && folder.path.empty()) {
     if (folder.shown.size() > TEMP_VALUE_MAX) {
-      std::snprintf(lastError, sizeof lastError, "%s", TEMP_TOO_LONG);
+      std::snprintf(lastError, errorSize, "%s", TEMP_TOO_LONG);
     } else {
-      std::snprintf(lastError, sizeof lastError, TEMP_UNUSABLE, folder.shown.c_str());
+      std::snprintf(lastError, errorSize, TEMP_UNUSABLE, folder.shown.c_str());
     }
     return nullptr;
   }
@@ -48,14 +43,14 @@ ReportPath ReportWriter::WriteTempFile(const char* fileName, const GrowingText& 
   std::FILE* file = OpenLocalFile(path.get(), "w");
   if (!file) {
     if (csv) {
-      std::snprintf(lastError, sizeof lastError, "%s", CSV_IN_USE);
+      std::snprintf(lastError, errorSize, "%s", CSV_IN_USE);
     } else {
-      FormatOpenFailure(lastError, sizeof lastError, path.get());
+      FormatOpenFailure(lastError, errorSize, path.get());
     }
     return nullptr;
   }
   if (!WriteText(file, text)) {
-    std::snprintf(lastError, sizeof lastError, WRITE_FAILURE, path.get());
+    std::snprintf(lastError, errorSize, WRITE_FAILURE, path.get());
     return nullptr;
   }
   return path;

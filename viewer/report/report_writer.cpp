@@ -4,17 +4,16 @@
 #include <cstring>
 #include <new>
 
-#include "viewer/form/pair_list.h"
+#include "viewer/base/pair_list.h"
+#include "viewer/base/period_walk.h"
 #include "viewer/report/html_csv_writers.h"
-#include "viewer/report/period_walk.h"
+#include "viewer/report/report_cells.h"
 #include "viewer/report/template_merger.h"
+#include "viewer/report/value_formatting.h"
 
 namespace {
 
 const char* const OUT_OF_MEMORY = "メモリが不足しているため、帳票を作成できません。";
-
-// Ends the field collected so far and copies it to its output.
-void StoreField(const char* field, char* output) { std::strcpy(output, field); }
 
 }  // namespace
 
@@ -69,26 +68,6 @@ PeriodFields ReportWriter::LastPeriod() const { return ReadPeriodFields(periodTo
 
 int ReportWriter::CountPeriods() const { return CountPeriodRows(periodType, FirstPeriod(), LastPeriod()); }
 
-int ReportWriter::SplitDateText(const char* text, char* field1, char* field2, char* field3) {
-  char* outputs[] = {field1, field2, field3};
-  const int lastOutput = 2;
-  char field[REPORT_TEXT_SIZE] = {};
-  int fieldLength = 0;
-  int separators = 0;
-  for (const char* p = text; *p != '\0'; ++p) {
-    if (*p == '/') {
-      StoreField(field, outputs[separators < lastOutput ? separators : lastOutput]);
-      std::memset(field, 0, sizeof field);
-      fieldLength = 0;
-      ++separators;
-    } else if (fieldLength < REPORT_TEXT_SIZE - 1) {
-      field[fieldLength++] = *p;
-    }
-  }
-  StoreField(field, outputs[separators < lastOutput ? separators : lastOutput]);
-  return separators + 1;
-}
-
 ReportPath ReportWriter::MakeReport(const ObservationRow* rows, int rowCount) {
   std::memset(lastError, 0, sizeof lastError);
   try {
@@ -117,4 +96,111 @@ ReportPath ReportWriter::MergeAndWriteHtml(GrowingText tableRows) {
   }
   tableRows = GrowingText();
   return WriteTempHtml(*page);
+}
+
+std::unique_ptr<HeaderRecord[]> ReportWriter::BuildHeader() const {
+  const ElementSpec* chosen[ELEMENT_COUNT];
+  const int elementCount = ChosenElements(chosen);
+  std::unique_ptr<HeaderRecord[]> header(new HeaderRecord[TotalColumns()]());
+  HeaderRecord* record = header.get();
+  char number[SLOT_SIZE];
+  char name[SLOT_SIZE];
+  for (int station = 0; station < StationCount(); ++station) {
+    stations->GetAt(station, number, name);
+    for (int i = 0; i < elementCount; ++i) WriteElementColumns(record, number, name, *chosen[i], periodType);
+  }
+  return header;
+}
+
+std::unique_ptr<PeriodLabel[]> ReportWriter::BuildPeriodLabels() const {
+  const int count = CountPeriods();
+  std::unique_ptr<PeriodLabel[]> labels(new PeriodLabel[count]());
+  PeriodFields period = FirstPeriod();
+  for (int row = 0; row < count; ++row) {
+    FormatPeriodLabel(periodType, period, labels[row].text);
+    AdvancePeriod(periodType, period);
+  }
+  return labels;
+}
+
+void ReportWriter::FillPeriodCells(const PeriodFields& period, const ObservationRow* rows, const RowIndex& index,
+                                   ReportCell* cells, int& cellNumber) const {
+  const ElementSpec* chosen[ELEMENT_COUNT];
+  const int elementCount = ChosenElements(chosen);
+  const int columns = ColumnsPerStation();
+  const int periodSlot = index.PeriodSlot(period);
+  for (int station = 0; station < StationCount(); ++station) {
+    const int found = index.Find(station, periodSlot);
+    if (found < 0) {
+      for (int column = 0; column < columns; ++column) FormatMissing(cells[cellNumber++].text);
+      continue;
+    }
+    for (int i = 0; i < elementCount; ++i) {
+      cellNumber += WriteElementCells(*chosen[i], periodType, rows[found], cells + cellNumber);
+    }
+  }
+}
+
+std::unique_ptr<ReportCell[]> ReportWriter::BuildCells(const ObservationRow* rows, int rowCount) const {
+  const int periodCount = CountPeriods();
+  const size_t cellCount = static_cast<size_t>(periodCount) * TotalColumns();
+  std::unique_ptr<ReportCell[]> cells(new ReportCell[cellCount > 0 ? cellCount : 1]());
+  const PeriodFields first = FirstPeriod();
+  const RowIndex index(rows, rowCount, stations, periodType, first, periodCount);
+  PeriodFields period = first;
+  int cellNumber = 0;
+  for (int row = 0; row < periodCount; ++row) {
+    FillPeriodCells(period, rows, index, cells.get(), cellNumber);
+    AdvancePeriod(periodType, period);
+  }
+  return cells;
+}
+
+GrowingText ReportWriter::BuildHtmlRows(const HeaderRecord* header, const PeriodLabel* labels,
+                                        const ReportCell* cells) const {
+  return BuildGridText(header, labels, cells, false);
+}
+
+GrowingText ReportWriter::BuildCsvText(const HeaderRecord* header, const PeriodLabel* labels,
+                                       const ReportCell* cells) const {
+  return BuildGridText(header, labels, cells, true);
+}
+
+GrowingText ReportWriter::BuildGridText(const HeaderRecord* header, const PeriodLabel* labels,
+                                        const ReportCell* cells, bool csv) const {
+  const int columns = TotalColumns();
+  const int periods = CountPeriods();
+  GrowingText text;
+  AppendHeaderRows(text, header, columns, csv);
+  for (int period = 0; period < periods; ++period) {
+    AppendPeriodRow(text, HEADER_ROWS + period, labels[period], cells + static_cast<size_t>(period) * columns,
+                    columns, csv);
+  }
+  return text;
+}
+
+void ReportWriter::AppendPeriodRows(GrowingText& text, const ObservationRow* rows, int rowCount, bool csv) const {
+  const int columns = TotalColumns();
+  const int periods = CountPeriods();
+  const PeriodFields first = FirstPeriod();
+  const RowIndex index(rows, rowCount, stations, periodType, first, periods);
+  std::unique_ptr<ReportCell[]> rowCells(new ReportCell[columns > 0 ? columns : 1]);
+  PeriodLabel label;
+  PeriodFields period = first;
+  for (int row = 0; row < periods; ++row) {
+    std::memset(rowCells.get(), 0, sizeof(ReportCell) * columns);
+    int cellNumber = 0;
+    FillPeriodCells(period, rows, index, rowCells.get(), cellNumber);
+    FormatPeriodLabel(periodType, period, label.text);
+    AppendPeriodRow(text, HEADER_ROWS + row, label, rowCells.get(), columns, csv);
+    AdvancePeriod(periodType, period);
+  }
+}
+
+ReportPath ReportWriter::WriteTempHtml(const GrowingText& text) {
+  return WriteTempReport(HTML_FILE_NAME, text, false, lastError, sizeof lastError);
+}
+
+ReportPath ReportWriter::WriteTempCsv(const GrowingText& text) {
+  return WriteTempReport(CSV_FILE_NAME, text, true, lastError, sizeof lastError);
 }

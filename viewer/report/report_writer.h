@@ -18,20 +18,16 @@
 
 #include <memory>
 
+#include "viewer/base/observation_row.h"
+#include "viewer/base/period_walk.h"
 #include "viewer/report/growing_text.h"
-#include "viewer/report/period_walk.h"
 #include "viewer/report/report_columns.h"
-#include "viewer/retrieval/observation_row.h"
+#include "viewer/report/report_files.h"
 
 class PairList;
 
 constexpr int LAST_ERROR_SIZE = 1024;
 constexpr int OUTPUT_MODE_CSV = 1;
-
-// A written report's path: a zero-filled block of REPORT_PATH_SIZE bytes;
-// null when no report was written.
-constexpr int REPORT_PATH_SIZE = 256;
-using ReportPath = std::unique_ptr<char[]>;
 
 // The page template and the marker its table rows replace.
 constexpr const char* REPORT_TEMPLATE_NAME = "output.html";
@@ -86,13 +82,6 @@ class ReportWriter {
   ReportPath WriteTempHtml(const GrowingText& text);
   ReportPath WriteTempCsv(const GrowingText& text);
 
-  // Splits `text` at each "/" into the three REPORT_TEXT_SIZE-byte outputs:
-  // the first field to field1, the second to field2, every later one to
-  // field3 (the last wins). Each field is cut to 63 bytes. Outputs that get
-  // no field keep their content, so callers clear them first. Returns the
-  // number of fields (separators plus one).
-  static int SplitDateText(const char* text, char* field1, char* field2, char* field3);
-
   char lastError[LAST_ERROR_SIZE];
   int outputMode;
   char periodFrom[REPORT_TEXT_SIZE];
@@ -107,7 +96,6 @@ class ReportWriter {
   int ChosenElements(const ElementSpec** chosen) const;
   PeriodFields FirstPeriod() const;
   PeriodFields LastPeriod() const;
-  ReportPath WriteTempFile(const char* fileName, const GrowingText& text, bool csv);
   // The whole grid as CSV when `csv`, else as HTML table rows.
   GrowingText BuildGridText(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells,
                             bool csv) const;

@@ -1,5 +1,3 @@
-// The request's setters, checks and row reservation. Retrieve and
-// QueryStation, which need the server link, live in query_station.cpp.
 #include "viewer/retrieval/query_request.h"
 
 #include <climits>
@@ -7,8 +5,10 @@
 #include <cstring>
 #include <string>
 
-#include "viewer/form/pair_list.h"
-#include "viewer/retrieval/period_texts.h"
+#include "viewer/base/pair_list.h"
+#include "viewer/base/period_fields.h"
+#include "viewer/retrieval/observation_statements.h"
+#include "viewer/retrieval/reply_rows.h"
 
 namespace {
 
@@ -32,6 +32,9 @@ PeriodLimits LimitsOf(int32_t type, const DataYears& years) {
   }
   return {std::to_string(years.first) + first, std::to_string(years.last) + last};
 }
+
+// Rows held from the start, so the returned block is never null.
+constexpr int MINIMUM_ROWS = 1;
 
 // Rows reserved per year of a pentad request that crosses years. With the
 // whole years counted once more this still leaves room for every pentad.
@@ -120,7 +123,34 @@ int QueryRequest::CheckPeriodRange() const {
 int QueryRequest::StationCount() const { return stations == nullptr ? 0 : stations->Count(); }
 
 int QueryRequest::PeriodCapacity() const {
-  int64_t rows = RowsReserved(periodType, SplitPeriodTexts(periodFrom), SplitPeriodTexts(periodTo));
+  int64_t rows = RowsReserved(periodType, SplitPeriodText(periodFrom), SplitPeriodText(periodTo));
   if (rows < 0) return 0;
   return rows > INT_MAX ? INT_MAX : static_cast<int>(rows);
+}
+
+RowArray QueryRequest::Retrieve(const StationExchange& exchange, const StationFailed& stationFailed,
+                                int32_t& rowCount) {
+  // The rows the period should bring are reserved up front; a reply with more
+  // grows the block. When the reservation cannot be had the block starts
+  // small and grows as rows arrive, so only rows that really do not fit end
+  // the request (std::bad_alloc). On any exception `rows` releases the block.
+  int64_t reserve = static_cast<int64_t>(PeriodCapacity()) * StationCount();
+  RowArray rows(MINIMUM_ROWS);
+  rows.Reserve(reserve > INT32_MAX ? INT32_MAX : static_cast<int>(reserve));
+  int nextRow = 0;
+  int32_t total = 0;
+  for (int position = 0; position < StationCount(); ++position) {
+    char station[SLOT_SIZE] = {};
+    char name[SLOT_SIZE] = {};
+    stations->GetAt(position, station, name);
+    std::string reply;
+    int replyRows = 0;
+    if (!exchange(StationStatement(periodType, station, periodFrom, periodTo), reply, replyRows)) {
+      stationFailed(station);
+      continue;
+    }
+    total += ReadReplyRows(periodType, reply.data(), reply.size(), replyRows, nextRow, rows);
+  }
+  rowCount = total;
+  return rows;
 }

@@ -1,21 +1,28 @@
 // QueryRequest: one data request of the viewer (the chosen stations, the
 // period type with its FROM and TO texts, the 13 element flags) and the driver
-// that fetches its observations from the data server, one statement per
-// station.
+// that fetches its observations, one statement per station.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
-#include "viewer/form/data_years.h"
-#include "viewer/report/period_walk.h"     // the period type codes PERIOD_DAILY..PERIOD_YEARLY
-#include "viewer/report/report_columns.h"  // ELEMENT_COUNT
+#include "viewer/base/data_years.h"
+#include "viewer/base/element_catalogue.h"
+#include "viewer/base/period_fields.h"
 #include "viewer/retrieval/row_array.h"
 
 class PairList;
 
 // Bytes of the FROM and TO period texts, the terminating zero included.
 constexpr int PERIOD_TEXT_SIZE = 64;
+
+// One exchange of a station's statement with the data server: appends the
+// reply's rows to `reply` and sets `rowCount`; false when the exchange failed.
+// The program's is ExchangeWithDataServer (data_server_exchange.h).
+using StationExchange = std::function<bool(const std::string& statement, std::string& reply, int& rowCount)>;
+// Told about a station whose exchange failed, right after that exchange.
+using StationFailed = std::function<void(const char* station)>;
 
 class QueryRequest {
  public:
@@ -65,20 +72,14 @@ class QueryRequest {
   // Rows reserved per station for the request's period.
   int PeriodCapacity() const;
 
-  // Sends one statement per chosen station, in list order, and returns all
-  // rows gathered: the first station's rows first, then the next station's.
-  // `rowCount` receives the number of rows filled (0 when none). A station
-  // whose exchange fails shows "通信中にエラーが発生しました。" and adds no
-  // rows; the loop goes on. Exceptions of the internet layer, and
-  // std::bad_alloc when the row block cannot be had, leave Retrieve; the rows
-  // gathered so far are then released. Shows the wait cursor per exchange.
-  // The caller owns the returned array (never without a block), which frees
-  // its rows when destroyed.
-  RowArray Retrieve(int32_t& rowCount);
-
-  // Runs the period type's observation query for one station: writes its rows
-  // from `nextRow` on (growing `rows` as needed), advances `nextRow` by one
-  // per row and returns the number of rows written; 0 after a failed
-  // exchange (message shown) or an empty reply.
-  int QueryStation(const char* stationCode, int& nextRow, RowArray& rows);
+  // Sends the period type's statement for each chosen station through
+  // `exchange`, in list order, and returns all rows gathered: the first
+  // station's rows first, then the next station's. `rowCount` receives the
+  // number of rows filled (0 when none). A station whose exchange fails adds
+  // no rows and is told to `stationFailed`; the loop goes on. Exceptions of
+  // the exchange, and std::bad_alloc when the row block cannot be had, leave
+  // Retrieve with `rowCount` untouched; the rows gathered so far are then
+  // released. The caller owns the returned array (never without a block),
+  // which frees its rows when destroyed.
+  RowArray Retrieve(const StationExchange& exchange, const StationFailed& stationFailed, int32_t& rowCount);
 };

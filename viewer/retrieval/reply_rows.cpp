@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "viewer/retrieval/decimal_text.h"
-#include "viewer/retrieval/query_request.h"
+#include "viewer/base/period_fields.h"
 
 namespace {
 

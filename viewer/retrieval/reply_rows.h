@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "viewer/retrieval/observation_row.h"
+#include "viewer/base/observation_row.h"
 #include "viewer/retrieval/row_array.h"
 
 // Values per reply row of the period type's table (any code other than 1 to

@@ -3,7 +3,7 @@
 // destroyed, so the rows are released on every way out, an exception included.
 #pragma once
 
-#include "viewer/retrieval/observation_row.h"
+#include "viewer/base/observation_row.h"
 
 class RowArray {
  public:

@@ -1,4 +1,4 @@
-#include "viewer/form/pair_list.h"
+#include "viewer/base/pair_list.h"
 
 #include <cstdlib>
 #include <cstring>

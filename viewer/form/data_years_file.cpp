@@ -1,10 +1,9 @@
-#include "viewer/form/data_years.h"
+#include "viewer/form/data_years_file.h"
 
 #include <cstdlib>
 #include <cstring>
 
 #include "viewer/form/master_table.h"
-#include "viewer/form/pair_list.h"
 
 namespace {
 
