@@ -44,9 +44,10 @@ const char TOHOKU[] = "\x93\x8c\x96\x6b";             // 東北
 TEST_F(MasterTableTest, SplitsFieldsAndKeepsFileOrder) {
   std::string file = std::string("01,") + HOKKAIDO + "\r\n" + "02," + TOHOKU + ",10,20,extra,more\n" +
                      "03\n" + "04,last";  // no line end after the last line
-  MasterTable table(Write(file).c_str());
-  EXPECT_EQ(0, table.status);
-  EXPECT_STREQ("", table.message);
+  MasterTable table;
+  std::string error;
+  EXPECT_TRUE(table.Load(Write(file).c_str(), nullptr, nullptr, error));
+  EXPECT_EQ("", error);
   ASSERT_EQ(4, table.Count());
   EXPECT_EQ("01", CodeAt(table, 0));
   EXPECT_EQ(HOKKAIDO, NameAt(table, 0));
@@ -94,10 +95,11 @@ TEST_F(MasterTableTest, FiltersOnWholeParentAndGroupKeys) {
   EXPECT_EQ("E", CodeAt(all, 5));
 }
 
-TEST_F(MasterTableTest, MissingFileGivesStatusAndMessageNamingThePath) {
-  MasterTable table("M_BLOCK.dat-absent");
-  EXPECT_EQ(MASTER_OPEN_FAILED, table.status);
-  EXPECT_STREQ("マスターファイル[M_BLOCK.dat-absent]は、オープンできません。", table.message);
+TEST_F(MasterTableTest, MissingFileFailsWithAMessageNamingThePathAndLeavesTheTableEmpty) {
+  MasterTable table(Write("01,x\n").c_str());
+  std::string error;
+  EXPECT_FALSE(table.Load("M_BLOCK.dat-absent", nullptr, nullptr, error));
+  EXPECT_EQ("マスターファイル[M_BLOCK.dat-absent]は、オープンできません。", error);
   EXPECT_EQ(0, table.Count());
   EXPECT_EQ("", CodeAt(table, 0));
   EXPECT_EQ("", NameAt(table, 0));
@@ -119,8 +121,9 @@ TEST_F(MasterTableTest, LongPhysicalLinesBecomeSeveralRecords) {
 TEST_F(MasterTableTest, KeepsAtMostTheStorageAndRefusesPositionsOutside) {
   std::string file;
   for (int i = 0; i < MASTER_ROWS + 40; ++i) file += std::to_string(i) + ",n" + std::to_string(i) + "\n";
-  MasterTable table(Write(file).c_str());
-  EXPECT_EQ(0, table.status);
+  MasterTable table;
+  std::string error;
+  EXPECT_TRUE(table.Load(Write(file).c_str(), nullptr, nullptr, error));
   ASSERT_EQ(MASTER_ROWS, table.Count());
   EXPECT_EQ("255", CodeAt(table, MASTER_ROWS - 1));
   EXPECT_EQ("n255", NameAt(table, MASTER_ROWS - 1));

@@ -35,19 +35,20 @@ class TemplateMerge : public ::testing::Test {
     EXPECT_TRUE(WriteBytes(file, templateBytes));
     const char* markers[] = {"@data"};
     const char* replacements[] = {rows};
-    std::unique_ptr<GrowingText> merged = merger.MergeTemplate(markers, replacements, 1, file.c_str());
-    return merged ? Text(*merged) : "<none>";
+    GrowingText merged;
+    return TemplateMerger::MergeTemplate(markers, replacements, 1, file.c_str(), merged, error) ? Text(merged)
+                                                                                                : "<none>";
   }
 
   std::string folder;
   std::string file;
-  TemplateMerger merger;
+  std::string error;
 };
 
 TEST_F(TemplateMerge, EveryMarkerGetsTheRows) {
   EXPECT_EQ("<table>\n<TR>a</TR>\n</table>\n<table><TR>a</TR></table>\n",
             Merge("<table>\n@data\n</table>\n<table>@data</table>\n", "<TR>a</TR>"));
-  EXPECT_STREQ("", merger.lastError);
+  EXPECT_EQ("", error);
 }
 
 TEST_F(TemplateMerge, ATemplateWithoutTheMarkerPassesUnchanged) {
@@ -82,19 +83,21 @@ TEST_F(TemplateMerge, MarkersAreReplacedInArrayOrder) {
   ASSERT_TRUE(WriteBytes(file, "@a @b"));
   const char* markers[] = {"@a", "@b"};
   const char* replacements[] = {"@b!", "B"};
-  std::unique_ptr<GrowingText> merged = merger.MergeTemplate(markers, replacements, 2, file.c_str());
-  ASSERT_TRUE(merged);
-  EXPECT_EQ("B! B", Text(*merged));
+  GrowingText merged;
+  ASSERT_TRUE(TemplateMerger::MergeTemplate(markers, replacements, 2, file.c_str(), merged, error));
+  EXPECT_EQ("B! B", Text(merged));
 }
 
 TEST_F(TemplateMerge, AMissingFileGivesNoTextAndNamesTheFile) {
   const char* markers[] = {"@data"};
   const char* replacements[] = {"rows"};
-  EXPECT_FALSE(merger.MergeTemplate(markers, replacements, 1, "no_such_template.html"));
-  EXPECT_STREQ("ファイル[no_such_template.html]は、オープンできません。", merger.lastError);
+  GrowingText merged;
+  EXPECT_FALSE(TemplateMerger::MergeTemplate(markers, replacements, 1, "no_such_template.html", merged, error));
+  EXPECT_EQ("ファイル[no_such_template.html]は、オープンできません。", error);
   ASSERT_TRUE(WriteBytes(file, "ok"));
-  EXPECT_TRUE(merger.MergeTemplate(markers, replacements, 1, file.c_str()));
-  EXPECT_STREQ("", merger.lastError);
+  std::string laterError;
+  EXPECT_TRUE(TemplateMerger::MergeTemplate(markers, replacements, 1, file.c_str(), merged, laterError));
+  EXPECT_EQ("", laterError);
 }
 
 TEST(ReplaceAll, ReplacesEveryOccurrenceAndLeavesTheInputAlone) {

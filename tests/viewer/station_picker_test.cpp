@@ -95,7 +95,7 @@ TEST(StationPickerCapacity, ChoosingMoreStationsThanTheListHoldsStopsAtItsCapaci
   AddEntriesAt(more, first, 1, chosen);
   EXPECT_EQ(PAIRLIST_SLOTS, chosen.Count());
   char name[SLOT_SIZE];
-  EXPECT_EQ(-1, chosen.Lookup("99999", name));
+  EXPECT_FALSE(chosen.Lookup("99999", name));
 }
 
 }  // namespace

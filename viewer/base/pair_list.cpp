@@ -44,13 +44,13 @@ PairList::~PairList() {
   std::free(values);
 }
 
-int PairList::Add(const char* key, const char* value) {
+bool PairList::Add(const char* key, const char* value) {
   char candidate[SLOT_SIZE];
   CopyIntoSlot(candidate, key);
   for (int i = 0; i < count; ++i) {
-    if (CompareBytes(Slot(keys, i), candidate) == 0) return -1;
+    if (CompareBytes(Slot(keys, i), candidate) == 0) return false;
   }
-  if (count >= PAIRLIST_SLOTS) return -1;
+  if (count >= PAIRLIST_SLOTS) return false;
   CopyIntoSlot(Slot(keys, count), key);
   CopyIntoSlot(Slot(values, count), value);
   ++count;
@@ -63,21 +63,20 @@ int PairList::Add(const char* key, const char* value) {
       }
     }
   }
-  return count;
+  return true;
 }
 
-int PairList::GetAt(int position, char* key, char* value) const {
+void PairList::GetAt(int position, char* key, char* value) const {
   if (position < 0 || position >= count) {
     key[0] = '\0';
     value[0] = '\0';
-    return 0;
+    return;
   }
   std::memcpy(key, Slot(keys, position), SLOT_SIZE);
   std::memcpy(value, Slot(values, position), SLOT_SIZE);
-  return 0;
 }
 
-int PairList::Remove(const char* key) {
+void PairList::Remove(const char* key) {
   int kept = 0;
   for (int i = 0; i < count; ++i) {
     if (CompareBytes(Slot(keys, i), key) == 0) continue;
@@ -92,17 +91,16 @@ int PairList::Remove(const char* key) {
     std::memset(Slot(values, i), 0, SLOT_SIZE);
   }
   count = kept;
-  return 0;
 }
 
-int PairList::Lookup(const char* key, char* value) const {
+bool PairList::Lookup(const char* key, char* value) const {
   for (int i = 0; i < count; ++i) {
     if (CompareBytes(Slot(keys, i), key) == 0) {
       std::memcpy(value, Slot(values, i), SLOT_SIZE);
-      return 0;
+      return true;
     }
   }
-  return -1;
+  return false;
 }
 
 void PairList::Clear() {

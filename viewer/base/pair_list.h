@@ -22,22 +22,21 @@ class PairList {
   PairList& operator=(const PairList&) = delete;
 
   // Adds a pair (each text cut to SLOT_SIZE-1 bytes) and re-sorts the list.
-  // Returns the new count, or -1 when the key is already present or the list
-  // already holds PAIRLIST_SLOTS entries; on -1 nothing changes.
-  int Add(const char* key, const char* value);
+  // False, with nothing changed, when the key is already present or the list
+  // already holds PAIRLIST_SLOTS entries.
+  bool Add(const char* key, const char* value);
 
   // Copies key and value at `position` into the caller's SLOT_SIZE-byte
-  // buffers and returns 0. A position outside 0..count-1 yields two empty
-  // strings.
-  int GetAt(int position, char* key, char* value) const;
+  // buffers. A position outside 0..count-1 yields two empty strings.
+  void GetAt(int position, char* key, char* value) const;
 
   // Removes the entry with this key; the others keep their order, packed from
-  // slot 0, and freed slots become zero bytes. Returns 0.
-  int Remove(const char* key);
+  // slot 0, and freed slots become zero bytes.
+  void Remove(const char* key);
 
-  // Copies the value stored under `key` into the SLOT_SIZE-byte buffer and
-  // returns 0; returns -1 (buffer untouched) when the key is absent.
-  int Lookup(const char* key, char* value) const;
+  // Copies the value stored under `key` into the SLOT_SIZE-byte buffer; false
+  // (buffer untouched) when the key is absent.
+  bool Lookup(const char* key, char* value) const;
 
   // Drops every entry: fresh zero-filled columns, count 0.
   void Clear();

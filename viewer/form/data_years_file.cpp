@@ -23,7 +23,7 @@ int FourDigitYear(const MasterTable& years, int row) {
 
 DataYears ReadDataYears(const char* path) {
   MasterTable years(path);
-  if (years.status != 0 || years.Count() == 0) return DataYears{};
+  if (years.Count() == 0) return DataYears{};
   int first = FourDigitYear(years, 0);
   int last = FourDigitYear(years, years.Count() - 1);
   if (first == 0 || last == 0 || first > last) return DataYears{};

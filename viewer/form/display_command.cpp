@@ -65,7 +65,9 @@ void QueryFormDialog::RunDisplayCommand() {
 
   RowArray rows;
   int32_t rowCount = 0;
-  ReportPath reportPath;
+  std::string reportPath;
+  std::string reportError;
+  bool reportMade = false;
   {
     platform::CWaitCursor wait;
     request.server = settings.dataServer.empty() ? BUILT_IN_DATA_SERVER : settings.dataServer;
@@ -82,7 +84,7 @@ void QueryFormDialog::RunDisplayCommand() {
           [](const char*) { platform::ShowMessage(nullptr, COMMUNICATION_ERROR_MESSAGE, VIEWER_CAPTION); },
           rowCount);
       report.SetOutputMode(spreadsheetMode);
-      reportPath = report.MakeReport(rows.Data(), rowCount);
+      reportMade = report.MakeReport(rows.Data(), rowCount, reportPath, reportError);
       return true;
     });
     wait.Restore();
@@ -92,8 +94,8 @@ void QueryFormDialog::RunDisplayCommand() {
     }
   }
   // The report writer says nothing itself: its reason is shown here.
-  if (!reportPath) {
-    if (report.lastError[0] != '\0') Tell(report.lastError);
+  if (!reportMade) {
+    if (!reportError.empty()) Tell(reportError.c_str());
     return;
   }
   if (rowCount == 0) {
@@ -102,10 +104,8 @@ void QueryFormDialog::RunDisplayCommand() {
   }
   // A report the shell could not open has not been delivered: it is not
   // recorded as a use.
-  if (!platform::ShellOpen(reportPath.get(), nullptr, nullptr)) {
-    char message[MESSAGE_SIZE] = {};
-    FormatOpenFailure(message, sizeof message, reportPath.get());
-    Tell(message);
+  if (!platform::ShellOpen(reportPath.c_str(), nullptr, nullptr)) {
+    Tell(OpenFailureMessage(reportPath.c_str()).c_str());
     return;
   }
   RecordUsage(link, signInReply.substr(0, CLIENT_NUMBER_LENGTH), rowCount);

@@ -8,7 +8,8 @@ namespace {
 
 constexpr size_t COLUMN_SIZE = static_cast<size_t>(SLOT_SIZE) * MASTER_ROWS;
 
-constexpr const char* OPEN_FAILURE = "マスターファイル[%s]は、オープンできません。";
+constexpr const char* OPEN_FAILURE_START = "マスターファイル[";
+constexpr const char* OPEN_FAILURE_END = "]は、オープンできません。";
 
 // Fields of a record that take part; later ones are ignored.
 enum Field { CODE_FIELD, NAME_FIELD, PARENT_KEY_FIELD, GROUP_KEY_FIELD, FIELD_COUNT };
@@ -79,30 +80,34 @@ void CopyFromSlot(const char* column, int row, int count, char* buffer) {
 }  // namespace
 
 MasterTable::MasterTable(const char* path, const char* parentKey, const char* groupKey)
-    : status(0), message{}, count(0), codes(nullptr), names(nullptr) {
-  Load(path, parentKey, groupKey);
+    : MasterTable() {
+  std::string ignored;
+  Load(path, parentKey, groupKey, ignored);
 }
+
+MasterTable::MasterTable() : count(0), codes(nullptr), names(nullptr) {}
 
 MasterTable::~MasterTable() {
   std::free(codes);
   std::free(names);
 }
 
-void MasterTable::Load(const char* path, const char* parentKey, const char* groupKey) {
-  std::memset(message, 0, sizeof message);
+bool MasterTable::Load(const char* path, const char* parentKey, const char* groupKey, std::string& error) {
+  std::free(codes);
+  std::free(names);
+  codes = nullptr;
+  names = nullptr;
+  count = 0;
   std::FILE* file = std::fopen(path, "r");
   if (file == nullptr) {
-    status = MASTER_OPEN_FAILED;
-    std::snprintf(message, sizeof message, OPEN_FAILURE, path);
-    return;
+    error = std::string(OPEN_FAILURE_START) + path + OPEN_FAILURE_END;
+    return false;
   }
   codes = static_cast<char*>(std::calloc(COLUMN_SIZE, 1));
   names = static_cast<char*>(std::calloc(COLUMN_SIZE, 1));
-  count = 0;
   if (codes == nullptr || names == nullptr) {
     std::fclose(file);
-    status = 0;
-    return;
+    return true;
   }
 
   char text[SLOT_SIZE];
@@ -121,8 +126,8 @@ void MasterTable::Load(const char* path, const char* parentKey, const char* grou
       Keep(record.fields[CODE_FIELD], record.fields[NAME_FIELD]);
     }
   }
-  status = 0;
   std::fclose(file);
+  return true;
 }
 
 void MasterTable::Keep(const char* code, const char* name) {
@@ -131,14 +136,8 @@ void MasterTable::Keep(const char* code, const char* name) {
   ++count;
 }
 
-int MasterTable::CodeAt(int row, char* buffer) const {
-  CopyFromSlot(codes, row, count, buffer);
-  return 0;
-}
+void MasterTable::CodeAt(int row, char* buffer) const { CopyFromSlot(codes, row, count, buffer); }
 
-int MasterTable::NameAt(int row, char* buffer) const {
-  CopyFromSlot(names, row, count, buffer);
-  return 0;
-}
+void MasterTable::NameAt(int row, char* buffer) const { CopyFromSlot(names, row, count, buffer); }
 
 int MasterTable::Count() const { return count; }

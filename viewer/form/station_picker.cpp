@@ -40,7 +40,7 @@ void ListUnchosenStations(const char* prefectureCode, const PairList& chosen, Pa
     stations.CodeAt(row, code);
     stations.NameAt(row, name);
     char chosenName[SLOT_SIZE];
-    if (chosen.Lookup(code, chosenName) == 0) continue;
+    if (chosen.Lookup(code, chosenName)) continue;
     listed.Add(code, name);
   }
 }

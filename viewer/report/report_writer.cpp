@@ -1,6 +1,5 @@
 #include "viewer/report/report_writer.h"
 
-#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -18,7 +17,6 @@ const char* const OUT_OF_MEMORY = "メモリが不足しているため、帳票
 }  // namespace
 
 ReportWriter::ReportWriter() : outputMode(0), periodType(0), stations(nullptr) {
-  std::memset(lastError, 0, sizeof lastError);
   std::memset(periodFrom, 0, sizeof periodFrom);
   std::memset(periodTo, 0, sizeof periodTo);
   std::memset(elementFlags, 0, sizeof elementFlags);
@@ -68,8 +66,7 @@ PeriodFields ReportWriter::LastPeriod() const { return ReadPeriodFields(periodTo
 
 int ReportWriter::CountPeriods() const { return CountPeriodRows(periodType, FirstPeriod(), LastPeriod()); }
 
-ReportPath ReportWriter::MakeReport(const ObservationRow* rows, int rowCount) {
-  std::memset(lastError, 0, sizeof lastError);
+bool ReportWriter::MakeReport(const ObservationRow* rows, int rowCount, std::string& path, std::string& error) {
   try {
     const bool csv = outputMode == OUTPUT_MODE_CSV;
     std::unique_ptr<HeaderRecord[]> header = BuildHeader();
@@ -77,25 +74,21 @@ ReportPath ReportWriter::MakeReport(const ObservationRow* rows, int rowCount) {
     AppendHeaderRows(grid, header.get(), TotalColumns(), csv);
     header.reset();
     AppendPeriodRows(grid, rows, rowCount, csv);
-    if (csv) return WriteTempCsv(grid);
-    return MergeAndWriteHtml(std::move(grid));
+    if (csv) return WriteTempCsv(grid, path, error);
+    return MergeAndWriteHtml(std::move(grid), path, error);
   } catch (const std::bad_alloc&) {
-    std::snprintf(lastError, sizeof lastError, "%s", OUT_OF_MEMORY);
-    return nullptr;
+    error = OUT_OF_MEMORY;
+    return false;
   }
 }
 
-ReportPath ReportWriter::MergeAndWriteHtml(GrowingText tableRows) {
-  TemplateMerger merger;
+bool ReportWriter::MergeAndWriteHtml(GrowingText tableRows, std::string& path, std::string& error) {
   const char* const markers[] = {REPORT_TEMPLATE_MARKER};
   const char* const replacements[] = {tableRows.Data()};
-  std::unique_ptr<GrowingText> page = merger.MergeTemplate(markers, replacements, 1, REPORT_TEMPLATE_NAME);
-  if (!page) {
-    std::snprintf(lastError, sizeof lastError, "%s", merger.lastError);
-    return nullptr;
-  }
+  GrowingText page;
+  if (!TemplateMerger::MergeTemplate(markers, replacements, 1, REPORT_TEMPLATE_NAME, page, error)) return false;
   tableRows = GrowingText();
-  return WriteTempHtml(*page);
+  return WriteTempHtml(page, path, error);
 }
 
 std::unique_ptr<HeaderRecord[]> ReportWriter::BuildHeader() const {
@@ -197,10 +190,10 @@ void ReportWriter::AppendPeriodRows(GrowingText& text, const ObservationRow* row
   }
 }
 
-ReportPath ReportWriter::WriteTempHtml(const GrowingText& text) {
-  return WriteTempReport(HTML_FILE_NAME, text, false, lastError, sizeof lastError);
+bool ReportWriter::WriteTempHtml(const GrowingText& text, std::string& path, std::string& error) {
+  return WriteTempReport(HTML_FILE_NAME, text, false, path, error);
 }
 
-ReportPath ReportWriter::WriteTempCsv(const GrowingText& text) {
-  return WriteTempReport(CSV_FILE_NAME, text, true, lastError, sizeof lastError);
+bool ReportWriter::WriteTempCsv(const GrowingText& text, std::string& path, std::string& error) {
+  return WriteTempReport(CSV_FILE_NAME, text, true, path, error);
 }

@@ -8,8 +8,8 @@
 // and one row per period from FROM to TO; a caption and label column, then
 // one column per station and per value of each chosen element.
 //
-// Nothing here talks to the user. When MakeReport gives no path, `lastError`
-// holds the text to show (the caller shows it in a message box with the
+// Nothing here talks to the user. When MakeReport fails, its `error` holds
+// the text to show (the caller shows it in a message box with the
 // program's caption): the file that could not be opened or written, the
 // template that could not be read, a TEMP folder too long for a path,
 // memory running out, or "すでにファイルがオープンしてます。ファイルを閉じて
@@ -17,6 +17,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "viewer/base/observation_row.h"
 #include "viewer/base/period_walk.h"
@@ -26,7 +27,6 @@
 
 class PairList;
 
-constexpr int LAST_ERROR_SIZE = 1024;
 constexpr int OUTPUT_MODE_CSV = 1;
 
 // The page template and the marker its table rows replace.
@@ -68,21 +68,21 @@ class ReportWriter {
   void FillPeriodCells(const PeriodFields& period, const ObservationRow* rows, const RowIndex& index,
                        ReportCell* cells, int& cellNumber) const;
 
-  // Builds the grid from the rows and writes it; returns the file's path, or
-  // null with `lastError` set. A row count of 0 still gives a report.
-  ReportPath MakeReport(const ObservationRow* rows, int rowCount);
+  // Builds the grid from the rows and writes it, setting `path` to the file's
+  // path; false, with the reason in `error`, when no report was written. A
+  // row count of 0 still gives a report.
+  bool MakeReport(const ObservationRow* rows, int rowCount, std::string& path, std::string& error);
 
   // The grid as HTML table rows (no table element of their own).
   GrowingText BuildHtmlRows(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells) const;
   // The grid as CSV lines ending in line feeds; cells are never quoted.
   GrowingText BuildCsvText(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells) const;
 
-  // Write the text in text mode to %TEMP%\temp.html or %TEMP%\temp.csv,
-  // replacing the earlier file; return its path, or null with `lastError`.
-  ReportPath WriteTempHtml(const GrowingText& text);
-  ReportPath WriteTempCsv(const GrowingText& text);
+  // Write the text in text mode to %TEMP%\temp.html or %TEMP%\temp.csv
+  // (WriteTempReport).
+  bool WriteTempHtml(const GrowingText& text, std::string& path, std::string& error);
+  bool WriteTempCsv(const GrowingText& text, std::string& path, std::string& error);
 
-  char lastError[LAST_ERROR_SIZE];
   int outputMode;
   char periodFrom[REPORT_TEXT_SIZE];
   char periodTo[REPORT_TEXT_SIZE];
@@ -102,5 +102,5 @@ class ReportWriter {
   // Streams the period rows through a one-row cell buffer into `text`.
   void AppendPeriodRows(GrowingText& text, const ObservationRow* rows, int rowCount, bool csv) const;
   // Puts the rows into the page template and writes temp.html.
-  ReportPath MergeAndWriteHtml(GrowingText tableRows);
+  bool MergeAndWriteHtml(GrowingText tableRows, std::string& path, std::string& error);
 };

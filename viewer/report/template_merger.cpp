@@ -8,7 +8,8 @@
 
 namespace {
 
-const char* const OPEN_FAILURE = "ファイル[%s]は、オープンできません。";
+const char* const OPEN_FAILURE_START = "ファイル[";
+const char* const OPEN_FAILURE_END = "]は、オープンできません。";
 
 // Occurrences of `marker` in `text`, counted left to right without overlapping.
 size_t CountOccurrences(const char* marker, const GrowingText& text) {
@@ -50,39 +51,34 @@ bool FindAcrossTheJoin(const char* marker, const GrowingText& merged, const Piec
 
 }  // namespace
 
-void FormatOpenFailure(char* message, size_t size, const char* name) {
-  std::snprintf(message, size, OPEN_FAILURE, name);
+std::string OpenFailureMessage(const char* name) {
+  return std::string(OPEN_FAILURE_START) + name + OPEN_FAILURE_END;
 }
 
-TemplateMerger::TemplateMerger() { std::memset(lastError, 0, sizeof lastError); }
-
-TemplateMerger::~TemplateMerger() = default;
-
-std::unique_ptr<GrowingText> TemplateMerger::MergeTemplate(const char* const* markers,
-                                                           const char* const* replacements, int count,
-                                                           const char* fileName) {
-  std::memset(lastError, 0, sizeof lastError);
-  std::unique_ptr<GrowingText> text = ReadTextFile(fileName);
-  if (!text) return nullptr;
+bool TemplateMerger::MergeTemplate(const char* const* markers, const char* const* replacements, int count,
+                                   const char* fileName, GrowingText& merged, std::string& error) {
+  GrowingText text;
+  if (!ReadTextFile(fileName, text, error)) return false;
   for (int i = 0; i < count; ++i) {
-    if (FindText(text->Data(), text->Length(), markers[i]) < 0) continue;
-    *text = ReplaceAll(markers[i], replacements[i], *text);
+    if (FindText(text.Data(), text.Length(), markers[i]) < 0) continue;
+    text = ReplaceAll(markers[i], replacements[i], text);
   }
-  return text;
+  merged = std::move(text);
+  return true;
 }
 
-std::unique_ptr<GrowingText> TemplateMerger::ReadTextFile(const char* fileName) {
-  std::memset(lastError, 0, sizeof lastError);
+bool TemplateMerger::ReadTextFile(const char* fileName, GrowingText& text, std::string& error) {
   std::FILE* file = std::fopen(fileName, "r");
   if (!file) {
-    FormatOpenFailure(lastError, sizeof lastError, fileName);
-    return nullptr;
+    error = OpenFailureMessage(fileName);
+    return false;
   }
-  std::unique_ptr<GrowingText> text(new GrowingText);
+  GrowingText read;
   char piece[READ_PIECE_SIZE];
-  while (std::fgets(piece, sizeof piece, file)) AppendBytes(*text, piece, std::strlen(piece));
+  while (std::fgets(piece, sizeof piece, file)) AppendBytes(read, piece, std::strlen(piece));
   std::fclose(file);
-  return text;
+  text = std::move(read);
+  return true;
 }
 
 GrowingText TemplateMerger::ReplaceAll(const char* marker, const char* replacement, const GrowingText& text) {

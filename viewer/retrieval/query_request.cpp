@@ -104,20 +104,18 @@ bool QueryRequest::AnyElementChosen() const {
   return false;
 }
 
-int QueryRequest::CheckPeriodOrder() const {
+bool QueryRequest::CheckPeriodOrder() const {
   // strcmp compares as unsigned bytes; one layout per type makes this the
   // chronological order.
   bool sameLength = std::strlen(periodFrom) == std::strlen(periodTo);
-  return sameLength && std::strcmp(periodFrom, periodTo) <= 0 ? 1 : 0;
+  return sameLength && std::strcmp(periodFrom, periodTo) <= 0;
 }
 
-int QueryRequest::CheckPeriodRange() const {
+bool QueryRequest::CheckPeriodRange() const {
   PeriodLimits limits = LimitsOf(periodType, dataYears);
   size_t n = limits.lower.size();
   // Exactly n bytes take part, the zeros after a shorter text included.
-  if (std::memcmp(periodFrom, limits.lower.data(), n) < 0) return 0;
-  if (std::memcmp(periodTo, limits.upper.data(), n) > 0) return 0;
-  return 1;
+  return std::memcmp(periodFrom, limits.lower.data(), n) >= 0 && std::memcmp(periodTo, limits.upper.data(), n) <= 0;
 }
 
 int QueryRequest::StationCount() const { return stations == nullptr ? 0 : stations->Count(); }

@@ -57,14 +57,14 @@ class QueryRequest {
   // True when at least one flag is non-zero.
   bool AnyElementChosen() const;
 
-  // 1 when FROM and TO have the same length and FROM is not after TO (bytes
-  // compared as unsigned values), else 0.
-  int CheckPeriodOrder() const;
+  // True when FROM and TO have the same length and FROM is not after TO
+  // (bytes compared as unsigned values).
+  bool CheckPeriodOrder() const;
 
-  // 1 when FROM is not below the type's lower limit and TO not above its
+  // True when FROM is not below the type's lower limit and TO not above its
   // upper limit (the first and last of dataYears in the type's layout,
-  // e.g. "1999/01/01" and "2003/12/31" for daily periods), else 0.
-  int CheckPeriodRange() const;
+  // e.g. "1999/01/01" and "2003/12/31" for daily periods).
+  bool CheckPeriodRange() const;
 
   // Number of chosen stations (0 before SetStations).
   int StationCount() const;
