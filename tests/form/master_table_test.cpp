@@ -26,17 +26,9 @@ class MasterTableTest : public ::testing::Test {
   std::string path;
 };
 
-std::string CodeAt(const MasterTable& table, int row) {
-  char buffer[SLOT_SIZE];
-  table.CodeAt(row, buffer);
-  return buffer;
-}
+std::string CodeAt(const MasterTable& table, int row) { return table.CodeAt(row); }
 
-std::string NameAt(const MasterTable& table, int row) {
-  char buffer[SLOT_SIZE];
-  table.NameAt(row, buffer);
-  return buffer;
-}
+std::string NameAt(const MasterTable& table, int row) { return table.NameAt(row); }
 
 const char HOKKAIDO[] = "\x96\x6b\x8a\x43\x93\xb9";  // 北海道
 const char TOHOKU[] = "\x93\x8c\x96\x6b";             // 東北
@@ -107,11 +99,11 @@ TEST_F(MasterTableTest, MissingFileFailsWithAMessageNamingThePathAndLeavesTheTab
 
 TEST_F(MasterTableTest, LongPhysicalLinesBecomeSeveralRecords) {
   std::string line300(300, 'a');
-  std::string line255(SLOT_SIZE - 1, 'b');
+  std::string line255(MASTER_RECORD_MAX, 'b');
   MasterTable table(Write(line300 + "\r\n" + line255 + "\r\n" + "next,row\r\n").c_str());
   ASSERT_EQ(4, table.Count());
-  EXPECT_EQ(std::string(SLOT_SIZE - 1, 'a'), CodeAt(table, 0));
-  EXPECT_EQ(std::string(300 - (SLOT_SIZE - 1), 'a'), CodeAt(table, 1));
+  EXPECT_EQ(std::string(MASTER_RECORD_MAX, 'a'), CodeAt(table, 0));
+  EXPECT_EQ(std::string(300 - (MASTER_RECORD_MAX), 'a'), CodeAt(table, 1));
   // A line filling exactly one read leaves only its line end for the next
   // read; that is not an extra, empty row.
   EXPECT_EQ(line255, CodeAt(table, 2));

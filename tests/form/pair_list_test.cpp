@@ -7,15 +7,15 @@
 namespace {
 
 std::string KeyAt(const PairList& list, int position) {
-  char key[SLOT_SIZE];
-  char value[SLOT_SIZE];
+  std::string key;
+  std::string value;
   list.GetAt(position, key, value);
   return key;
 }
 
 std::string ValueAt(const PairList& list, int position) {
-  char key[SLOT_SIZE];
-  char value[SLOT_SIZE];
+  std::string key;
+  std::string value;
   list.GetAt(position, key, value);
   return value;
 }
@@ -88,14 +88,14 @@ TEST(PairList, RemovePacksTheRestInOrder) {
 
 TEST(PairList, LookupFindsValuesAndMissesWholeKeysOnly) {
   PairList list;
-  char value[SLOT_SIZE] = "untouched";
+  std::string value = "untouched";
   EXPECT_FALSE(list.Lookup("10", value));
-  EXPECT_STREQ("untouched", value);
+  EXPECT_EQ("untouched", value);
   list.Add("12345", "\x8e\x44\x96\x79");  // 札幌
   EXPECT_FALSE(list.Lookup("1234", value));
   EXPECT_FALSE(list.Lookup("123456", value));
   EXPECT_TRUE(list.Lookup("12345", value));
-  EXPECT_STREQ("\x8e\x44\x96\x79", value);
+  EXPECT_EQ("\x8e\x44\x96\x79", value);
 }
 
 TEST(PairList, ClearEmptiesAndPositionsOutsideYieldEmptyTexts) {
@@ -113,7 +113,7 @@ TEST(PairList, CutsTextsLongerThanASlot) {
   PairList list;
   std::string longKey(400, 'k');
   list.Add(longKey.c_str(), "v");
-  EXPECT_EQ(std::string(SLOT_SIZE - 1, 'k'), KeyAt(list, 0));
+  EXPECT_EQ(std::string(PAIR_TEXT_MAX, 'k'), KeyAt(list, 0));
 }
 
 }  // namespace

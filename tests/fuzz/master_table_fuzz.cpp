@@ -19,13 +19,8 @@ const std::string& ScratchPath() {
 
 void CheckRows(const MasterTable& table) {
   if (table.Count() < 0 || table.Count() > MASTER_ROWS) std::abort();
-  char buffer[SLOT_SIZE + 1];
   for (int row = -1; row <= table.Count(); ++row) {
-    buffer[SLOT_SIZE] = 'x';
-    table.CodeAt(row, buffer);
-    if (std::strlen(buffer) >= SLOT_SIZE || buffer[SLOT_SIZE] != 'x') std::abort();
-    table.NameAt(row, buffer);
-    if (std::strlen(buffer) >= SLOT_SIZE || buffer[SLOT_SIZE] != 'x') std::abort();
+    if (table.CodeAt(row).size() > MASTER_RECORD_MAX || table.NameAt(row).size() > MASTER_RECORD_MAX) std::abort();
   }
 }
 

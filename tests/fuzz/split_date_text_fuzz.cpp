@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     writer.SetPeriod(type, from.c_str(), to.c_str());
     int count = writer.CountPeriods();
     if (count < 0) std::abort();
-    PeriodFields period = ReadPeriodFields(writer.periodFrom);
+    PeriodFields period = ReadPeriodFields(writer.periodFrom.c_str());
     char label[REPORT_TEXT_SIZE];
     for (int step = 0; step < count && step < WALK_STEPS; ++step) {
       FormatPeriodLabel(type, period, label);

@@ -63,8 +63,6 @@ int Occurrences(const std::string& text, const std::string& part) {
   return count;
 }
 
-std::string Text(const GrowingText& text) { return std::string(text.Data(), text.Length()); }
-
 // The report of one station, one element (降水量) and three days across a
 // month end: a value, a missing value and a day without a row.
 const char* const ONE_STATION_HTML =
@@ -195,7 +193,7 @@ class ReportOutput : public ::testing::Test {
     return writer.MakeReport(rows.data(), static_cast<int>(rows.size()), path, error);
   }
 
-  GrowingText Grid(bool csv) {
+  std::string Grid(bool csv) {
     std::unique_ptr<HeaderRecord[]> header = writer.BuildHeader();
     std::unique_ptr<PeriodLabel[]> labels = writer.BuildPeriodLabels();
     std::unique_ptr<ReportCell[]> cells = writer.BuildCells(rows.data(), static_cast<int>(rows.size()));
@@ -218,22 +216,22 @@ class ReportOutput : public ::testing::Test {
 
 TEST_F(ReportOutput, HtmlRowsOfOneStation) {
   OneStationReport();
-  EXPECT_EQ(ONE_STATION_HTML, Text(Grid(false)));
+  EXPECT_EQ(ONE_STATION_HTML, Grid(false));
 }
 
 TEST_F(ReportOutput, CsvTextOfOneStation) {
   OneStationReport();
-  EXPECT_EQ(ONE_STATION_CSV, Text(Grid(true)));
+  EXPECT_EQ(ONE_STATION_CSV, Grid(true));
 }
 
 TEST_F(ReportOutput, CsvTextOfTwoStations) {
   TwoStationReport();
-  EXPECT_EQ(TWO_STATION_CSV, Text(Grid(true)));
+  EXPECT_EQ(TWO_STATION_CSV, Grid(true));
 }
 
 TEST_F(ReportOutput, HtmlCellsAreRightAlignedOnlyWhenNumeric) {
   TwoStationReport();
-  std::string html = Text(Grid(false));
+  std::string html = Grid(false);
   EXPECT_NE(std::string::npos, html.find(TWO_STATION_HTML_FIRST_PERIOD));
   EXPECT_EQ(6, Occurrences(html, "<TR>"));
   EXPECT_EQ(6, Occurrences(html, "</TR>"));
@@ -314,8 +312,7 @@ TEST_F(ReportOutput, AMissingTempPutsTheFileAfterASingleBackslash) {
   OneStationReport();
   UnsetTemp();
   writer.SetOutputMode(OUTPUT_MODE_CSV);
-  GrowingText text;
-  text.AppendText("x\n");
+  std::string text = "x\n";
   if (writer.WriteTempCsv(text, path, error)) {
     EXPECT_EQ("\\temp.csv", path);
     std::remove(path.c_str());

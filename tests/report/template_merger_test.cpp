@@ -10,14 +10,6 @@ namespace {
 
 using test_support::WriteBytes;
 
-std::string Text(const GrowingText& text) { return std::string(text.Data(), text.Length()); }
-
-GrowingText TextOf(const std::string& bytes) {
-  GrowingText text;
-  text.AppendBytes(bytes.data(), bytes.size());
-  return text;
-}
-
 class TemplateMerge : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -35,8 +27,8 @@ class TemplateMerge : public ::testing::Test {
     EXPECT_TRUE(WriteBytes(file, templateBytes));
     const char* markers[] = {"@data"};
     const char* replacements[] = {rows};
-    GrowingText merged;
-    return TemplateMerger::MergeTemplate(markers, replacements, 1, file.c_str(), merged, error) ? Text(merged)
+    std::string merged;
+    return TemplateMerger::MergeTemplate(markers, replacements, 1, file.c_str(), merged, error) ? merged
                                                                                                 : "<none>";
   }
 
@@ -83,15 +75,15 @@ TEST_F(TemplateMerge, MarkersAreReplacedInArrayOrder) {
   ASSERT_TRUE(WriteBytes(file, "@a @b"));
   const char* markers[] = {"@a", "@b"};
   const char* replacements[] = {"@b!", "B"};
-  GrowingText merged;
+  std::string merged;
   ASSERT_TRUE(TemplateMerger::MergeTemplate(markers, replacements, 2, file.c_str(), merged, error));
-  EXPECT_EQ("B! B", Text(merged));
+  EXPECT_EQ("B! B", merged);
 }
 
 TEST_F(TemplateMerge, AMissingFileGivesNoTextAndNamesTheFile) {
   const char* markers[] = {"@data"};
   const char* replacements[] = {"rows"};
-  GrowingText merged;
+  std::string merged;
   EXPECT_FALSE(TemplateMerger::MergeTemplate(markers, replacements, 1, "no_such_template.html", merged, error));
   EXPECT_EQ("ファイル[no_such_template.html]は、オープンできません。", error);
   ASSERT_TRUE(WriteBytes(file, "ok"));
@@ -101,11 +93,11 @@ TEST_F(TemplateMerge, AMissingFileGivesNoTextAndNamesTheFile) {
 }
 
 TEST(ReplaceAll, ReplacesEveryOccurrenceAndLeavesTheInputAlone) {
-  GrowingText text = TextOf("ab@data@datacd@data");
-  EXPECT_EQ("ab--cd-", Text(TemplateMerger::ReplaceAll("@data", "-", text)));
-  EXPECT_EQ("abcd", Text(TemplateMerger::ReplaceAll("@data", "", text)));
-  EXPECT_EQ("ab@data@datacd@data", Text(text));
-  EXPECT_EQ("ab@data@datacd@data", Text(TemplateMerger::ReplaceAll("", "-", text)));
+  std::string text = "ab@data@datacd@data";
+  EXPECT_EQ("ab--cd-", TemplateMerger::ReplaceAll("@data", "-", text));
+  EXPECT_EQ("abcd", TemplateMerger::ReplaceAll("@data", "", text));
+  EXPECT_EQ("ab@data@datacd@data", text);
+  EXPECT_EQ("ab@data@datacd@data", TemplateMerger::ReplaceAll("", "-", text));
 }
 
 struct ReplaceCase {
@@ -135,7 +127,7 @@ TEST(ReplaceAll, SearchesAgainFromTheStartAfterEachReplacement) {
       {"ab", "bba", "aaaaaaab", "aaaaaabba"},
   };
   for (const ReplaceCase& c : cases) {
-    EXPECT_EQ(c.replaced, Text(TemplateMerger::ReplaceAll(c.marker, c.replacement, TextOf(c.text))))
+    EXPECT_EQ(c.replaced, TemplateMerger::ReplaceAll(c.marker, c.replacement, c.text))
         << c.marker << " by " << c.replacement << " in " << c.text;
   }
 }
@@ -151,41 +143,18 @@ TEST(FindText, FirstOccurrenceByteForByte) {
   EXPECT_EQ(0, TemplateMerger::FindText("ab", 2, "ab"));
 }
 
-TEST(GrowingTextBuffer, KeepsATerminatingZeroAndGrowsPastItsFirstBlock) {
-  GrowingText text;
-  EXPECT_EQ(GROWING_TEXT_START, text.Capacity());
-  EXPECT_STREQ("", text.Data());
+TEST(ReplaceAll, TextsFarLongerThanTheReadPiecesAreReplacedWhole) {
+  std::string text;
   std::string expected;
   for (int i = 0; i < 3000; ++i) {
-    text.AppendText("0123456789");
-    expected += "0123456789";
+    text += "0123456789@da";
+    text += i % 2 == 0 ? "ta" : "";
+    expected += i % 2 == 0 ? "0123456789<>" : "0123456789@da";
   }
-  EXPECT_EQ(expected, std::string(text.Data()));
-  EXPECT_GT(text.Capacity(), text.Length());
-  EXPECT_EQ(0u, text.Capacity() % GROWING_TEXT_START);
-  EXPECT_EQ(3u, text.AppendBytes("a\0b", 3));
-  EXPECT_EQ(30003u, text.Length());
-  EXPECT_EQ('\0', text.Data()[text.Length()]);
-}
-
-TEST(GrowingTextBuffer, DroppingTheEndLeavesZeroesBehind) {
-  GrowingText text = TextOf(std::string(3000, 'r'));
-  text.DropLast(2990);
-  EXPECT_EQ("rrrrrrrrrr", Text(text));
-  for (size_t at = text.Length(); at < text.Capacity(); ++at) ASSERT_EQ('\0', text.Data()[at]) << at;
-  text.DropLast(20);
-  EXPECT_EQ(0u, text.Length());
-  text.AppendText("x");
-  EXPECT_STREQ("x", text.Data());
-}
-
-TEST(GrowingTextBuffer, AnAppendFillingTheBlockExactlyStillLeavesRoomForTheZero) {
-  GrowingText text;
-  text.AppendText(std::string(GROWING_TEXT_START - 1, 'a').c_str());
-  EXPECT_EQ(GROWING_TEXT_START, text.Capacity());
-  text.AppendText("b");
-  EXPECT_GT(text.Capacity(), GROWING_TEXT_START);
-  EXPECT_EQ('\0', text.Data()[GROWING_TEXT_START]);
+  EXPECT_EQ(expected, TemplateMerger::ReplaceAll("@data", "<>", text));
+  // A replacement that forms the marker again with the text before it.
+  EXPECT_EQ(std::string(3000, 'r') + "@@",
+            TemplateMerger::ReplaceAll("@data", "@", std::string(3000, 'r') + "@@datadata"));
 }
 
 }  // namespace

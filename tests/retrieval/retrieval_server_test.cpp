@@ -84,7 +84,7 @@ const PeriodCase CASES[] = {
 using Events = std::vector<std::string>;
 
 // Retrieve with the program's exchange with the data server.
-RowArray RetrieveRows(QueryRequest& request, int32_t& rowCount, Events* events = nullptr) {
+std::vector<ObservationRow> RetrieveRows(QueryRequest& request, int32_t& rowCount, Events* events = nullptr) {
   return request.Retrieve(
       [&](const std::string& statement, std::string& reply, int& rows) {
         if (events) events->push_back("exchange");
@@ -157,20 +157,20 @@ TEST_F(RetrievalAgainstServer, EachPeriodTypeBringsBackExactlyTheStoredRowsStati
 
     QueryRequest request = Request(stations, c.type, c.from, c.to);
     int32_t rowCount = 0;
-    RowArray rows = RetrieveRows(request, rowCount);
+    std::vector<ObservationRow> rows = RetrieveRows(request, rowCount);
     ASSERT_EQ(rowCount, 2 * c.periodsPerStation);
-    ASSERT_GE(rows.Capacity(), rowCount);
+    ASSERT_EQ(rows.size(), static_cast<size_t>(rowCount));
 
     // The first station's rows come first, in whatever order the reply had.
-    std::vector<ObservationRow> gotFirst(rows.Data(), rows.Data() + c.periodsPerStation);
-    std::vector<ObservationRow> gotSecond(rows.Data() + c.periodsPerStation,
-                                          rows.Data() + rowCount);
+    std::vector<ObservationRow> gotFirst(rows.data(), rows.data() + c.periodsPerStation);
+    std::vector<ObservationRow> gotSecond(rows.data() + c.periodsPerStation,
+                                          rows.data() + rowCount);
     for (auto* group : {&first, &second, &gotFirst, &gotSecond}) {
       std::sort(group->begin(), group->end(), RowLess);
     }
     EXPECT_EQ(std::memcmp(gotFirst.data(), first.data(), first.size() * sizeof first[0]), 0);
     EXPECT_EQ(std::memcmp(gotSecond.data(), second.data(), second.size() * sizeof second[0]), 0);
-    EXPECT_STREQ(rows.Data()[0].stationCode, stationNumbers[0].c_str());
+    EXPECT_STREQ(rows.data()[0].stationCode, stationNumbers[0].c_str());
   }
 }
 
@@ -179,10 +179,10 @@ TEST_F(RetrievalAgainstServer, DailyRowsLeaveTheFieldsTheTableLacksAtZero) {
   stations.Add(stationNumbers[0].c_str(), "first");
   QueryRequest request = Request(stations, PERIOD_DAILY, "2001/07/01", "2001/07/31");
   int32_t rowCount = 0;
-  RowArray rows = RetrieveRows(request, rowCount);
+  std::vector<ObservationRow> rows = RetrieveRows(request, rowCount);
   ASSERT_EQ(rowCount, 31);
   for (int i = 0; i < rowCount; ++i) {
-    const ObservationRow& row = rows.Data()[i];
+    const ObservationRow& row = rows.data()[i];
     EXPECT_EQ(row.year, 2001);
     EXPECT_EQ(row.period2, 7);
     EXPECT_EQ(row.maxDailyPrecip, 0);
@@ -206,10 +206,10 @@ TEST_F(RetrievalAgainstServer, AFailedStationIsToldOnceAndTheNextStationFillsFro
   QueryRequest request = Request(stations, monthly.type, monthly.from, monthly.to);
   int32_t rowCount = -1;
   Events events;
-  RowArray rows = RetrieveRows(request, rowCount, &events);
+  std::vector<ObservationRow> rows = RetrieveRows(request, rowCount, &events);
 
   EXPECT_EQ(rowCount, static_cast<int32_t>(expected));
-  EXPECT_STREQ(rows.Data()[0].stationCode, stationNumbers[1].c_str());
+  EXPECT_STREQ(rows.data()[0].stationCode, stationNumbers[1].c_str());
   EXPECT_EQ(events, (Events{"exchange", "failed !bad", "exchange"}));
 }
 
@@ -220,7 +220,7 @@ TEST_F(RetrievalAgainstServer, EveryFailedStationHasItsOwnMessage) {
   QueryRequest request = Request(stations, PERIOD_YEARLY, "1999", "2003");
   int32_t rowCount = -1;
   Events events;
-  RowArray rows = RetrieveRows(request, rowCount, &events);
+  std::vector<ObservationRow> rows = RetrieveRows(request, rowCount, &events);
   EXPECT_EQ(rowCount, 0);
   EXPECT_EQ(events, (Events{"exchange", "failed !bad", "exchange", "failed #bad"}));
 }
@@ -231,7 +231,7 @@ TEST_F(RetrievalAgainstServer, NoRowsIsNoFailure) {
   QueryRequest request = Request(stations, PERIOD_YEARLY, "2010", "2011");
   int32_t rowCount = -1;
   Events events;
-  RowArray rows = RetrieveRows(request, rowCount, &events);
+  std::vector<ObservationRow> rows = RetrieveRows(request, rowCount, &events);
   EXPECT_EQ(rowCount, 0);
   EXPECT_EQ(events, (Events{"exchange"}));
 }

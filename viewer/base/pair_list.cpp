@@ -1,115 +1,54 @@
 #include "viewer/base/pair_list.h"
 
-#include <cstdlib>
-#include <cstring>
+#include <algorithm>
 
 namespace {
 
-constexpr size_t COLUMN_SIZE = static_cast<size_t>(SLOT_SIZE) * PAIRLIST_SLOTS;
-
-char* NewColumn() { return static_cast<char*>(std::calloc(COLUMN_SIZE, 1)); }
-
-char* Slot(char* column, int position) { return column + static_cast<size_t>(position) * SLOT_SIZE; }
-
-// Copies at most SLOT_SIZE-1 bytes and always terminates the slot.
-void CopyIntoSlot(char* slot, const char* text) {
-  std::memset(slot, 0, SLOT_SIZE);
-  std::strncpy(slot, text, SLOT_SIZE - 1);
-}
-
-// Byte-wise comparison with every byte taken as unsigned 0..255.
-int CompareBytes(const char* a, const char* b) {
-  const unsigned char* x = reinterpret_cast<const unsigned char*>(a);
-  const unsigned char* y = reinterpret_cast<const unsigned char*>(b);
-  while (*x != 0 && *x == *y) {
-    ++x;
-    ++y;
-  }
-  return static_cast<int>(*x) - static_cast<int>(*y);
-}
-
-void SwapSlots(char* column, int i, int j) {
-  char held[SLOT_SIZE];
-  std::memcpy(held, Slot(column, i), SLOT_SIZE);
-  std::memcpy(Slot(column, i), Slot(column, j), SLOT_SIZE);
-  std::memcpy(Slot(column, j), held, SLOT_SIZE);
+std::string Cut(const char* text) {
+  std::string cut(text);
+  if (cut.size() > PAIR_TEXT_MAX) cut.resize(PAIR_TEXT_MAX);
+  return cut;
 }
 
 }  // namespace
 
-PairList::PairList() : count(0), reserved(0), keys(NewColumn()), values(NewColumn()) {}
-
-PairList::~PairList() {
-  std::free(keys);
-  std::free(values);
-}
-
+// std::string compares its bytes as unsigned values, a prefix first: the
+// list's order.
 bool PairList::Add(const char* key, const char* value) {
-  char candidate[SLOT_SIZE];
-  CopyIntoSlot(candidate, key);
-  for (int i = 0; i < count; ++i) {
-    if (CompareBytes(Slot(keys, i), candidate) == 0) return false;
-  }
-  if (count >= PAIRLIST_SLOTS) return false;
-  CopyIntoSlot(Slot(keys, count), key);
-  CopyIntoSlot(Slot(values, count), value);
-  ++count;
-  // A plain bubble sort: the list is short and re-sorted after every insertion.
-  for (int pass = 0; pass < count; ++pass) {
-    for (int i = 0; i + 1 < count - pass; ++i) {
-      if (CompareBytes(Slot(keys, i), Slot(keys, i + 1)) > 0) {
-        SwapSlots(keys, i, i + 1);
-        SwapSlots(values, i, i + 1);
-      }
-    }
-  }
+  std::string candidate = Cut(key);
+  auto place = std::lower_bound(entries.begin(), entries.end(), candidate,
+                                [](const auto& entry, const std::string& sought) { return entry.first < sought; });
+  if (place != entries.end() && place->first == candidate) return false;
+  if (Count() >= PAIRLIST_SLOTS) return false;
+  entries.emplace(place, std::move(candidate), Cut(value));
   return true;
 }
 
-void PairList::GetAt(int position, char* key, char* value) const {
-  if (position < 0 || position >= count) {
-    key[0] = '\0';
-    value[0] = '\0';
+void PairList::GetAt(int position, std::string& key, std::string& value) const {
+  if (position < 0 || position >= Count()) {
+    key.clear();
+    value.clear();
     return;
   }
-  std::memcpy(key, Slot(keys, position), SLOT_SIZE);
-  std::memcpy(value, Slot(values, position), SLOT_SIZE);
+  key = entries[position].first;
+  value = entries[position].second;
 }
 
-void PairList::Remove(const char* key) {
-  int kept = 0;
-  for (int i = 0; i < count; ++i) {
-    if (CompareBytes(Slot(keys, i), key) == 0) continue;
-    if (kept != i) {
-      std::memcpy(Slot(keys, kept), Slot(keys, i), SLOT_SIZE);
-      std::memcpy(Slot(values, kept), Slot(values, i), SLOT_SIZE);
-    }
-    ++kept;
-  }
-  for (int i = kept; i < count; ++i) {
-    std::memset(Slot(keys, i), 0, SLOT_SIZE);
-    std::memset(Slot(values, i), 0, SLOT_SIZE);
-  }
-  count = kept;
+void PairList::Remove(const std::string& key) {
+  entries.erase(std::remove_if(entries.begin(), entries.end(), [&](const auto& entry) { return entry.first == key; }),
+                entries.end());
 }
 
-bool PairList::Lookup(const char* key, char* value) const {
-  for (int i = 0; i < count; ++i) {
-    if (CompareBytes(Slot(keys, i), key) == 0) {
-      std::memcpy(value, Slot(values, i), SLOT_SIZE);
+bool PairList::Lookup(const std::string& key, std::string& value) const {
+  for (const auto& entry : entries) {
+    if (entry.first == key) {
+      value = entry.second;
       return true;
     }
   }
   return false;
 }
 
-void PairList::Clear() {
-  std::free(keys);
-  std::free(values);
-  keys = NewColumn();
-  values = NewColumn();
-  count = 0;
-  reserved = 0;
-}
+void PairList::Clear() { entries.clear(); }
 
-int PairList::Count() const { return count; }
+int PairList::Count() const { return static_cast<int>(entries.size()); }

@@ -8,6 +8,12 @@ const char FIELD_SEPARATOR = '/';
 
 }  // namespace
 
+std::string PeriodText(const char* text) {
+  std::string cut(text);
+  if (cut.size() > PERIOD_TEXT_MAX) cut.resize(PERIOD_TEXT_MAX);
+  return cut;
+}
+
 PeriodTexts SplitPeriodText(const char* text) {
   const int lastField = PERIOD_FIELD_COUNT - 1;
   PeriodTexts texts;

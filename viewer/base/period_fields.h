@@ -24,6 +24,13 @@ constexpr int MONTHS_PER_YEAR = 12;
 // A field's digits are read up to this value; more digits do not raise it.
 constexpr int PERIOD_FIELD_MAX = 999999999;
 
+// A FROM or TO text keeps at most this many bytes; a longer one is cut.
+constexpr size_t PERIOD_TEXT_MAX = 63;
+
+// `text` cut to PERIOD_TEXT_MAX bytes: the FROM or TO text the request and
+// the report keep.
+std::string PeriodText(const char* text);
+
 // Fields of a period text: the year, the second and the third.
 constexpr int PERIOD_FIELD_COUNT = 3;
 // A field's text keeps at most this many bytes; the rest of the field is cut.

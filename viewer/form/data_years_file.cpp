@@ -1,7 +1,7 @@
 #include "viewer/form/data_years_file.h"
 
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 #include "viewer/form/master_table.h"
 
@@ -12,10 +12,9 @@ constexpr int FIRST_FOUR_DIGIT_YEAR = 1000;
 
 // A name of four digits, as the period texts write a year; 0 otherwise.
 int FourDigitYear(const MasterTable& years, int row) {
-  char name[SLOT_SIZE] = {};
-  years.NameAt(row, name);
-  if (std::strlen(name) != YEAR_DIGITS || std::strspn(name, "0123456789") != YEAR_DIGITS) return 0;
-  int year = std::atoi(name);
+  std::string name = years.NameAt(row);
+  if (name.size() != YEAR_DIGITS || name.find_first_not_of("0123456789") != std::string::npos) return 0;
+  int year = std::atoi(name.c_str());
   return year >= FIRST_FOUR_DIGIT_YEAR ? year : 0;
 }
 

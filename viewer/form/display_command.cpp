@@ -2,6 +2,7 @@
 // opened report and the usage record. Enter (IDOK) writes HTML, 表計算 CSV.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "common/server_link.h"
 #include "common/server_statements.h"
@@ -26,21 +27,30 @@ constexpr const char* BUILT_IN_DATA_SERVER = TARVEX_DATA_SERVER;
 // A report takes at most this many value columns.
 constexpr int MAX_REPORT_COLUMNS = 255;
 
-// Bytes of a formatted message, the terminating zero included.
-constexpr int MESSAGE_SIZE = 1024;
-
 constexpr const char* NO_STATION_MESSAGE = "観測地点を１件以上選択してください。";
 constexpr const char* PERIOD_ORDER_MESSAGE = "期間のFROM、TOに矛盾があります。";
-constexpr const char* PERIOD_RANGE_FORMAT = "%s～%sに該当する期間を指定してください。";
-// The range message names the first and the last day of the data's years,
-// whatever the period type.
-constexpr const char* FIRST_DAY_FORMAT = "%04d/01/01";
-constexpr const char* LAST_DAY_FORMAT = "%04d/12/31";
-constexpr int DATE_TEXT_SIZE = 16;
+constexpr const char* PERIOD_RANGE_BETWEEN = "～";
+constexpr const char* PERIOD_RANGE_END = "に該当する期間を指定してください。";
+constexpr const char* FIRST_DAY = "/01/01";
+constexpr const char* LAST_DAY = "/12/31";
 constexpr const char* NO_ELEMENT_MESSAGE = "要素は、１つ以上選択してください。";
 constexpr const char* TOO_MANY_COLUMNS_MESSAGE = "観測地点および要素の選択が多すぎます。絞り込んでください。";
 constexpr const char* SIGN_IN_FAILED_MESSAGE = "ユーザ認証に失敗しました。IDとパスワードを確認してください。";
 constexpr const char* NO_DATA_MESSAGE = "該当するデータはありません。";
+
+// "%04d" of `year`.
+std::string FourDigitYear(int year) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%04d", year);
+  return digits;
+}
+
+// The range message names the first and the last day of the data's years,
+// whatever the period type.
+std::string PeriodRangeMessage(const DataYears& years) {
+  return FourDigitYear(years.first) + FIRST_DAY + PERIOD_RANGE_BETWEEN + FourDigitYear(years.last) + LAST_DAY +
+         PERIOD_RANGE_END;
+}
 
 }  // namespace
 
@@ -63,7 +73,7 @@ void QueryFormDialog::RunDisplayCommand() {
   std::string signInReply;
   if (!SignIn(settings, link, signInReply)) return;
 
-  RowArray rows;
+  std::vector<ObservationRow> rows;
   int32_t rowCount = 0;
   std::string reportPath;
   std::string reportError;
@@ -84,7 +94,7 @@ void QueryFormDialog::RunDisplayCommand() {
           [](const char*) { platform::ShowMessage(nullptr, COMMUNICATION_ERROR_MESSAGE, VIEWER_CAPTION); },
           rowCount);
       report.SetOutputMode(spreadsheetMode);
-      reportMade = report.MakeReport(rows.Data(), rowCount, reportPath, reportError);
+      reportMade = report.MakeReport(rows.data(), rowCount, reportPath, reportError);
       return true;
     });
     wait.Restore();
@@ -116,20 +126,14 @@ bool QueryFormDialog::CheckSelections(QueryRequest& request, ReportWriter& repor
   request.SetStations(chosenStations);
   report.SetStations(&chosenStations);
 
-  char from[PERIOD_TEXT_SIZE] = {};
-  char to[PERIOD_TEXT_SIZE] = {};
+  std::string from;
+  std::string to;
   int type = BuildPeriodStrings(from, to);
-  request.SetPeriod(type, from, to);
+  request.SetPeriod(type, from.c_str(), to.c_str());
   if (!request.CheckPeriodOrder()) return Stop(PERIOD_ORDER_MESSAGE);
   request.dataYears = ReadDataYears(YEAR_FILE);
-  if (!request.CheckPeriodRange()) {
-    char first[DATE_TEXT_SIZE] = {}, last[DATE_TEXT_SIZE] = {}, message[MESSAGE_SIZE] = {};
-    std::snprintf(first, sizeof first, FIRST_DAY_FORMAT, request.dataYears.first);
-    std::snprintf(last, sizeof last, LAST_DAY_FORMAT, request.dataYears.last);
-    std::snprintf(message, sizeof message, PERIOD_RANGE_FORMAT, first, last);
-    return Stop(message);
-  }
-  report.SetPeriod(type, from, to);
+  if (!request.CheckPeriodRange()) return Stop(PeriodRangeMessage(request.dataYears).c_str());
+  report.SetPeriod(type, from.c_str(), to.c_str());
 
   int32_t flags[ELEMENT_COUNT] = {};
   ReadElementFlags(flags);

@@ -90,11 +90,7 @@ bool QueryFormDialog::OnInitDialog() {
 
 // Appends the name of every row of `table` to `combo`.
 void QueryFormDialog::AppendNames(const MasterTable& table, platform::CComboBox& combo) {
-  for (int row = 0; row < table.Count(); ++row) {
-    char name[SLOT_SIZE] = {};
-    table.NameAt(row, name);
-    combo.AddString(name);
-  }
+  for (int row = 0; row < table.Count(); ++row) combo.AddString(table.NameAt(row).c_str());
 }
 
 void QueryFormDialog::FillBlocks() {

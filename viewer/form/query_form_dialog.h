@@ -36,10 +36,9 @@ class QueryFormDialog : public platform::CDialog {
   // user; the form's state does not change.
   void RunDisplayCommand();
 
-  // Writes the period texts of the selected type into `from` and `to`
-  // (PERIOD_TEXT_SIZE bytes each, zero-filled by the caller) and returns the
-  // type; a type outside 1..6 leaves both empty.
-  int BuildPeriodStrings(char* from, char* to);
+  // The period texts of the selected type into `from` and `to`; returns the
+  // type. A type outside 1..6 gives two empty texts.
+  int BuildPeriodStrings(std::string& from, std::string& to);
 
  protected:
   bool OnInitDialog() override;
@@ -72,7 +71,7 @@ class QueryFormDialog : public platform::CDialog {
 
   // Period and elements.
   void OnPeriodTypeChanged();
-  void ReadPeriodSide(int type, PeriodSide side, char* text);
+  std::string ReadPeriodSide(int type, PeriodSide side);
   void OnCheckAllElements();
   void OnClearAllElements();
   void ReadElementFlags(int32_t* flags);

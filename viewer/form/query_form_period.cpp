@@ -30,14 +30,14 @@ void QueryFormDialog::OnPeriodTypeChanged() {
   for (int i = 0; i < ELEMENT_COUNT; ++i) elementBoxes[i].EnableWindow(!ElementWithheld(type, ELEMENT_CHECK_BOXES[i]));
 }
 
-int QueryFormDialog::BuildPeriodStrings(char* from, char* to) {
+int QueryFormDialog::BuildPeriodStrings(std::string& from, std::string& to) {
   int type = PeriodTypeAtRow(periodTypeCombo.GetCurSel());
-  ReadPeriodSide(type, PeriodSide::From, from);
-  ReadPeriodSide(type, PeriodSide::To, to);
+  from = ReadPeriodSide(type, PeriodSide::From);
+  to = ReadPeriodSide(type, PeriodSide::To);
   return type;
 }
 
-void QueryFormDialog::ReadPeriodSide(int type, PeriodSide side, char* text) {
+std::string QueryFormDialog::ReadPeriodSide(int type, PeriodSide side) {
   PeriodSideCombos combos = PeriodSideControls(type, side);
   auto selectedText = [this](int id) {
     platform::CComboBox* combo = PeriodCombo(id);
@@ -50,5 +50,5 @@ void QueryFormDialog::ReadPeriodSide(int type, PeriodSide side, char* text) {
   } else {
     field3 = std::atoi(selectedText(combos.field3).c_str());
   }
-  FormatPeriodSide(type, selectedText(combos.year).c_str(), field2, field3, text);
+  return FormatPeriodSide(type, selectedText(combos.year).c_str(), field2, field3);
 }

@@ -27,8 +27,10 @@ int CaretEntry(const platform::CListBox& listBox, const PairList& list) {
 
 void QueryFormDialog::OnBlockChanged() {
   prefectureCombo.ResetContent();
-  char blockCode[SLOT_SIZE];
-  if (BlockCodeAtRow(blockCombo.GetCurSel(), blockCode)) AppendNames(MasterTable(PREFECTURE_FILE, blockCode), prefectureCombo);
+  std::string blockCode;
+  if (BlockCodeAtRow(blockCombo.GetCurSel(), blockCode)) {
+    AppendNames(MasterTable(PREFECTURE_FILE, blockCode.c_str()), prefectureCombo);
+  }
   prefectureCombo.SetCurSel(0);
   RefreshStationList();
 }
@@ -36,9 +38,9 @@ void QueryFormDialog::OnBlockChanged() {
 void QueryFormDialog::RefreshStationList() {
   listedStations.Clear();
   stationList.ResetContent();
-  char prefectureCode[SLOT_SIZE];
+  std::string prefectureCode;
   if (!PrefectureCodeAtRows(blockCombo.GetCurSel(), prefectureCombo.GetCurSel(), prefectureCode)) return;
-  ListUnchosenStations(prefectureCode, chosenStations, listedStations);
+  ListUnchosenStations(prefectureCode.c_str(), chosenStations, listedStations);
   ShowStations(stationList, listedStations);
 }
 
@@ -77,11 +79,11 @@ void QueryFormDialog::OnRemoveAll() {
 void QueryFormDialog::OnStationDoubleClick() {
   int row = CaretEntry(stationList, listedStations);
   if (row < 0) return;
-  char code[SLOT_SIZE] = {};
-  char name[SLOT_SIZE] = {};
+  std::string code;
+  std::string name;
   listedStations.GetAt(row, code, name);
   listedStations.Remove(code);
-  chosenStations.Add(code, name);
+  chosenStations.Add(code.c_str(), name.c_str());
   RefreshStationList();
   RebuildChosenList();
 }
@@ -89,11 +91,11 @@ void QueryFormDialog::OnStationDoubleClick() {
 void QueryFormDialog::OnChosenDoubleClick() {
   int row = CaretEntry(chosenList, chosenStations);
   if (row < 0) return;
-  char code[SLOT_SIZE] = {};
-  char name[SLOT_SIZE] = {};
+  std::string code;
+  std::string name;
   chosenStations.GetAt(row, code, name);
   chosenStations.Remove(code);
-  listedStations.Add(code, name);
+  listedStations.Add(code.c_str(), name.c_str());
   RebuildChosenList();
   RefreshStationList();
 }

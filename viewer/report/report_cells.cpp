@@ -56,8 +56,8 @@ RowIndex::RowIndex(const ObservationRow* rows, int rowCount, const PairList* sta
                    const PeriodFields& first, int periodCount)
     : stationCount(stations ? stations->Count() : 0) {
   std::unordered_map<std::string, int> stationPositions;
-  char number[SLOT_SIZE];
-  char name[SLOT_SIZE];
+  std::string number;
+  std::string name;
   for (int station = 0; station < stationCount; ++station) {
     stations->GetAt(station, number, name);
     stationPositions.emplace(number, station);

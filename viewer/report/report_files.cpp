@@ -21,15 +21,15 @@ const char* const TEMP_UNUSABLE_END = "]を扱えないため、帳票を作成�
 
 // Writes all of `text` in text mode; false when the file could not be
 // written completely.
-bool WriteText(std::FILE* file, const GrowingText& text) {
-  bool written = std::fwrite(text.Data(), 1, text.Length(), file) == text.Length();
+bool WriteText(std::FILE* file, const std::string& text) {
+  bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   written = std::fflush(file) == 0 && written;
   return std::fclose(file) == 0 && written;
 }
 
 }  // namespace
 
-bool WriteTempReport(const char* fileName, const GrowingText& text, bool csv, std::string& path,
+bool WriteTempReport(const char* fileName, const std::string& text, bool csv, std::string& path,
                      std::string& error) {
   // Without TEMP the file goes to the root of the current drive.
   LocalTempFolder folder = FindLocalTempFolder(TEMP_VALUE_MAX);

@@ -3,8 +3,6 @@
 
 #include <string>
 
-#include "viewer/report/growing_text.h"
-
 constexpr const char* HTML_FILE_NAME = "temp.html";
 constexpr const char* CSV_FILE_NAME = "temp.csv";
 
@@ -13,5 +11,5 @@ constexpr const char* CSV_FILE_NAME = "temp.csv";
 // `error` and `path` as it was: "すでにファイルがオープンしてます。..." for a
 // CSV file that cannot be opened, the file that could not be opened or
 // written, or a TEMP folder too long for a path or that cannot be named.
-bool WriteTempReport(const char* fileName, const GrowingText& text, bool csv, std::string& path,
+bool WriteTempReport(const char* fileName, const std::string& text, bool csv, std::string& path,
                      std::string& error);

@@ -17,8 +17,6 @@ const char* const OUT_OF_MEMORY = "メモリが不足しているため、帳票
 }  // namespace
 
 ReportWriter::ReportWriter() : outputMode(0), periodType(0), stations(nullptr) {
-  std::memset(periodFrom, 0, sizeof periodFrom);
-  std::memset(periodTo, 0, sizeof periodTo);
   std::memset(elementFlags, 0, sizeof elementFlags);
 }
 
@@ -28,10 +26,8 @@ void ReportWriter::SetOutputMode(int mode) { outputMode = mode; }
 
 void ReportWriter::SetPeriod(int type, const char* from, const char* to) {
   periodType = type;
-  std::memset(periodFrom, 0, sizeof periodFrom);
-  std::memset(periodTo, 0, sizeof periodTo);
-  std::strncpy(periodFrom, from, REPORT_TEXT_SIZE - 1);
-  std::strncpy(periodTo, to, REPORT_TEXT_SIZE - 1);
+  periodFrom = PeriodText(from);
+  periodTo = PeriodText(to);
 }
 
 void ReportWriter::SetStations(const PairList* chosenStations) { stations = chosenStations; }
@@ -60,9 +56,9 @@ int ReportWriter::ColumnsPerStation() const {
 
 int ReportWriter::TotalColumns() const { return ColumnsPerStation() * StationCount(); }
 
-PeriodFields ReportWriter::FirstPeriod() const { return ReadPeriodFields(periodFrom); }
+PeriodFields ReportWriter::FirstPeriod() const { return ReadPeriodFields(periodFrom.c_str()); }
 
-PeriodFields ReportWriter::LastPeriod() const { return ReadPeriodFields(periodTo); }
+PeriodFields ReportWriter::LastPeriod() const { return ReadPeriodFields(periodTo.c_str()); }
 
 int ReportWriter::CountPeriods() const { return CountPeriodRows(periodType, FirstPeriod(), LastPeriod()); }
 
@@ -70,7 +66,7 @@ bool ReportWriter::MakeReport(const ObservationRow* rows, int rowCount, std::str
   try {
     const bool csv = outputMode == OUTPUT_MODE_CSV;
     std::unique_ptr<HeaderRecord[]> header = BuildHeader();
-    GrowingText grid;
+    std::string grid;
     AppendHeaderRows(grid, header.get(), TotalColumns(), csv);
     header.reset();
     AppendPeriodRows(grid, rows, rowCount, csv);
@@ -82,12 +78,12 @@ bool ReportWriter::MakeReport(const ObservationRow* rows, int rowCount, std::str
   }
 }
 
-bool ReportWriter::MergeAndWriteHtml(GrowingText tableRows, std::string& path, std::string& error) {
+bool ReportWriter::MergeAndWriteHtml(std::string tableRows, std::string& path, std::string& error) {
   const char* const markers[] = {REPORT_TEMPLATE_MARKER};
-  const char* const replacements[] = {tableRows.Data()};
-  GrowingText page;
+  const char* const replacements[] = {tableRows.c_str()};
+  std::string page;
   if (!TemplateMerger::MergeTemplate(markers, replacements, 1, REPORT_TEMPLATE_NAME, page, error)) return false;
-  tableRows = GrowingText();
+  tableRows = std::string();
   return WriteTempHtml(page, path, error);
 }
 
@@ -96,11 +92,11 @@ std::unique_ptr<HeaderRecord[]> ReportWriter::BuildHeader() const {
   const int elementCount = ChosenElements(chosen);
   std::unique_ptr<HeaderRecord[]> header(new HeaderRecord[TotalColumns()]());
   HeaderRecord* record = header.get();
-  char number[SLOT_SIZE];
-  char name[SLOT_SIZE];
+  std::string number;
+  std::string name;
   for (int station = 0; station < StationCount(); ++station) {
     stations->GetAt(station, number, name);
-    for (int i = 0; i < elementCount; ++i) WriteElementColumns(record, number, name, *chosen[i], periodType);
+    for (int i = 0; i < elementCount; ++i) WriteElementColumns(record, number.c_str(), name.c_str(), *chosen[i], periodType);
   }
   return header;
 }
@@ -149,21 +145,21 @@ std::unique_ptr<ReportCell[]> ReportWriter::BuildCells(const ObservationRow* row
   return cells;
 }
 
-GrowingText ReportWriter::BuildHtmlRows(const HeaderRecord* header, const PeriodLabel* labels,
+std::string ReportWriter::BuildHtmlRows(const HeaderRecord* header, const PeriodLabel* labels,
                                         const ReportCell* cells) const {
   return BuildGridText(header, labels, cells, false);
 }
 
-GrowingText ReportWriter::BuildCsvText(const HeaderRecord* header, const PeriodLabel* labels,
+std::string ReportWriter::BuildCsvText(const HeaderRecord* header, const PeriodLabel* labels,
                                        const ReportCell* cells) const {
   return BuildGridText(header, labels, cells, true);
 }
 
-GrowingText ReportWriter::BuildGridText(const HeaderRecord* header, const PeriodLabel* labels,
+std::string ReportWriter::BuildGridText(const HeaderRecord* header, const PeriodLabel* labels,
                                         const ReportCell* cells, bool csv) const {
   const int columns = TotalColumns();
   const int periods = CountPeriods();
-  GrowingText text;
+  std::string text;
   AppendHeaderRows(text, header, columns, csv);
   for (int period = 0; period < periods; ++period) {
     AppendPeriodRow(text, HEADER_ROWS + period, labels[period], cells + static_cast<size_t>(period) * columns,
@@ -172,7 +168,7 @@ GrowingText ReportWriter::BuildGridText(const HeaderRecord* header, const Period
   return text;
 }
 
-void ReportWriter::AppendPeriodRows(GrowingText& text, const ObservationRow* rows, int rowCount, bool csv) const {
+void ReportWriter::AppendPeriodRows(std::string& text, const ObservationRow* rows, int rowCount, bool csv) const {
   const int columns = TotalColumns();
   const int periods = CountPeriods();
   const PeriodFields first = FirstPeriod();
@@ -190,10 +186,10 @@ void ReportWriter::AppendPeriodRows(GrowingText& text, const ObservationRow* row
   }
 }
 
-bool ReportWriter::WriteTempHtml(const GrowingText& text, std::string& path, std::string& error) {
+bool ReportWriter::WriteTempHtml(const std::string& text, std::string& path, std::string& error) {
   return WriteTempReport(HTML_FILE_NAME, text, false, path, error);
 }
 
-bool ReportWriter::WriteTempCsv(const GrowingText& text, std::string& path, std::string& error) {
+bool ReportWriter::WriteTempCsv(const std::string& text, std::string& path, std::string& error) {
   return WriteTempReport(CSV_FILE_NAME, text, true, path, error);
 }

@@ -21,7 +21,6 @@
 
 #include "viewer/base/observation_row.h"
 #include "viewer/base/period_walk.h"
-#include "viewer/report/growing_text.h"
 #include "viewer/report/report_columns.h"
 #include "viewer/report/report_files.h"
 
@@ -41,7 +40,7 @@ class ReportWriter {
   virtual ~ReportWriter();
 
   void SetOutputMode(int mode);
-  // Stores the type and copies FROM and TO (each cut to 63 bytes).
+  // Stores the type and FROM and TO, each cut to PERIOD_TEXT_MAX bytes.
   void SetPeriod(int type, const char* from, const char* to);
   // The list is read, never owned; it must outlive the report.
   void SetStations(const PairList* chosenStations);
@@ -74,18 +73,18 @@ class ReportWriter {
   bool MakeReport(const ObservationRow* rows, int rowCount, std::string& path, std::string& error);
 
   // The grid as HTML table rows (no table element of their own).
-  GrowingText BuildHtmlRows(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells) const;
+  std::string BuildHtmlRows(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells) const;
   // The grid as CSV lines ending in line feeds; cells are never quoted.
-  GrowingText BuildCsvText(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells) const;
+  std::string BuildCsvText(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells) const;
 
   // Write the text in text mode to %TEMP%\temp.html or %TEMP%\temp.csv
   // (WriteTempReport).
-  bool WriteTempHtml(const GrowingText& text, std::string& path, std::string& error);
-  bool WriteTempCsv(const GrowingText& text, std::string& path, std::string& error);
+  bool WriteTempHtml(const std::string& text, std::string& path, std::string& error);
+  bool WriteTempCsv(const std::string& text, std::string& path, std::string& error);
 
   int outputMode;
-  char periodFrom[REPORT_TEXT_SIZE];
-  char periodTo[REPORT_TEXT_SIZE];
+  std::string periodFrom;  // PeriodText of FROM
+  std::string periodTo;    // PeriodText of TO
   int periodType;
   const PairList* stations;
   int elementFlags[ELEMENT_COUNT];
@@ -97,10 +96,10 @@ class ReportWriter {
   PeriodFields FirstPeriod() const;
   PeriodFields LastPeriod() const;
   // The whole grid as CSV when `csv`, else as HTML table rows.
-  GrowingText BuildGridText(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells,
+  std::string BuildGridText(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells,
                             bool csv) const;
   // Streams the period rows through a one-row cell buffer into `text`.
-  void AppendPeriodRows(GrowingText& text, const ObservationRow* rows, int rowCount, bool csv) const;
+  void AppendPeriodRows(std::string& text, const ObservationRow* rows, int rowCount, bool csv) const;
   // Puts the rows into the page template and writes temp.html.
-  bool MergeAndWriteHtml(GrowingText tableRows, std::string& path, std::string& error);
+  bool MergeAndWriteHtml(std::string tableRows, std::string& path, std::string& error);
 };

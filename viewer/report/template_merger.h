@@ -6,8 +6,6 @@
 
 #include <string>
 
-#include "viewer/report/growing_text.h"
-
 class TemplateMerger {
  public:
   // Reads `fileName` and replaces every occurrence of markers[i] by
@@ -15,14 +13,14 @@ class TemplateMerger {
   // `merged`. False, with the reason in `error` and `merged` as it was, when
   // the file cannot be read.
   static bool MergeTemplate(const char* const* markers, const char* const* replacements, int count,
-                            const char* fileName, GrowingText& merged, std::string& error);
+                            const char* fileName, std::string& merged, std::string& error);
 
   // Reads the whole file into `text`; false, with
   // "ファイル[<name>]は、オープンできません。" in `error` and `text` as it
   // was, when it cannot be opened. The file is read in pieces ending at a
   // line end or after READ_PIECE_SIZE - 1 bytes, so lines of any length
   // arrive whole.
-  static bool ReadTextFile(const char* fileName, GrowingText& text, std::string& error);
+  static bool ReadTextFile(const char* fileName, std::string& text, std::string& error);
 
   // A new text equal to `text` in which `marker` no longer occurs: the first
   // occurrence is replaced by `replacement`, then the search starts again
@@ -35,21 +33,18 @@ class TemplateMerger {
   // in `text` plus the length of `text` allows. Either is inserted once per
   // occurrence, found left to right in `text` without overlapping, and
   // never searched. An empty marker replaces nothing.
-  static GrowingText ReplaceAll(const char* marker, const char* replacement, const GrowingText& text);
+  static std::string ReplaceAll(const char* marker, const char* replacement, const std::string& text);
 
   // Position (from 0) of the first occurrence of `sought` in the first
   // `length` bytes of `text`; -1 when absent or when either is empty.
   static long FindText(const char* text, size_t length, const char* sought);
-
-  // Appends `count` bytes to `buffer`; returns count.
-  static size_t AppendBytes(GrowingText& buffer, const char* bytes, size_t count);
 
   static constexpr int READ_PIECE_SIZE = 1024;
 
  private:
   // Every occurrence found left to right in `text`, without overlapping,
   // replaced once; the replacements are not searched.
-  static GrowingText ReplaceInOnePass(const char* marker, const char* replacement, const GrowingText& text);
+  static std::string ReplaceInOnePass(const char* marker, const char* replacement, const std::string& text);
 };
 
 // "ファイル[<name>]は、オープンできません。": what the user is told about a

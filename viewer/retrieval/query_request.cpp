@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "viewer/base/pair_list.h"
@@ -32,9 +34,6 @@ PeriodLimits LimitsOf(int32_t type, const DataYears& years) {
   }
   return {std::to_string(years.first) + first, std::to_string(years.last) + last};
 }
-
-// Rows held from the start, so the returned block is never null.
-constexpr int MINIMUM_ROWS = 1;
 
 // Rows reserved per year of a pentad request that crosses years. With the
 // whole years counted once more this still leaves room for every pentad.
@@ -76,10 +75,28 @@ int64_t RowsReserved(int32_t type, const PeriodTexts& from, const PeriodTexts& t
   }
 }
 
+// Compares `text` with `limit` over the limit's bytes, a shorter text taken as
+// followed by zero bytes.
+int CompareToLimit(const std::string& text, const std::string& limit) {
+  std::string padded = text;
+  if (padded.size() < limit.size()) padded.resize(limit.size(), '\0');
+  return std::memcmp(padded.data(), limit.data(), limit.size());
+}
+
+// Reserves room for the rows the period should bring; a reply with more
+// grows the rows. When the reservation cannot be had the rows grow as they
+// arrive, so only rows that really do not fit end the request.
+void ReserveRows(std::vector<ObservationRow>& rows, int64_t expected) {
+  try {
+    rows.reserve(static_cast<size_t>(expected > INT32_MAX ? INT32_MAX : expected));
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+}
+
 }  // namespace
 
-QueryRequest::QueryRequest()
-    : periodFrom(), periodTo(), periodType(0), stations(nullptr), elementFlags() {}
+QueryRequest::QueryRequest() : periodType(0), stations(nullptr), elementFlags() {}
 
 QueryRequest::~QueryRequest() = default;
 
@@ -87,10 +104,8 @@ void QueryRequest::SetStations(const PairList& list) { stations = &list; }
 
 void QueryRequest::SetPeriod(int32_t type, const char* from, const char* to) {
   periodType = type;
-  std::memset(periodFrom, 0, sizeof periodFrom);
-  std::memset(periodTo, 0, sizeof periodTo);
-  std::strncpy(periodFrom, from, PERIOD_TEXT_SIZE - 1);
-  std::strncpy(periodTo, to, PERIOD_TEXT_SIZE - 1);
+  periodFrom = PeriodText(from);
+  periodTo = PeriodText(to);
 }
 
 void QueryRequest::SetElements(const int32_t* flags) {
@@ -105,50 +120,41 @@ bool QueryRequest::AnyElementChosen() const {
 }
 
 bool QueryRequest::CheckPeriodOrder() const {
-  // strcmp compares as unsigned bytes; one layout per type makes this the
-  // chronological order.
-  bool sameLength = std::strlen(periodFrom) == std::strlen(periodTo);
-  return sameLength && std::strcmp(periodFrom, periodTo) <= 0;
+  // std::string compares as unsigned bytes; one layout per type makes this
+  // the chronological order.
+  return periodFrom.size() == periodTo.size() && periodFrom <= periodTo;
 }
 
 bool QueryRequest::CheckPeriodRange() const {
   PeriodLimits limits = LimitsOf(periodType, dataYears);
-  size_t n = limits.lower.size();
-  // Exactly n bytes take part, the zeros after a shorter text included.
-  return std::memcmp(periodFrom, limits.lower.data(), n) >= 0 && std::memcmp(periodTo, limits.upper.data(), n) <= 0;
+  return CompareToLimit(periodFrom, limits.lower) >= 0 && CompareToLimit(periodTo, limits.upper) <= 0;
 }
 
 int QueryRequest::StationCount() const { return stations == nullptr ? 0 : stations->Count(); }
 
 int QueryRequest::PeriodCapacity() const {
-  int64_t rows = RowsReserved(periodType, SplitPeriodText(periodFrom), SplitPeriodText(periodTo));
+  int64_t rows = RowsReserved(periodType, SplitPeriodText(periodFrom.c_str()), SplitPeriodText(periodTo.c_str()));
   if (rows < 0) return 0;
   return rows > INT_MAX ? INT_MAX : static_cast<int>(rows);
 }
 
-RowArray QueryRequest::Retrieve(const StationExchange& exchange, const StationFailed& stationFailed,
-                                int32_t& rowCount) {
-  // The rows the period should bring are reserved up front; a reply with more
-  // grows the block. When the reservation cannot be had the block starts
-  // small and grows as rows arrive, so only rows that really do not fit end
-  // the request (std::bad_alloc). On any exception `rows` releases the block.
-  int64_t reserve = static_cast<int64_t>(PeriodCapacity()) * StationCount();
-  RowArray rows(MINIMUM_ROWS);
-  rows.Reserve(reserve > INT32_MAX ? INT32_MAX : static_cast<int>(reserve));
-  int nextRow = 0;
-  int32_t total = 0;
+std::vector<ObservationRow> QueryRequest::Retrieve(const StationExchange& exchange,
+                                                   const StationFailed& stationFailed, int32_t& rowCount) {
+  std::vector<ObservationRow> rows;
+  ReserveRows(rows, static_cast<int64_t>(PeriodCapacity()) * StationCount());
   for (int position = 0; position < StationCount(); ++position) {
-    char station[SLOT_SIZE] = {};
-    char name[SLOT_SIZE] = {};
+    std::string station;
+    std::string name;
     stations->GetAt(position, station, name);
     std::string reply;
     int replyRows = 0;
-    if (!exchange(StationStatement(periodType, station, periodFrom, periodTo), reply, replyRows)) {
-      stationFailed(station);
+    if (!exchange(StationStatement(periodType, station.c_str(), periodFrom.c_str(), periodTo.c_str()), reply,
+                  replyRows)) {
+      stationFailed(station.c_str());
       continue;
     }
-    total += ReadReplyRows(periodType, reply.data(), reply.size(), replyRows, nextRow, rows);
+    ReadReplyRows(periodType, reply.data(), reply.size(), replyRows, rows);
   }
-  rowCount = total;
+  rowCount = static_cast<int32_t>(rows.size());
   return rows;
 }

@@ -6,16 +6,14 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "viewer/base/data_years.h"
 #include "viewer/base/element_catalogue.h"
+#include "viewer/base/observation_row.h"
 #include "viewer/base/period_fields.h"
-#include "viewer/retrieval/row_array.h"
 
 class PairList;
-
-// Bytes of the FROM and TO period texts, the terminating zero included.
-constexpr int PERIOD_TEXT_SIZE = 64;
 
 // One exchange of a station's statement with the data server: appends the
 // reply's rows to `reply` and sets `rowCount`; false when the exchange failed.
@@ -33,8 +31,8 @@ class QueryRequest {
   std::string server;
   // True: the data server is asked over HTTPS (ServerLink::secure).
   bool secure = false;
-  char periodFrom[PERIOD_TEXT_SIZE];
-  char periodTo[PERIOD_TEXT_SIZE];
+  std::string periodFrom;  // PeriodText of FROM
+  std::string periodTo;    // PeriodText of TO
   int32_t periodType;  // PERIOD_DAILY..PERIOD_YEARLY; any other code counts as yearly
   const PairList* stations;  // the form's chosen stations; not owned
   // Flag positions: 0 積算気温, 1 最低気温, 2 最多風向, 3 最高気温, 4 最大風速,
@@ -47,8 +45,7 @@ class QueryRequest {
   // Keeps a reference to the list (not a copy); it must outlive Retrieve.
   void SetStations(const PairList& list);
 
-  // Stores the type, zero-fills both period texts and copies FROM and TO into
-  // them, each cut to PERIOD_TEXT_SIZE - 1 bytes.
+  // Stores the type and FROM and TO, each cut to PERIOD_TEXT_MAX bytes.
   void SetPeriod(int32_t type, const char* from, const char* to);
 
   // Copies ELEMENT_COUNT flags (1 chosen, 0 not) in flag order.
@@ -63,7 +60,8 @@ class QueryRequest {
 
   // True when FROM is not below the type's lower limit and TO not above its
   // upper limit (the first and last of dataYears in the type's layout,
-  // e.g. "1999/01/01" and "2003/12/31" for daily periods).
+  // e.g. "1999/01/01" and "2003/12/31" for daily periods), comparing as many
+  // bytes as the limit has, a shorter text taken as followed by zero bytes.
   bool CheckPeriodRange() const;
 
   // Number of chosen stations (0 before SetStations).
@@ -75,11 +73,10 @@ class QueryRequest {
   // Sends the period type's statement for each chosen station through
   // `exchange`, in list order, and returns all rows gathered: the first
   // station's rows first, then the next station's. `rowCount` receives the
-  // number of rows filled (0 when none). A station whose exchange fails adds
-  // no rows and is told to `stationFailed`; the loop goes on. Exceptions of
-  // the exchange, and std::bad_alloc when the row block cannot be had, leave
-  // Retrieve with `rowCount` untouched; the rows gathered so far are then
-  // released. The caller owns the returned array (never without a block),
-  // which frees its rows when destroyed.
-  RowArray Retrieve(const StationExchange& exchange, const StationFailed& stationFailed, int32_t& rowCount);
+  // number of rows (0 when none). A station whose exchange fails adds no rows
+  // and is told to `stationFailed`; the loop goes on. Exceptions of the
+  // exchange, and std::bad_alloc when the rows cannot be held, leave Retrieve
+  // with `rowCount` untouched.
+  std::vector<ObservationRow> Retrieve(const StationExchange& exchange, const StationFailed& stationFailed,
+                                       int32_t& rowCount);
 };
