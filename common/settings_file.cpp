@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/download_file.h"
 #include "common/secure_setting.h"
 #include "platform/module_path.h"
 #include "platform/profile.h"
@@ -145,4 +146,10 @@ std::string SettingsFile::ScramblePassword(const std::string& password) {
 
 std::string SettingsFile::UnscramblePassword(const std::string& scrambled) {
   return ShiftBytes(scrambled, SCRAMBLE_SHIFT);
+}
+
+bool SettingsFile::MayDownload(const std::string& url) const { return !secure || IsHttpsAddress(url); }
+
+bool SettingsFile::DownloadFile(const char* localPath, const char* url) {
+  return MayDownload(url) && FetchUrlToFile(localPath, url, secure);
 }

@@ -158,7 +158,7 @@ class CopyInFolder : public ::testing::Test {
     std::error_code ignored;
     fs::remove_all(root, ignored);
     EXPECT_TRUE(fs::create_directories(folder));
-    fs::path self = fs::path(platform::ModulePath());
+    fs::path self = fs::path(platform::ModuleFolder() + "\\" + platform::ModuleTitle() + ".exe");
     fs::path copy = folder / self.filename();
     EXPECT_TRUE(fs::copy_file(self, copy));
     { std::ofstream(folder / L"user_inf.txt", std::ios::binary) << "parent\r\nQRS\r\n"; }

@@ -1,4 +1,4 @@
-// QueryFormDialog: the viewer's one window, the query form (template 102).
+// QueryFormDialog: the viewer's one window, the query form (dialog template IDD_QUERY_FORM).
 // The user picks stations (block, prefecture, station lists), a period type
 // with FROM and TO, and elements; Enter writes an HTML report, 表計算 a CSV
 // file, and the shell opens it. The form keeps every selection between runs.

@@ -20,8 +20,6 @@ ReportWriter::ReportWriter() : outputMode(0), periodType(0), stations(nullptr) {
   std::memset(elementFlags, 0, sizeof elementFlags);
 }
 
-ReportWriter::~ReportWriter() = default;
-
 void ReportWriter::SetOutputMode(int mode) { outputMode = mode; }
 
 void ReportWriter::SetPeriod(int type, const char* from, const char* to) {

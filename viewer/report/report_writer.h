@@ -37,7 +37,6 @@ class RowIndex;
 class ReportWriter {
  public:
   ReportWriter();
-  virtual ~ReportWriter();
 
   void SetOutputMode(int mode);
   // Stores the type and FROM and TO, each cut to PERIOD_TEXT_MAX bytes.

@@ -25,7 +25,6 @@ using StationFailed = std::function<void(const char* station)>;
 class QueryRequest {
  public:
   QueryRequest();  // empty server; the other fields wait for their setters
-  virtual ~QueryRequest();
 
   // Host name or dotted address of the data server, set before Retrieve.
   std::string server;
@@ -66,9 +65,6 @@ class QueryRequest {
 
   // Number of chosen stations (0 before SetStations).
   int StationCount() const;
-
-  // Rows reserved per station for the request's period.
-  int PeriodCapacity() const;
 
   // Sends the period type's statement for each chosen station through
   // `exchange`, in list order, and returns all rows gathered: the first
