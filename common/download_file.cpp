@@ -1,13 +1,10 @@
-// The self-update's file download. The file arrives beside its target under
-// a temporary name and takes the target's place only once it is complete, so
-// a failed or interrupted download leaves the previous file as it was.
+#include "common/download_file.h"
+
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <utility>
 
-#include "common/secure_setting.h"
-#include "common/settings_file.h"
 #include "platform/app.h"
 #include "platform/files.h"
 #include "platform/internet.h"
@@ -88,10 +85,7 @@ bool RefusedByServer(platform::CInternetFile& remote) {
 
 }  // namespace
 
-bool SettingsFile::MayDownload(const std::string& url) const { return !secure || IsHttpsAddress(url); }
-
-bool SettingsFile::DownloadFile(const char* localPath, const char* url) {
-  if (!MayDownload(url)) return false;
+bool FetchUrlToFile(const char* localPath, const char* url, bool secure) {
   // The application's name is the session's user agent.
   platform::CInternetSession session(platform::AfxGetAppName(), 1);
   std::unique_ptr<platform::CInternetFile> remote =

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/download_file.h"
 #include "common/secure_setting.h"
 #include "platform/module_path.h"
 #include "platform/profile.h"
@@ -100,20 +101,19 @@ bool SettingsFile::WriteVersion() {
   return platform::ReplaceProfileSection(path.c_str(), VERSION_SECTION, lines);
 }
 
-bool SettingsFile::ReadCredentials(std::string& userId, std::string& password) {
+void SettingsFile::ReadCredentials(std::string& userId, std::string& password) {
   std::string path = CredentialsPath();
-  if (path.empty()) return true;
+  if (path.empty()) return;
   // Binary mode: the scrambled password may hold 0x1A (from "*"), where a
   // text-mode read would stop.
   std::FILE* file = platform::OpenFile(path.c_str(), L"rb");
-  if (file == nullptr) return true;
+  if (file == nullptr) return;
   std::string line;
   if (ReadCredentialsLine(file, line)) {
     userId = line;
     if (ReadCredentialsLine(file, line)) password = UnscramblePassword(line);
   }
   std::fclose(file);
-  return true;
 }
 
 bool SettingsFile::WriteCredentials(const std::string& userId, const std::string& password) {
@@ -146,4 +146,10 @@ std::string SettingsFile::ScramblePassword(const std::string& password) {
 
 std::string SettingsFile::UnscramblePassword(const std::string& scrambled) {
   return ShiftBytes(scrambled, SCRAMBLE_SHIFT);
+}
+
+bool SettingsFile::MayDownload(const std::string& url) const { return !secure || IsHttpsAddress(url); }
+
+bool SettingsFile::DownloadFile(const char* localPath, const char* url) {
+  return MayDownload(url) && FetchUrlToFile(localPath, url, secure);
 }

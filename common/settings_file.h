@@ -32,8 +32,8 @@ class SettingsFile {
 
   // Reads the user ID and the password (unscrambled) from the credentials
   // file. A missing file leaves both texts as they are; a missing second line
-  // leaves the password as it is. Returns true.
-  bool ReadCredentials(std::string& userId, std::string& password);
+  // leaves the password as it is.
+  void ReadCredentials(std::string& userId, std::string& password);
 
   // Creates the credentials file anew: user ID, line feed, scrambled
   // password, line feed, stored with CR LF. Returns false when the file could

@@ -1,4 +1,4 @@
-// The launcher's About box (template 100): product, version and makers.
+// The launcher's About box (dialog template IDD_ABOUT_BOX): product, version and makers.
 #pragma once
 
 #include "platform/dialog.h"

@@ -1,4 +1,4 @@
-// The launcher's main menu (template 102): a picture, buttons that start the
+// The launcher's main menu (dialog template IDD_MAIN_MENU): a picture, buttons that start the
 // installation's programs and documents and open the user settings and the
 // maker's home page. Opening it runs the version check and self-update.
 // The commands without a control of their own (sign-in with this month's

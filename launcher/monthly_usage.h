@@ -1,5 +1,6 @@
-// Command 7 of the launcher: sign in on the account server and tell how many
-// records the subscriber retrieved in the current month.
+// The monthly usage of the launcher's system menu: sign in on the account
+// server and tell how many records the subscriber retrieved in the current
+// month.
 #pragma once
 
 #include <string>

@@ -1,5 +1,5 @@
 // The launcher's self-update: the version check of the menu's start-up and
-// the download of the update program (command 8).
+// the download of the update program from the system menu.
 #pragma once
 
 #include "platform/message_box.h"

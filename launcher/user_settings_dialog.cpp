@@ -31,8 +31,3 @@ void UserSettingsDialog::OnOK() {
   }
   platform::CDialog::OnOK();
 }
-
-void UserSettingsDialog::DoDataExchange(platform::CDataExchange& dx) {
-  platform::DDX_Text(dx, IDC_USER_ID, userId);
-  platform::DDX_Text(dx, IDC_PASSWORD, password);
-}

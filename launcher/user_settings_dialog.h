@@ -1,20 +1,13 @@
-// The user settings dialog (template 136): shows the stored user ID and the
+// The user settings dialog (dialog template IDD_USER_SETTINGS): shows the stored user ID and the
 // password (masked) and stores what the subscriber enters in the
 // credentials file, from which both programs sign in.
 #pragma once
-
-#include <string>
 
 #include "platform/dialog.h"
 
 class UserSettingsDialog : public platform::CDialog {
  public:
   explicit UserSettingsDialog(platform::CWnd* parent = nullptr);
-
-  // Exchanged with the edit fields; the stored values go to and come from
-  // the fields directly.
-  std::string userId;
-  std::string password;
 
  protected:
   // Fills the fields from the credentials file; a missing file or line
@@ -24,5 +17,4 @@ class UserSettingsDialog : public platform::CDialog {
   // (the file cannot be written, or a value is too long to read back),
   // says so and stays open, the file unchanged.
   void OnOK() override;
-  void DoDataExchange(platform::CDataExchange& dx) override;
 };

@@ -3,13 +3,10 @@
 #include <climits>
 #include <cstring>
 
+#include "common/blank_text.h"
 #include "common/shift_jis.h"
 
 namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 bool IsForbiddenInFileName(unsigned char c) {
   return c < 0x20 || std::strchr("\\/:*?\"<>|", c) != nullptr;

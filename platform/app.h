@@ -5,10 +5,9 @@
 #include <string>
 
 #include "platform/controls.h"
+#include "platform/handles.h"
 
 namespace platform {
-
-using IconHandle = void*;    // an HICON
 
 // The application object. Each program defines exactly one global instance
 // of a class derived from CWinApp and starts it from its entry point:

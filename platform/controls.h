@@ -8,10 +8,9 @@
 #include <string>
 
 #include "platform/dialog_codes.h"
+#include "platform/handles.h"
 
 namespace platform {
-
-using WindowHandle = void*;  // an HWND, kept opaque above the platform layer
 
 // A window: a dialog or one of its controls.
 class CWnd {

@@ -31,10 +31,9 @@
 
 #include "platform/controls.h"
 #include "platform/dialog_codes.h"
+#include "platform/handles.h"
 
 namespace platform {
-
-using IconHandle = void*;    // an HICON
 
 class CDialog;
 

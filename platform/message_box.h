@@ -2,9 +2,9 @@
 // system reaches the user.
 #pragma once
 
-namespace platform {
+#include "platform/handles.h"
 
-using WindowHandle = void*;  // an HWND, kept opaque above the platform layer
+namespace platform {
 
 // Answers of ShowMessage, as the platform's message box returns them.
 constexpr int ANSWER_OK = 1;

@@ -40,11 +40,6 @@ std::wstring WideModuleFolder() {
 
 }  // namespace
 
-std::string ModulePath() {
-  std::wstring path = WideModulePath();
-  return path.empty() ? std::string() : PathText(path);
-}
-
 std::string ModuleFolder() {
   std::wstring folder = WideModuleFolder();
   return folder.empty() ? std::string() : PathText(folder);

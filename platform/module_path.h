@@ -9,9 +9,6 @@
 
 namespace platform {
 
-// The executable's full path as a path text; empty when none can name it.
-std::string ModulePath();
-
 // The folder of the executable as a path text, without a trailing backslash
 // ("C:\Tarvex"); empty when none can name it (see ShownModuleFolder).
 std::string ModuleFolder();

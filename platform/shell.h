@@ -5,9 +5,9 @@
 
 #include <string>
 
-namespace platform {
+#include "platform/handles.h"
 
-using WindowHandle = void*;  // an HWND, kept opaque above the platform layer
+namespace platform {
 
 // Asks the shell to "open" `file` (a document, a program or an address),
 // shown normally. `parameters` and `folder` (the started program's working

@@ -17,11 +17,9 @@ constexpr const char* STATEMENT_END_LINE = ";\n";
 // An empty month reads as a count of zero rather than an empty line.
 constexpr const char* EMPTY_SUM = "0";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 bool OnlyBlanks(const char* text, const char* end) {
   for (; text < end; ++text) {
-    if (!IsBlank(*text)) return false;
+    if (!IsSqlBlank(*text)) return false;
   }
   return true;
 }
@@ -32,18 +30,18 @@ bool OnlyBlanks(const char* text, const char* end) {
 // statement instead of executing client text for it.
 bool Unframe(const std::string& sql, std::string& statement) {
   size_t begin = 0;
-  while (begin < sql.size() && IsBlank(sql[begin])) ++begin;
+  while (begin < sql.size() && IsSqlBlank(sql[begin])) ++begin;
   if (strncasecmp(sql.c_str() + begin, BEGIN_WORD, BEGIN_WORD_LENGTH) != 0) return false;
   begin += BEGIN_WORD_LENGTH;
-  while (begin < sql.size() && IsBlank(sql[begin])) ++begin;
+  while (begin < sql.size() && IsSqlBlank(sql[begin])) ++begin;
   if (begin >= sql.size() || sql[begin] != ';') return false;
   ++begin;
 
   size_t end = sql.size();
-  while (end > begin && IsBlank(sql[end - 1])) --end;
+  while (end > begin && IsSqlBlank(sql[end - 1])) --end;
   if (end == begin || sql[end - 1] != ';') return false;
   --end;
-  while (end > begin && IsBlank(sql[end - 1])) --end;
+  while (end > begin && IsSqlBlank(sql[end - 1])) --end;
   if (end < begin + COMMIT_WORD_LENGTH ||
       strncasecmp(sql.c_str() + end - COMMIT_WORD_LENGTH, COMMIT_WORD, COMMIT_WORD_LENGTH) != 0) {
     return false;

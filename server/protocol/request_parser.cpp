@@ -26,7 +26,6 @@ constexpr int MAX_NESTING = 16;
 // it is cut up, so its memory stays in proportion to the body.
 constexpr size_t MAX_TOKENS = 2048;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsWordStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
 bool IsWordPart(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -58,7 +57,7 @@ bool Tokenize(const std::string& sql, std::vector<Token>& tokens, std::string& r
       return false;
     }
     char c = sql[pos];
-    if (IsBlank(c)) {
+    if (IsSqlBlank(c)) {
       ++pos;
     } else if (IsWordStart(c)) {
       size_t end = pos;
@@ -278,3 +277,5 @@ bool ParseRequest(const std::string& sql, Request& request, std::string& reason)
   }
   return parser.AtEnd(reason);
 }
+
+bool IsSqlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }

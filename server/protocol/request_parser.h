@@ -42,6 +42,10 @@ using Request = std::variant<SignInRequest, UsageRecordRequest, MonthlyUsageRequ
 constexpr int MAX_UNION_PARTS = 8;
 constexpr size_t MAX_CONDITIONS_PER_PART = 16;
 
+// The blanks that may stand between the words of a statement and around its
+// framing: space, tab, carriage return and line feed.
+bool IsSqlBlank(char c);
+
 // Parses `sql` (UTF-8): exactly one allowed statement, optionally ended by
 // ";", with nothing but white space around it. On success fills `request`
 // and returns true; otherwise returns false with `reason` set.

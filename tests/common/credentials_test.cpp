@@ -40,7 +40,7 @@ class CredentialsTest : public ::testing::Test {
     std::string readId = "x";
     std::string readPassword = "x";
     SettingsFile reader(SettingsProgram::Viewer);
-    EXPECT_TRUE(reader.ReadCredentials(readId, readPassword));
+    reader.ReadCredentials(readId, readPassword);
     EXPECT_EQ(userId, readId);
     EXPECT_EQ(password, readPassword);
   }
@@ -95,7 +95,7 @@ TEST_F(CredentialsTest, ReadsFilesAsEarlierVersionsWroteThem) {
     std::string userId = "kept";
     std::string password = "kept";
     SettingsFile settings(SettingsProgram::Viewer);
-    EXPECT_TRUE(settings.ReadCredentials(userId, password));
+    settings.ReadCredentials(userId, password);
     EXPECT_EQ(c.userId, userId) << "file: " << c.bytes;
     EXPECT_EQ(c.password, password) << "file: " << c.bytes;
   }
@@ -105,7 +105,7 @@ TEST_F(CredentialsTest, MissingFileLeavesTheTextsAsTheyAre) {
   std::string userId = "before";
   std::string password = "before";
   SettingsFile settings(SettingsProgram::Launcher);
-  EXPECT_TRUE(settings.ReadCredentials(userId, password));
+  settings.ReadCredentials(userId, password);
   EXPECT_EQ("before", userId);
   EXPECT_EQ("before", password);
 }
@@ -126,7 +126,7 @@ TEST_F(CredentialsTest, OverlongLinesAreCutNotSplitIntoTheNextLine) {
   std::string userId;
   std::string password;
   SettingsFile settings(SettingsProgram::Viewer);
-  EXPECT_TRUE(settings.ReadCredentials(userId, password));
+  settings.ReadCredentials(userId, password);
   EXPECT_EQ(std::string(CREDENTIAL_LINE_MAX, 'i'), userId);
   EXPECT_EQ(std::string(CREDENTIAL_LINE_MAX, 'a'), password);
 }
@@ -139,7 +139,7 @@ TEST(CredentialsFolder, DISABLED_CopyReadsAndWritesBesideItself) {
   std::string password = "kept";
   SettingsFile settings(SettingsProgram::Launcher);
   EXPECT_TRUE(SettingsFile::FolderUsable());
-  EXPECT_TRUE(settings.ReadCredentials(userId, password));
+  settings.ReadCredentials(userId, password);
   EXPECT_EQ("parent", userId);
   EXPECT_EQ("abc", password);
   EXPECT_TRUE(settings.WriteCredentials(JAPANESE_ID, "p*ss"));
@@ -158,7 +158,7 @@ class CopyInFolder : public ::testing::Test {
     std::error_code ignored;
     fs::remove_all(root, ignored);
     EXPECT_TRUE(fs::create_directories(folder));
-    fs::path self = fs::path(platform::ModulePath());
+    fs::path self = fs::path(platform::ModuleFolder() + "\\" + platform::ModuleTitle() + ".exe");
     fs::path copy = folder / self.filename();
     EXPECT_TRUE(fs::copy_file(self, copy));
     { std::ofstream(folder / L"user_inf.txt", std::ios::binary) << "parent\r\nQRS\r\n"; }

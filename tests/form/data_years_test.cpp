@@ -1,4 +1,4 @@
-#include "viewer/form/data_years.h"
+#include "viewer/form/data_years_file.h"
 
 #include <gtest/gtest.h>
 

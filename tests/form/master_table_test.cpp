@@ -26,17 +26,9 @@ class MasterTableTest : public ::testing::Test {
   std::string path;
 };
 
-std::string CodeAt(const MasterTable& table, int row) {
-  char buffer[SLOT_SIZE];
-  table.CodeAt(row, buffer);
-  return buffer;
-}
+std::string CodeAt(const MasterTable& table, int row) { return table.CodeAt(row); }
 
-std::string NameAt(const MasterTable& table, int row) {
-  char buffer[SLOT_SIZE];
-  table.NameAt(row, buffer);
-  return buffer;
-}
+std::string NameAt(const MasterTable& table, int row) { return table.NameAt(row); }
 
 const char HOKKAIDO[] = "\x96\x6b\x8a\x43\x93\xb9";  // 北海道
 const char TOHOKU[] = "\x93\x8c\x96\x6b";             // 東北
@@ -44,9 +36,10 @@ const char TOHOKU[] = "\x93\x8c\x96\x6b";             // 東北
 TEST_F(MasterTableTest, SplitsFieldsAndKeepsFileOrder) {
   std::string file = std::string("01,") + HOKKAIDO + "\r\n" + "02," + TOHOKU + ",10,20,extra,more\n" +
                      "03\n" + "04,last";  // no line end after the last line
-  MasterTable table(Write(file).c_str());
-  EXPECT_EQ(0, table.status);
-  EXPECT_STREQ("", table.message);
+  MasterTable table;
+  std::string error;
+  EXPECT_TRUE(table.Load(Write(file).c_str(), nullptr, nullptr, error));
+  EXPECT_EQ("", error);
   ASSERT_EQ(4, table.Count());
   EXPECT_EQ("01", CodeAt(table, 0));
   EXPECT_EQ(HOKKAIDO, NameAt(table, 0));
@@ -94,10 +87,11 @@ TEST_F(MasterTableTest, FiltersOnWholeParentAndGroupKeys) {
   EXPECT_EQ("E", CodeAt(all, 5));
 }
 
-TEST_F(MasterTableTest, MissingFileGivesStatusAndMessageNamingThePath) {
-  MasterTable table("M_BLOCK.dat-absent");
-  EXPECT_EQ(MASTER_OPEN_FAILED, table.status);
-  EXPECT_STREQ("マスターファイル[M_BLOCK.dat-absent]は、オープンできません。", table.message);
+TEST_F(MasterTableTest, MissingFileFailsWithAMessageNamingThePathAndLeavesTheTableEmpty) {
+  MasterTable table(Write("01,x\n").c_str());
+  std::string error;
+  EXPECT_FALSE(table.Load("M_BLOCK.dat-absent", nullptr, nullptr, error));
+  EXPECT_EQ("マスターファイル[M_BLOCK.dat-absent]は、オープンできません。", error);
   EXPECT_EQ(0, table.Count());
   EXPECT_EQ("", CodeAt(table, 0));
   EXPECT_EQ("", NameAt(table, 0));
@@ -105,11 +99,11 @@ TEST_F(MasterTableTest, MissingFileGivesStatusAndMessageNamingThePath) {
 
 TEST_F(MasterTableTest, LongPhysicalLinesBecomeSeveralRecords) {
   std::string line300(300, 'a');
-  std::string line255(SLOT_SIZE - 1, 'b');
+  std::string line255(MASTER_RECORD_MAX, 'b');
   MasterTable table(Write(line300 + "\r\n" + line255 + "\r\n" + "next,row\r\n").c_str());
   ASSERT_EQ(4, table.Count());
-  EXPECT_EQ(std::string(SLOT_SIZE - 1, 'a'), CodeAt(table, 0));
-  EXPECT_EQ(std::string(300 - (SLOT_SIZE - 1), 'a'), CodeAt(table, 1));
+  EXPECT_EQ(std::string(MASTER_RECORD_MAX, 'a'), CodeAt(table, 0));
+  EXPECT_EQ(std::string(300 - (MASTER_RECORD_MAX), 'a'), CodeAt(table, 1));
   // A line filling exactly one read leaves only its line end for the next
   // read; that is not an extra, empty row.
   EXPECT_EQ(line255, CodeAt(table, 2));
@@ -119,8 +113,9 @@ TEST_F(MasterTableTest, LongPhysicalLinesBecomeSeveralRecords) {
 TEST_F(MasterTableTest, KeepsAtMostTheStorageAndRefusesPositionsOutside) {
   std::string file;
   for (int i = 0; i < MASTER_ROWS + 40; ++i) file += std::to_string(i) + ",n" + std::to_string(i) + "\n";
-  MasterTable table(Write(file).c_str());
-  EXPECT_EQ(0, table.status);
+  MasterTable table;
+  std::string error;
+  EXPECT_TRUE(table.Load(Write(file).c_str(), nullptr, nullptr, error));
   ASSERT_EQ(MASTER_ROWS, table.Count());
   EXPECT_EQ("255", CodeAt(table, MASTER_ROWS - 1));
   EXPECT_EQ("n255", NameAt(table, MASTER_ROWS - 1));

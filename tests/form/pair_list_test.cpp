@@ -1,4 +1,4 @@
-#include "viewer/form/pair_list.h"
+#include "viewer/base/pair_list.h"
 
 #include <gtest/gtest.h>
 
@@ -7,24 +7,24 @@
 namespace {
 
 std::string KeyAt(const PairList& list, int position) {
-  char key[SLOT_SIZE];
-  char value[SLOT_SIZE];
+  std::string key;
+  std::string value;
   list.GetAt(position, key, value);
   return key;
 }
 
 std::string ValueAt(const PairList& list, int position) {
-  char key[SLOT_SIZE];
-  char value[SLOT_SIZE];
+  std::string key;
+  std::string value;
   list.GetAt(position, key, value);
   return value;
 }
 
 TEST(PairList, KeepsKeysInByteOrderWhateverTheOrderOfAdding) {
   PairList list;
-  EXPECT_EQ(1, list.Add("30", "c"));
-  EXPECT_EQ(2, list.Add("10", "a"));
-  EXPECT_EQ(3, list.Add("20", "b"));
+  EXPECT_TRUE(list.Add("30", "c"));
+  EXPECT_TRUE(list.Add("10", "a"));
+  EXPECT_TRUE(list.Add("20", "b"));
   ASSERT_EQ(3, list.Count());
   EXPECT_EQ("10", KeyAt(list, 0));
   EXPECT_EQ("a", ValueAt(list, 0));
@@ -52,7 +52,7 @@ TEST(PairList, RefusesDuplicateKeysAndTheEntryAfterTheLastSlot) {
   PairList list;
   list.Add("20", "first");
   list.Add("10", "x");
-  EXPECT_EQ(-1, list.Add("20", "second"));
+  EXPECT_FALSE(list.Add("20", "second"));
   EXPECT_EQ(2, list.Count());
   EXPECT_EQ("first", ValueAt(list, 1));
 
@@ -60,9 +60,10 @@ TEST(PairList, RefusesDuplicateKeysAndTheEntryAfterTheLastSlot) {
   for (int i = 0; i < PAIRLIST_SLOTS; ++i) {
     char key[8];
     std::snprintf(key, sizeof key, "%05d", i);
-    ASSERT_EQ(i + 1, full.Add(key, "v"));
+    ASSERT_TRUE(full.Add(key, "v"));
+    ASSERT_EQ(i + 1, full.Count());
   }
-  EXPECT_EQ(-1, full.Add("99999", "one too many"));
+  EXPECT_FALSE(full.Add("99999", "one too many"));
   EXPECT_EQ(PAIRLIST_SLOTS, full.Count());
   EXPECT_EQ("00255", KeyAt(full, PAIRLIST_SLOTS - 1));
 }
@@ -87,14 +88,14 @@ TEST(PairList, RemovePacksTheRestInOrder) {
 
 TEST(PairList, LookupFindsValuesAndMissesWholeKeysOnly) {
   PairList list;
-  char value[SLOT_SIZE] = "untouched";
-  EXPECT_EQ(-1, list.Lookup("10", value));
-  EXPECT_STREQ("untouched", value);
+  std::string value = "untouched";
+  EXPECT_FALSE(list.Lookup("10", value));
+  EXPECT_EQ("untouched", value);
   list.Add("12345", "\x8e\x44\x96\x79");  // 札幌
-  EXPECT_EQ(-1, list.Lookup("1234", value));
-  EXPECT_EQ(-1, list.Lookup("123456", value));
-  EXPECT_EQ(0, list.Lookup("12345", value));
-  EXPECT_STREQ("\x8e\x44\x96\x79", value);
+  EXPECT_FALSE(list.Lookup("1234", value));
+  EXPECT_FALSE(list.Lookup("123456", value));
+  EXPECT_TRUE(list.Lookup("12345", value));
+  EXPECT_EQ("\x8e\x44\x96\x79", value);
 }
 
 TEST(PairList, ClearEmptiesAndPositionsOutsideYieldEmptyTexts) {
@@ -104,14 +105,15 @@ TEST(PairList, ClearEmptiesAndPositionsOutsideYieldEmptyTexts) {
   EXPECT_EQ(0, list.Count());
   EXPECT_EQ("", KeyAt(list, 0));
   EXPECT_EQ("", KeyAt(list, -1));
-  EXPECT_EQ(1, list.Add("10", "again"));
+  EXPECT_TRUE(list.Add("10", "again"));
+  EXPECT_EQ(1, list.Count());
 }
 
 TEST(PairList, CutsTextsLongerThanASlot) {
   PairList list;
   std::string longKey(400, 'k');
   list.Add(longKey.c_str(), "v");
-  EXPECT_EQ(std::string(SLOT_SIZE - 1, 'k'), KeyAt(list, 0));
+  EXPECT_EQ(std::string(PAIR_TEXT_MAX, 'k'), KeyAt(list, 0));
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "viewer/form/pair_list.h"
+#include "viewer/base/pair_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PairList list;
@@ -16,19 +16,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data + at), std::min<size_t>(length, size - at));
     at += text.size();
     text = text.c_str();  // keys are zero-terminated texts
-    char value[SLOT_SIZE];
+    std::string value;
     switch (op % 4) {
       case 0: list.Add(text.c_str(), text.c_str()); break;
       case 1: list.Remove(text.c_str()); break;
       case 2: list.Lookup(text.c_str(), value); break;
       default: list.Clear(); break;
     }
-    char previous[SLOT_SIZE] = "";
+    std::string previous;
     for (int i = 0; i < list.Count(); ++i) {
-      char key[SLOT_SIZE];
+      std::string key;
       list.GetAt(i, key, value);
-      if (i > 0 && std::strcmp(previous, key) >= 0) std::abort();
-      std::memcpy(previous, key, SLOT_SIZE);
+      if (key.size() > PAIR_TEXT_MAX || value.size() > PAIR_TEXT_MAX) std::abort();
+      if (i > 0 && previous >= key) std::abort();
+      previous = key;
     }
   }
   return 0;

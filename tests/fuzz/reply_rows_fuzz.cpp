@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "viewer/retrieval/reply_rows.h"
-#include "viewer/retrieval/row_array.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
@@ -16,12 +15,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int rowCount = data[1];
   // An exact-size copy, so a read past the text is caught.
   std::vector<char> reply(data + 2, data + size);
-  RowArray rows(data[0] / 8 % 4);
-  int nextRow = 0;
-  int stored = ReadReplyRows(type, reply.data(), reply.size(), rowCount, nextRow, rows);
-  if (stored < 0 || stored > rowCount || nextRow != stored) std::abort();
-  for (int i = 0; i < stored; ++i) {
-    if (std::memchr(rows.Data()[i].stationCode, '\0', STATION_CODE_SIZE) == nullptr) std::abort();
+  std::vector<ObservationRow> rows(data[0] / 8 % 4);
+  const size_t held = rows.size();
+  int stored = ReadReplyRows(type, reply.data(), reply.size(), rowCount, rows);
+  if (stored < 0 || stored > rowCount || rows.size() != held + static_cast<size_t>(stored)) std::abort();
+  for (const ObservationRow& row : rows) {
+    if (std::memchr(row.stationCode, '\0', STATION_CODE_SIZE) == nullptr) std::abort();
   }
   return 0;
 }

@@ -6,7 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "viewer/report/period_walk.h"
+#include "viewer/base/period_walk.h"
+#include "viewer/report/report_columns.h"
 #include "viewer/report/report_writer.h"
 
 namespace {
@@ -15,13 +16,10 @@ const int WALK_STEPS = 64;
 const int LAST_TYPE = 7;  // one beyond the known types
 
 void CheckSplit(const std::string& text) {
-  char fields[3][REPORT_TEXT_SIZE];
-  std::memset(fields, 'z', sizeof fields);
-  for (auto& field : fields) field[REPORT_TEXT_SIZE - 1] = '\0';
-  int count = ReportWriter::SplitDateText(text.c_str(), fields[0], fields[1], fields[2]);
-  if (count < 1) std::abort();
-  for (auto& field : fields) {
-    if (std::strlen(field) >= REPORT_TEXT_SIZE) std::abort();
+  PeriodTexts texts = SplitPeriodText(text.c_str());
+  if (texts.count < 1) std::abort();
+  for (const std::string& field : texts.field) {
+    if (field.size() > PERIOD_FIELD_TEXT_MAX) std::abort();
   }
 }
 
@@ -39,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     writer.SetPeriod(type, from.c_str(), to.c_str());
     int count = writer.CountPeriods();
     if (count < 0) std::abort();
-    PeriodFields period = ReadPeriodFields(writer.periodFrom);
+    PeriodFields period = ReadPeriodFields(writer.periodFrom.c_str());
     char label[REPORT_TEXT_SIZE];
     for (int step = 0; step < count && step < WALK_STEPS; ++step) {
       FormatPeriodLabel(type, period, label);

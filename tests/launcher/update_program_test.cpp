@@ -1,5 +1,6 @@
-// Command 8 of the real marlop.exe: the update program fetched from the
-// maker's web host (loopback in the test build) to the root of drive C.
+// The update program download of the real marlop.exe: the program fetched
+// from the maker's web host (loopback in the test build) to the root of
+// drive C.
 #include <gtest/gtest.h>
 
 #include "launcher/launcher_ids.h"
@@ -43,7 +44,7 @@ class UpdateProgramTest : public ::testing::Test {
     EXPECT_TRUE(program.WaitForExit());
   }
 
-  // Runs command 8 from the system menu and confirms its message, which
+  // Runs the update program download from the system menu and confirms its message, which
   // must be `text` under the application's name; the menu stays.
   void RunCommand(const char* text) {
     PostSystemCommand(menu, IDM_UPDATE_PROGRAM);

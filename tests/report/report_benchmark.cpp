@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "tests/support/test_files.h"
-#include "viewer/form/pair_list.h"
+#include "viewer/base/pair_list.h"
 #include "viewer/report/report_writer.h"
 
 namespace {
@@ -117,13 +117,13 @@ void Measure(const char* name, ReportWriter& writer, int mode, const std::vector
     heapPeak = heapInUse;
     const size_t before = heapInUse;
     auto start = std::chrono::steady_clock::now();
-    ReportPath written = writer.MakeReport(rows.data(), static_cast<int>(rows.size()));
+    std::string error;
+    bool written = writer.MakeReport(rows.data(), static_cast<int>(rows.size()), path, error);
     double seconds = Seconds(start);
     if (!written) {
-      std::printf("%s: no report: %s\n", name, writer.lastError);
+      std::printf("%s: no report: %s\n", name, error.c_str());
       std::exit(1);
     }
-    path = written.get();
     if (seconds < best) best = seconds;
     peak = heapPeak - before;
   }

@@ -63,8 +63,6 @@ int Occurrences(const std::string& text, const std::string& part) {
   return count;
 }
 
-std::string Text(const GrowingText& text) { return std::string(text.Data(), text.Length()); }
-
 // The report of one station, one element (降水量) and three days across a
 // month end: a value, a missing value and a day without a row.
 const char* const ONE_STATION_HTML =
@@ -188,12 +186,14 @@ class ReportOutput : public ::testing::Test {
     rows = {a, b, duplicate, c, notMonthly};
   }
 
-  ReportPath Make(int mode) {
+  // Makes the report; true with its path in `path`, false with the reason in `error`.
+  bool Make(int mode) {
     writer.SetOutputMode(mode);
-    return writer.MakeReport(rows.data(), static_cast<int>(rows.size()));
+    error.clear();
+    return writer.MakeReport(rows.data(), static_cast<int>(rows.size()), path, error);
   }
 
-  GrowingText Grid(bool csv) {
+  std::string Grid(bool csv) {
     std::unique_ptr<HeaderRecord[]> header = writer.BuildHeader();
     std::unique_ptr<PeriodLabel[]> labels = writer.BuildPeriodLabels();
     std::unique_ptr<ReportCell[]> cells = writer.BuildCells(rows.data(), static_cast<int>(rows.size()));
@@ -210,26 +210,28 @@ class ReportOutput : public ::testing::Test {
   PairList stations;
   ReportWriter writer;
   std::vector<ObservationRow> rows;
+  std::string path;
+  std::string error;
 };
 
 TEST_F(ReportOutput, HtmlRowsOfOneStation) {
   OneStationReport();
-  EXPECT_EQ(ONE_STATION_HTML, Text(Grid(false)));
+  EXPECT_EQ(ONE_STATION_HTML, Grid(false));
 }
 
 TEST_F(ReportOutput, CsvTextOfOneStation) {
   OneStationReport();
-  EXPECT_EQ(ONE_STATION_CSV, Text(Grid(true)));
+  EXPECT_EQ(ONE_STATION_CSV, Grid(true));
 }
 
 TEST_F(ReportOutput, CsvTextOfTwoStations) {
   TwoStationReport();
-  EXPECT_EQ(TWO_STATION_CSV, Text(Grid(true)));
+  EXPECT_EQ(TWO_STATION_CSV, Grid(true));
 }
 
 TEST_F(ReportOutput, HtmlCellsAreRightAlignedOnlyWhenNumeric) {
   TwoStationReport();
-  std::string html = Text(Grid(false));
+  std::string html = Grid(false);
   EXPECT_NE(std::string::npos, html.find(TWO_STATION_HTML_FIRST_PERIOD));
   EXPECT_EQ(6, Occurrences(html, "<TR>"));
   EXPECT_EQ(6, Occurrences(html, "</TR>"));
@@ -237,19 +239,17 @@ TEST_F(ReportOutput, HtmlCellsAreRightAlignedOnlyWhenNumeric) {
 
 TEST_F(ReportOutput, CsvReportIsWrittenToTempInTextMode) {
   TwoStationReport();
-  ReportPath path = Make(OUTPUT_MODE_CSV);
-  ASSERT_TRUE(path) << writer.lastError;
-  EXPECT_EQ(csvPath, std::string(path.get()));
+  ASSERT_TRUE(Make(OUTPUT_MODE_CSV)) << error;
+  EXPECT_EQ(csvPath, path);
   EXPECT_EQ(WithLineEnds(TWO_STATION_CSV), ReadBytes(csvPath));
-  EXPECT_STREQ("", writer.lastError);
+  EXPECT_EQ("", error);
 }
 
 TEST_F(ReportOutput, HtmlReportIsTheTemplateWithTheRowsAtTheMarker) {
   OneStationReport();
   ASSERT_TRUE(WriteBytes("output.html", "<html>\n<table>\n@data\n</table>\n</html>\n"));
-  ReportPath path = Make(0);
-  ASSERT_TRUE(path) << writer.lastError;
-  EXPECT_EQ(htmlPath, std::string(path.get()));
+  ASSERT_TRUE(Make(0)) << error;
+  EXPECT_EQ(htmlPath, path);
   std::string expected = std::string("<html>\n<table>\n") + ONE_STATION_HTML + "\n</table>\n</html>\n";
   EXPECT_EQ(WithLineEnds(expected), ReadBytes(htmlPath));
 }
@@ -273,7 +273,7 @@ TEST_F(ReportOutput, NoRowsStillGiveAReportOfMissingMarks) {
 TEST_F(ReportOutput, AMissingTemplateWritesNothingAndSaysWhich) {
   OneStationReport();
   EXPECT_FALSE(Make(0));
-  EXPECT_STREQ("ファイル[output.html]は、オープンできません。", writer.lastError);
+  EXPECT_EQ("ファイル[output.html]は、オープンできません。", error);
   EXPECT_FALSE(test_support::FileExists(htmlPath));
 }
 
@@ -281,7 +281,7 @@ TEST_F(ReportOutput, AnUnopenableCsvFileAsksTheUserToCloseIt) {
   OneStationReport();
   std::filesystem::create_directory(csvPath);  // a folder in the file's place cannot be opened for writing
   EXPECT_FALSE(Make(OUTPUT_MODE_CSV));
-  EXPECT_STREQ("すでにファイルがオープンしてます。ファイルを閉じてください。", writer.lastError);
+  EXPECT_EQ("すでにファイルがオープンしてます。ファイルを閉じてください。", error);
   std::filesystem::remove(csvPath);
 }
 
@@ -290,7 +290,7 @@ TEST_F(ReportOutput, AnUnopenableHtmlFileNamesItsPath) {
   ASSERT_TRUE(WriteBytes("output.html", "@data"));
   std::filesystem::create_directory(htmlPath);
   EXPECT_FALSE(Make(0));
-  EXPECT_EQ("ファイル[" + htmlPath + "]は、オープンできません。", std::string(writer.lastError));
+  EXPECT_EQ("ファイル[" + htmlPath + "]は、オープンできません。", error);
   std::filesystem::remove(htmlPath);
 }
 
@@ -299,12 +299,12 @@ TEST_F(ReportOutput, ATempValueTooLongForThePathWritesNothing) {
   std::string longest = folder + "\\" + std::string(245 - folder.size() - 1, 'd');
   SetTemp(longest + "d");
   EXPECT_FALSE(Make(OUTPUT_MODE_CSV));
-  EXPECT_STRNE("", writer.lastError);
+  EXPECT_NE("", error);
 
 #ifdef _WIN32
   SetTemp(longest);  // 245 characters still fit, though the folder does not exist
   EXPECT_FALSE(Make(OUTPUT_MODE_CSV));
-  EXPECT_STREQ("すでにファイルがオープンしてます。ファイルを閉じてください。", writer.lastError);
+  EXPECT_EQ("すでにファイルがオープンしてます。ファイルを閉じてください。", error);
 #endif
 }
 
@@ -312,24 +312,21 @@ TEST_F(ReportOutput, AMissingTempPutsTheFileAfterASingleBackslash) {
   OneStationReport();
   UnsetTemp();
   writer.SetOutputMode(OUTPUT_MODE_CSV);
-  GrowingText text;
-  text.AppendText("x\n");
-  ReportPath path = writer.WriteTempCsv(text);
-  if (path) {
-    EXPECT_STREQ("\\temp.csv", path.get());
-    std::remove(path.get());
+  std::string text = "x\n";
+  if (writer.WriteTempCsv(text, path, error)) {
+    EXPECT_EQ("\\temp.csv", path);
+    std::remove(path.c_str());
   } else {
-    EXPECT_STREQ("すでにファイルがオープンしてます。ファイルを閉じてください。", writer.lastError);
+    EXPECT_EQ("すでにファイルがオープンしてます。ファイルを閉じてください。", error);
   }
 }
 
 TEST_F(ReportOutput, ATempValueEndingInABackslashGivesTwoInARow) {
   OneStationReport();
   SetTemp(folder + "\\");
-  ReportPath path = Make(OUTPUT_MODE_CSV);
-  ASSERT_TRUE(path) << writer.lastError;
-  EXPECT_EQ(folder + "\\\\temp.csv", std::string(path.get()));
-  std::remove(path.get());
+  ASSERT_TRUE(Make(OUTPUT_MODE_CSV)) << error;
+  EXPECT_EQ(folder + "\\\\temp.csv", path);
+  std::remove(path.c_str());
 }
 
 #ifdef _WIN32
@@ -339,10 +336,9 @@ TEST_F(ReportOutput, ATempFolderOutsideShiftJisGetsTheReport) {
   const std::filesystem::path foreign = std::filesystem::path(platform::ToWide(folder.c_str())) / L"José Ñúñez";
   ASSERT_TRUE(std::filesystem::create_directory(foreign));
   ASSERT_EQ(0, _wputenv_s(L"TEMP", foreign.c_str()));
-  ReportPath path = Make(OUTPUT_MODE_CSV);
-  ASSERT_TRUE(path) << writer.lastError;
-  std::FILE* written = platform::OpenFile(path.get(), L"rb");
-  ASSERT_NE(nullptr, written) << path.get();
+  ASSERT_TRUE(Make(OUTPUT_MODE_CSV)) << error;
+  std::FILE* written = platform::OpenFile(path.c_str(), L"rb");
+  ASSERT_NE(nullptr, written) << path.c_str();
   std::fclose(written);
   std::ifstream report(foreign / L"temp.csv", std::ios::binary);
   EXPECT_EQ(WithLineEnds(ONE_STATION_CSV),
@@ -360,7 +356,7 @@ TEST_F(ReportOutput, ATempFolderNoPathTextCanNameIsNamedInTheMessage) {
   ASSERT_EQ(0, _wputenv_s(L"TEMP", second.c_str()));
   EXPECT_FALSE(Make(OUTPUT_MODE_CSV));
   EXPECT_EQ("環境変数TEMPのフォルダ[" + folder + "\\Jos?]を扱えないため、帳票を作成できません。",
-            std::string(writer.lastError));
+            error);
 }
 #endif
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "viewer/report/period_walk.h"
+#include "viewer/base/period_walk.h"
 #include "viewer/report/report_writer.h"
 
 namespace {
@@ -13,13 +13,9 @@ struct Split {
   std::string f1, f2, f3;
 };
 
-Split SplitOf(const char* text, const char* initial = "") {
-  char f1[REPORT_TEXT_SIZE] = {}, f2[REPORT_TEXT_SIZE] = {}, f3[REPORT_TEXT_SIZE] = {};
-  std::snprintf(f1, sizeof f1, "%s", initial);
-  std::snprintf(f2, sizeof f2, "%s", initial);
-  std::snprintf(f3, sizeof f3, "%s", initial);
-  int count = ReportWriter::SplitDateText(text, f1, f2, f3);
-  return Split{count, f1, f2, f3};
+Split SplitOf(const char* text) {
+  PeriodTexts texts = SplitPeriodText(text);
+  return Split{texts.count, texts.field[0], texts.field[1], texts.field[2]};
 }
 
 int Count(int type, const char* from, const char* to) {
@@ -39,21 +35,21 @@ std::vector<std::string> Labels(int type, const char* from, const char* to) {
 
 using Texts = std::vector<std::string>;
 
-TEST(SplitDateText, FillsOneOutputPerFieldAndCountsFields) {
+TEST(SplitPeriodText, FillsOneOutputPerFieldAndCountsFields) {
   Split daily = SplitOf("2003/01/05");
   EXPECT_EQ(3, daily.count);
   EXPECT_EQ("2003", daily.f1);
   EXPECT_EQ("01", daily.f2);
   EXPECT_EQ("05", daily.f3);
 
-  Split yearly = SplitOf("2003", "keep");
+  Split yearly = SplitOf("2003");
   EXPECT_EQ(1, yearly.count);
   EXPECT_EQ("2003", yearly.f1);
-  EXPECT_EQ("keep", yearly.f2);  // outputs without a field keep their content
-  EXPECT_EQ("keep", yearly.f3);
+  EXPECT_EQ("", yearly.f2);  // fields the text does not have are empty
+  EXPECT_EQ("", yearly.f3);
 }
 
-TEST(SplitDateText, LaterFieldsAllGoToTheThirdOutputTheLastWinning) {
+TEST(SplitPeriodText, LaterFieldsAllGoToTheThirdOutputTheLastWinning) {
   Split split = SplitOf("a/b/c/d");
   EXPECT_EQ(4, split.count);
   EXPECT_EQ("a", split.f1);
@@ -61,12 +57,12 @@ TEST(SplitDateText, LaterFieldsAllGoToTheThirdOutputTheLastWinning) {
   EXPECT_EQ("d", split.f3);
 }
 
-TEST(SplitDateText, EmptyFieldsAndOverlongFields) {
-  Split empty = SplitOf("", "x");
+TEST(SplitPeriodText, EmptyFieldsAndOverlongFields) {
+  Split empty = SplitOf("");
   EXPECT_EQ(1, empty.count);
   EXPECT_EQ("", empty.f1);
 
-  Split slashes = SplitOf("//", "x");
+  Split slashes = SplitOf("//");
   EXPECT_EQ(3, slashes.count);
   EXPECT_EQ("", slashes.f1);
   EXPECT_EQ("", slashes.f2);

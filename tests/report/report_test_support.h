@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "viewer/form/pair_list.h"
+#include "viewer/base/pair_list.h"
 #include "viewer/report/report_columns.h"
-#include "viewer/retrieval/observation_row.h"
+#include "viewer/base/observation_row.h"
 
 namespace report_test {
 

@@ -10,14 +10,6 @@ namespace {
 
 using test_support::WriteBytes;
 
-std::string Text(const GrowingText& text) { return std::string(text.Data(), text.Length()); }
-
-GrowingText TextOf(const std::string& bytes) {
-  GrowingText text;
-  text.AppendBytes(bytes.data(), bytes.size());
-  return text;
-}
-
 class TemplateMerge : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -35,19 +27,20 @@ class TemplateMerge : public ::testing::Test {
     EXPECT_TRUE(WriteBytes(file, templateBytes));
     const char* markers[] = {"@data"};
     const char* replacements[] = {rows};
-    std::unique_ptr<GrowingText> merged = merger.MergeTemplate(markers, replacements, 1, file.c_str());
-    return merged ? Text(*merged) : "<none>";
+    std::string merged;
+    return TemplateMerger::MergeTemplate(markers, replacements, 1, file.c_str(), merged, error) ? merged
+                                                                                                : "<none>";
   }
 
   std::string folder;
   std::string file;
-  TemplateMerger merger;
+  std::string error;
 };
 
 TEST_F(TemplateMerge, EveryMarkerGetsTheRows) {
   EXPECT_EQ("<table>\n<TR>a</TR>\n</table>\n<table><TR>a</TR></table>\n",
             Merge("<table>\n@data\n</table>\n<table>@data</table>\n", "<TR>a</TR>"));
-  EXPECT_STREQ("", merger.lastError);
+  EXPECT_EQ("", error);
 }
 
 TEST_F(TemplateMerge, ATemplateWithoutTheMarkerPassesUnchanged) {
@@ -82,27 +75,29 @@ TEST_F(TemplateMerge, MarkersAreReplacedInArrayOrder) {
   ASSERT_TRUE(WriteBytes(file, "@a @b"));
   const char* markers[] = {"@a", "@b"};
   const char* replacements[] = {"@b!", "B"};
-  std::unique_ptr<GrowingText> merged = merger.MergeTemplate(markers, replacements, 2, file.c_str());
-  ASSERT_TRUE(merged);
-  EXPECT_EQ("B! B", Text(*merged));
+  std::string merged;
+  ASSERT_TRUE(TemplateMerger::MergeTemplate(markers, replacements, 2, file.c_str(), merged, error));
+  EXPECT_EQ("B! B", merged);
 }
 
 TEST_F(TemplateMerge, AMissingFileGivesNoTextAndNamesTheFile) {
   const char* markers[] = {"@data"};
   const char* replacements[] = {"rows"};
-  EXPECT_FALSE(merger.MergeTemplate(markers, replacements, 1, "no_such_template.html"));
-  EXPECT_STREQ("ファイル[no_such_template.html]は、オープンできません。", merger.lastError);
+  std::string merged;
+  EXPECT_FALSE(TemplateMerger::MergeTemplate(markers, replacements, 1, "no_such_template.html", merged, error));
+  EXPECT_EQ("ファイル[no_such_template.html]は、オープンできません。", error);
   ASSERT_TRUE(WriteBytes(file, "ok"));
-  EXPECT_TRUE(merger.MergeTemplate(markers, replacements, 1, file.c_str()));
-  EXPECT_STREQ("", merger.lastError);
+  std::string laterError;
+  EXPECT_TRUE(TemplateMerger::MergeTemplate(markers, replacements, 1, file.c_str(), merged, laterError));
+  EXPECT_EQ("", laterError);
 }
 
 TEST(ReplaceAll, ReplacesEveryOccurrenceAndLeavesTheInputAlone) {
-  GrowingText text = TextOf("ab@data@datacd@data");
-  EXPECT_EQ("ab--cd-", Text(TemplateMerger::ReplaceAll("@data", "-", text)));
-  EXPECT_EQ("abcd", Text(TemplateMerger::ReplaceAll("@data", "", text)));
-  EXPECT_EQ("ab@data@datacd@data", Text(text));
-  EXPECT_EQ("ab@data@datacd@data", Text(TemplateMerger::ReplaceAll("", "-", text)));
+  std::string text = "ab@data@datacd@data";
+  EXPECT_EQ("ab--cd-", TemplateMerger::ReplaceAll("@data", "-", text));
+  EXPECT_EQ("abcd", TemplateMerger::ReplaceAll("@data", "", text));
+  EXPECT_EQ("ab@data@datacd@data", text);
+  EXPECT_EQ("ab@data@datacd@data", TemplateMerger::ReplaceAll("", "-", text));
 }
 
 struct ReplaceCase {
@@ -132,7 +127,7 @@ TEST(ReplaceAll, SearchesAgainFromTheStartAfterEachReplacement) {
       {"ab", "bba", "aaaaaaab", "aaaaaabba"},
   };
   for (const ReplaceCase& c : cases) {
-    EXPECT_EQ(c.replaced, Text(TemplateMerger::ReplaceAll(c.marker, c.replacement, TextOf(c.text))))
+    EXPECT_EQ(c.replaced, TemplateMerger::ReplaceAll(c.marker, c.replacement, c.text))
         << c.marker << " by " << c.replacement << " in " << c.text;
   }
 }
@@ -148,41 +143,18 @@ TEST(FindText, FirstOccurrenceByteForByte) {
   EXPECT_EQ(0, TemplateMerger::FindText("ab", 2, "ab"));
 }
 
-TEST(GrowingTextBuffer, KeepsATerminatingZeroAndGrowsPastItsFirstBlock) {
-  GrowingText text;
-  EXPECT_EQ(GROWING_TEXT_START, text.Capacity());
-  EXPECT_STREQ("", text.Data());
+TEST(ReplaceAll, TextsFarLongerThanTheReadPiecesAreReplacedWhole) {
+  std::string text;
   std::string expected;
   for (int i = 0; i < 3000; ++i) {
-    text.AppendText("0123456789");
-    expected += "0123456789";
+    text += "0123456789@da";
+    text += i % 2 == 0 ? "ta" : "";
+    expected += i % 2 == 0 ? "0123456789<>" : "0123456789@da";
   }
-  EXPECT_EQ(expected, std::string(text.Data()));
-  EXPECT_GT(text.Capacity(), text.Length());
-  EXPECT_EQ(0u, text.Capacity() % GROWING_TEXT_START);
-  EXPECT_EQ(3u, text.AppendBytes("a\0b", 3));
-  EXPECT_EQ(30003u, text.Length());
-  EXPECT_EQ('\0', text.Data()[text.Length()]);
-}
-
-TEST(GrowingTextBuffer, DroppingTheEndLeavesZeroesBehind) {
-  GrowingText text = TextOf(std::string(3000, 'r'));
-  text.DropLast(2990);
-  EXPECT_EQ("rrrrrrrrrr", Text(text));
-  for (size_t at = text.Length(); at < text.Capacity(); ++at) ASSERT_EQ('\0', text.Data()[at]) << at;
-  text.DropLast(20);
-  EXPECT_EQ(0u, text.Length());
-  text.AppendText("x");
-  EXPECT_STREQ("x", text.Data());
-}
-
-TEST(GrowingTextBuffer, AnAppendFillingTheBlockExactlyStillLeavesRoomForTheZero) {
-  GrowingText text;
-  text.AppendText(std::string(GROWING_TEXT_START - 1, 'a').c_str());
-  EXPECT_EQ(GROWING_TEXT_START, text.Capacity());
-  text.AppendText("b");
-  EXPECT_GT(text.Capacity(), GROWING_TEXT_START);
-  EXPECT_EQ('\0', text.Data()[GROWING_TEXT_START]);
+  EXPECT_EQ(expected, TemplateMerger::ReplaceAll("@data", "<>", text));
+  // A replacement that forms the marker again with the text before it.
+  EXPECT_EQ(std::string(3000, 'r') + "@@",
+            TemplateMerger::ReplaceAll("@data", "@", std::string(3000, 'r') + "@@datadata"));
 }
 
 }  // namespace

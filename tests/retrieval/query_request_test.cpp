@@ -1,19 +1,17 @@
-// The request's setters, its checks of FROM and TO, and the rows it reserves.
+// The request's setters, its checks of FROM and TO, and Retrieve over an
+// exchange that answers from a script.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
-#include "viewer/form/pair_list.h"
+#include "viewer/base/pair_list.h"
+#include "viewer/retrieval/observation_statements.h"
 #include "viewer/retrieval/query_request.h"
 
 namespace {
-
-int Capacity(int type, const char* from, const char* to) {
-  QueryRequest request;
-  request.SetPeriod(type, from, to);
-  return request.PeriodCapacity();
-}
 
 int Order(const char* from, const char* to) {
   QueryRequest request;
@@ -43,14 +41,13 @@ TEST(QueryRequest, KeepsAReferenceToTheStationsNotACopy) {
   EXPECT_EQ(request.StationCount(), 2);
 }
 
-TEST(QueryRequest, SetPeriodZeroFillsAndCutsTheTextsAt63Bytes) {
+TEST(QueryRequest, SetPeriodCutsTheTextsAt63Bytes) {
   QueryRequest request;
   request.SetPeriod(PERIOD_MONTHLY, std::string(80, 'x').c_str(), "2003/12");
   request.SetPeriod(PERIOD_YEARLY, std::string(70, '1').c_str(), "2003");
   EXPECT_EQ(request.periodType, PERIOD_YEARLY);
   EXPECT_EQ(std::string(request.periodFrom), std::string(63, '1'));
   EXPECT_EQ(std::string(request.periodTo), "2003");
-  for (int i = 4; i < PERIOD_TEXT_SIZE; ++i) EXPECT_EQ(request.periodTo[i], 0) << i;
 }
 
 TEST(QueryRequest, AnyElementChosenWhenOneFlagIsSet) {
@@ -130,36 +127,81 @@ TEST(CheckPeriodRange, ComparesExactlyTheLimitLength) {
   EXPECT_EQ(Range(PERIOD_DAILY, "1999", "2000/01/01"), 0);
 }
 
-TEST(PeriodCapacity, DailyCountsCalendarDaysBothEndsIncluded) {
-  EXPECT_EQ(Capacity(PERIOD_DAILY, "1999/01/01", "2003/12/31"), 1826);
-  EXPECT_EQ(Capacity(PERIOD_DAILY, "2000/02/28", "2000/03/01"), 3);
-  EXPECT_EQ(Capacity(PERIOD_DAILY, "1999/12/31", "2000/01/01"), 2);
-  EXPECT_EQ(Capacity(PERIOD_DAILY, "2001/02/28", "2001/03/01"), 2);
-  EXPECT_EQ(Capacity(PERIOD_DAILY, "2100/02/28", "2100/03/01"), 2);  // century rule
-  EXPECT_EQ(Capacity(PERIOD_DAILY, "2400/02/28", "2400/03/01"), 3);
-  EXPECT_EQ(Capacity(PERIOD_DAILY, "2003/12/31", "2003/12/31"), 1);
+// A reply of `rows` yearly rows of `station`, as the link hands it over.
+std::string YearlyReply(const std::string& station, int rows) {
+  std::string reply;
+  for (int i = 0; i < rows; ++i) reply += station + "," + std::to_string(1990 + i) + ",\n";
+  return reply;
 }
 
-TEST(PeriodCapacity, PentadsAndMonthsOverReserveAcrossYears) {
-  EXPECT_EQ(Capacity(PERIOD_PENTAD_OF_YEAR, "2000/05", "2001/20"), 160);
-  EXPECT_EQ(Capacity(PERIOD_PENTAD_OF_YEAR, "2000/01", "2000/73"), 73);
-  EXPECT_EQ(Capacity(PERIOD_MONTHLY, "2000/05", "2001/07"), 27);
-  EXPECT_EQ(Capacity(PERIOD_MONTHLY, "1999/01", "2003/12"), 72);
-  EXPECT_EQ(Capacity(PERIOD_MONTHLY, "2003/04", "2003/04"), 1);
+struct RetrieveCase {
+  int type;
+  const char* from;
+  const char* to;
+  int rowsPerStation;  // what each reply brings, whatever the period counts
+};
+
+TEST(Retrieve, KeepsEveryRowTheRepliesBringWhateverThePeriodCounts) {
+  const RetrieveCase cases[] = {
+      {PERIOD_YEARLY, "1999", "2003", 5},
+      {PERIOD_DAILY, "2003/12/31", "2003/12/31", 40},  // more rows than days
+      {PERIOD_DAILY, "2003/12/31", "1999/01/01", 3},   // an inverted period
+      {PERIOD_MONTHLY, "", "", 2},
+      {PERIOD_PENTAD_OF_YEAR, "2000/05", "2001/20", 200},
+  };
+  PairList stations;
+  stations.Add("47412", "札幌");
+  stations.Add("47401", "稚内");
+  for (const RetrieveCase& c : cases) {
+    SCOPED_TRACE(std::string(c.from) + " " + c.to);
+    QueryRequest request;
+    request.SetStations(stations);
+    request.SetPeriod(c.type, c.from, c.to);
+    std::vector<std::string> statements;
+    int32_t rowCount = -1;
+    std::vector<ObservationRow> rows = request.Retrieve(
+        [&](const std::string& statement, std::string& reply, int& replyRows) {
+          statements.push_back(statement);
+          reply = YearlyReply(statements.size() == 1 ? "47401" : "47412", c.rowsPerStation);
+          replyRows = c.rowsPerStation;
+          return true;
+        },
+        [](const char*) { ADD_FAILURE() << "no station fails"; }, rowCount);
+    ASSERT_EQ(rowCount, 2 * c.rowsPerStation);
+    ASSERT_EQ(rows.size(), static_cast<size_t>(rowCount));
+    EXPECT_STREQ(rows.front().stationCode, "47401");  // list order: the first station's rows first
+    EXPECT_STREQ(rows.back().stationCode, "47412");
+    ASSERT_EQ(statements.size(), 2u);
+    EXPECT_EQ(statements[0], StationStatement(c.type, "47401", request.periodFrom.c_str(), request.periodTo.c_str()));
+  }
 }
 
-TEST(PeriodCapacity, PartsOfMonthsAndYearsAreExact) {
-  EXPECT_EQ(Capacity(PERIOD_PENTAD_OF_MONTH, "2000/05/02", "2001/07/05"), 88);
-  EXPECT_EQ(Capacity(PERIOD_TEN_DAY, "2000/05/02", "2001/07/01"), 42);
-  EXPECT_EQ(Capacity(PERIOD_YEARLY, "1999", "2003"), 5);
-  EXPECT_EQ(Capacity(8, "1999/05", "2003/01"), 5);
-}
+TEST(Retrieve, AFailedStationIsToldAndAnExceptionLeavesTheCountAlone) {
+  PairList stations;
+  stations.Add("47401", "稚内");
+  stations.Add("47412", "札幌");
+  QueryRequest request;
+  request.SetStations(stations);
+  request.SetPeriod(PERIOD_YEARLY, "1999", "2003");
+  std::vector<std::string> told;
+  int32_t rowCount = -1;
+  std::vector<ObservationRow> rows = request.Retrieve(
+      [&](const std::string& statement, std::string& reply, int& replyRows) {
+        if (statement.find("47401") != std::string::npos) return false;
+        reply = YearlyReply("47412", 2);
+        replyRows = 2;
+        return true;
+      },
+      [&](const char* station) { told.push_back(station); }, rowCount);
+  EXPECT_EQ(told, std::vector<std::string>{"47401"});
+  EXPECT_EQ(rowCount, 2);
+  EXPECT_STREQ(rows[0].stationCode, "47412");
 
-TEST(PeriodCapacity, NeverNegativeForAnInvertedOrEmptyPeriod) {
-  EXPECT_EQ(Capacity(PERIOD_DAILY, "2003/12/31", "1999/01/01"), 0);
-  EXPECT_EQ(Capacity(PERIOD_YEARLY, "2003", "1999"), 0);
-  EXPECT_EQ(Capacity(PERIOD_MONTHLY, "", ""), 1);
-  EXPECT_EQ(Capacity(PERIOD_DAILY, "", ""), 1);
+  rowCount = 7;
+  EXPECT_THROW(request.Retrieve([](const std::string&, std::string&, int&) -> bool { throw std::runtime_error("x"); },
+                                [](const char*) {}, rowCount),
+               std::runtime_error);
+  EXPECT_EQ(rowCount, 7);
 }
 
 }  // namespace

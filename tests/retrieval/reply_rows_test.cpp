@@ -9,7 +9,6 @@
 #include "viewer/retrieval/decimal_text.h"
 #include "viewer/retrieval/query_request.h"
 #include "viewer/retrieval/reply_rows.h"
-#include "viewer/retrieval/row_array.h"
 
 namespace {
 
@@ -163,70 +162,40 @@ TEST(ReadReplyRow, ValuesAreReadAsTheServerSentThem) {
   EXPECT_EQ(row.maxHourlyPrecip, MISSING_VALUE);
 }
 
-TEST(ReadReplyRows, AppendsRowsAfterTheNextFreePosition) {
+TEST(ReadReplyRows, AppendsRowsAfterThoseAlreadyRead) {
   std::string first = "47401,1999,\n47401,2000,\n47401,2001,\n";
   std::string second = "47412,2002,\n47412,2003,\n";
-  RowArray rows(5);
-  int nextRow = 0;
-  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, first.data(), first.size(), 3, nextRow, rows), 3);
-  EXPECT_EQ(nextRow, 3);
-  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, second.data(), second.size(), 2, nextRow, rows), 2);
-  EXPECT_EQ(nextRow, 5);
+  std::vector<ObservationRow> rows;
+  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, first.data(), first.size(), 3, rows), 3);
+  EXPECT_EQ(rows.size(), 3u);
+  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, second.data(), second.size(), 2, rows), 2);
+  ASSERT_EQ(rows.size(), 5u);
   const int years[5] = {1999, 2000, 2001, 2002, 2003};
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(rows.Data()[i].year, years[i]);
-  EXPECT_STREQ(rows.Data()[3].stationCode, "47412");
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(rows[i].year, years[i]);
+  EXPECT_STREQ(rows[3].stationCode, "47412");
 }
 
 TEST(ReadReplyRows, ReadsNoMoreRowsThanCountedAndStopsWhereTheTextEnds) {
   std::string reply = "47401,1999,\n47401,2000,\n";
-  RowArray rows(4);
-  int nextRow = 0;
-  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, reply.data(), reply.size(), 1, nextRow, rows), 1);
-  EXPECT_EQ(rows.Data()[1].year, 0);
-  nextRow = 0;
-  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, reply.data(), reply.size(), 4, nextRow, rows), 2);
-  EXPECT_EQ(nextRow, 2);
-  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, "", 0, 3, nextRow, rows), 0);
+  std::vector<ObservationRow> rows;
+  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, reply.data(), reply.size(), 1, rows), 1);
+  EXPECT_EQ(rows.size(), 1u);
+  rows.clear();
+  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, reply.data(), reply.size(), 4, rows), 2);
+  EXPECT_EQ(rows.size(), 2u);
+  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, "", 0, 3, rows), 0);
+  EXPECT_EQ(rows.size(), 2u);
 }
 
-TEST(ReadReplyRows, ALongerReplyThanReservedGrowsTheArrayAndKeepsEveryRow) {
+TEST(ReadReplyRows, ALongReplyKeepsEveryRowAndTheRowsHeldBefore) {
   std::string reply;
   for (int year = 1; year <= 100; ++year) reply += "47401," + std::to_string(year) + ",\n";
-  RowArray rows(2);
-  int nextRow = 1;
-  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, reply.data(), reply.size(), 100, nextRow, rows), 100);
-  EXPECT_EQ(nextRow, 101);
-  EXPECT_GE(rows.Capacity(), 101);
-  EXPECT_STREQ(rows.Data()[0].stationCode, "");  // untouched slot stays zero
-  for (int i = 1; i <= 100; ++i) EXPECT_EQ(rows.Data()[i].year, i);
-}
-
-TEST(RowArray, GrowsZeroFilledAndMovesItsBlock) {
-  RowArray rows(3);
-  EXPECT_EQ(rows.Capacity(), 3);
-  rows.At(0).year = 2001;
-  rows.At(9).year = 2003;
-  EXPECT_GE(rows.Capacity(), 10);
-  EXPECT_EQ(rows.Data()[0].year, 2001);
-  for (int i = 1; i < 9; ++i) EXPECT_EQ(rows.Data()[i].year, 0) << i;
-
-  RowArray moved(std::move(rows));
-  EXPECT_EQ(rows.Data(), nullptr);
-  EXPECT_EQ(rows.Capacity(), 0);
-  EXPECT_EQ(moved.Data()[9].year, 2003);
-
-  EXPECT_TRUE(moved.Reserve(4));  // already room: nothing changes
-  EXPECT_EQ(moved.Data()[9].year, 2003);
-  EXPECT_TRUE(moved.Reserve(50));
-  EXPECT_GE(moved.Capacity(), 50);
-  EXPECT_EQ(moved.Data()[9].year, 2003);
-  EXPECT_EQ(moved.Data()[49].year, 0);
-
-  RowArray empty;
-  EXPECT_EQ(empty.Data(), nullptr);
-  empty.At(0).year = 1999;  // an empty array grows on first use too
-  EXPECT_EQ(empty.Capacity(), 1);
-  EXPECT_EQ(RowArray(0).Data(), nullptr);
+  std::vector<ObservationRow> rows(1, ReadReplyRow(PERIOD_YEARLY, "47412,2003,", 11));
+  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, reply.data(), reply.size(), 100, rows), 100);
+  ASSERT_EQ(rows.size(), 101u);
+  EXPECT_STREQ(rows[0].stationCode, "47412");  // the row held before stays as it was
+  EXPECT_EQ(rows[0].year, 2003);
+  for (int i = 1; i <= 100; ++i) EXPECT_EQ(rows[i].year, i);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Retrieval against the reference server on loopback: the rows each period
 // type brings back are exactly the rows the database holds for the period, a
-// station whose exchange fails costs one message and no rows, and failures of
-// the internet layer leave Retrieve as exceptions.
+// station whose exchange fails is told once, right after its exchange, and
+// adds no rows, and failures of the internet layer leave Retrieve as
+// exceptions.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,17 +16,15 @@
 
 #include "platform/internet.h"
 #include "tests/support/gui_driver_win.h"
-#include "tests/support/message_box_watcher_win.h"
 #include "tests/support/test_files.h"
-#include "viewer/form/pair_list.h"
+#include "viewer/base/pair_list.h"
+#include "viewer/retrieval/data_server_exchange.h"
 #include "viewer/retrieval/query_request.h"
 #include "viewer/retrieval/reply_rows.h"
 
 namespace {
 
 constexpr int NOT_A_KEY = -1;
-constexpr int BOX_WAIT_MILLISECONDS = 5000;
-constexpr int QUIET_MILLISECONDS = 300;
 // Nothing listens there: the internet layer cannot connect.
 constexpr const char* UNREACHABLE_SERVER = "127.0.30.254";
 
@@ -79,6 +78,23 @@ const PeriodCase CASES[] = {
     {PERIOD_MONTHLY, "st_data_t", "2000/05", "2001/07", {1, 2, NOT_A_KEY}, 15},
     {PERIOD_YEARLY, "st_data_n", "1999", "2003", {1, NOT_A_KEY, NOT_A_KEY}, 5},
 };
+
+// What Retrieve did, in order: "exchange" for each exchange, "failed <station>"
+// for each station told as failed.
+using Events = std::vector<std::string>;
+
+// Retrieve with the program's exchange with the data server.
+std::vector<ObservationRow> RetrieveRows(QueryRequest& request, int32_t& rowCount, Events* events = nullptr) {
+  return request.Retrieve(
+      [&](const std::string& statement, std::string& reply, int& rows) {
+        if (events) events->push_back("exchange");
+        return ExchangeWithDataServer(request, statement, reply, rows);
+      },
+      [&](const char* station) {
+        if (events) events->push_back(std::string("failed ") + station);
+      },
+      rowCount);
+}
 
 bool RowLess(const ObservationRow& a, const ObservationRow& b) {
   return std::memcmp(&a, &b, sizeof a) < 0;
@@ -141,20 +157,20 @@ TEST_F(RetrievalAgainstServer, EachPeriodTypeBringsBackExactlyTheStoredRowsStati
 
     QueryRequest request = Request(stations, c.type, c.from, c.to);
     int32_t rowCount = 0;
-    RowArray rows = request.Retrieve(rowCount);
+    std::vector<ObservationRow> rows = RetrieveRows(request, rowCount);
     ASSERT_EQ(rowCount, 2 * c.periodsPerStation);
-    ASSERT_GE(rows.Capacity(), rowCount);
+    ASSERT_EQ(rows.size(), static_cast<size_t>(rowCount));
 
     // The first station's rows come first, in whatever order the reply had.
-    std::vector<ObservationRow> gotFirst(rows.Data(), rows.Data() + c.periodsPerStation);
-    std::vector<ObservationRow> gotSecond(rows.Data() + c.periodsPerStation,
-                                          rows.Data() + rowCount);
+    std::vector<ObservationRow> gotFirst(rows.data(), rows.data() + c.periodsPerStation);
+    std::vector<ObservationRow> gotSecond(rows.data() + c.periodsPerStation,
+                                          rows.data() + rowCount);
     for (auto* group : {&first, &second, &gotFirst, &gotSecond}) {
       std::sort(group->begin(), group->end(), RowLess);
     }
     EXPECT_EQ(std::memcmp(gotFirst.data(), first.data(), first.size() * sizeof first[0]), 0);
     EXPECT_EQ(std::memcmp(gotSecond.data(), second.data(), second.size() * sizeof second[0]), 0);
-    EXPECT_STREQ(rows.Data()[0].stationCode, stationNumbers[0].c_str());
+    EXPECT_STREQ(rows.data()[0].stationCode, stationNumbers[0].c_str());
   }
 }
 
@@ -163,10 +179,10 @@ TEST_F(RetrievalAgainstServer, DailyRowsLeaveTheFieldsTheTableLacksAtZero) {
   stations.Add(stationNumbers[0].c_str(), "first");
   QueryRequest request = Request(stations, PERIOD_DAILY, "2001/07/01", "2001/07/31");
   int32_t rowCount = 0;
-  RowArray rows = request.Retrieve(rowCount);
+  std::vector<ObservationRow> rows = RetrieveRows(request, rowCount);
   ASSERT_EQ(rowCount, 31);
   for (int i = 0; i < rowCount; ++i) {
-    const ObservationRow& row = rows.Data()[i];
+    const ObservationRow& row = rows.data()[i];
     EXPECT_EQ(row.year, 2001);
     EXPECT_EQ(row.period2, 7);
     EXPECT_EQ(row.maxDailyPrecip, 0);
@@ -178,7 +194,7 @@ TEST_F(RetrievalAgainstServer, DailyRowsLeaveTheFieldsTheTableLacksAtZero) {
   }
 }
 
-TEST_F(RetrievalAgainstServer, AFailedStationShowsOneMessageAndTheNextStationFillsFromTheStart) {
+TEST_F(RetrievalAgainstServer, AFailedStationIsToldOnceAndTheNextStationFillsFromTheStart) {
   // "!bad" sorts before the digits and is no number, so the server refuses
   // that statement with an ERROR: line.
   PairList stations;
@@ -187,42 +203,37 @@ TEST_F(RetrievalAgainstServer, AFailedStationShowsOneMessageAndTheNextStationFil
   const PeriodCase& monthly = CASES[5];
   size_t expected = Expected(monthly, stationNumbers[1]).size();
 
-  test_support::MessageBoxWatcher watcher;
   QueryRequest request = Request(stations, monthly.type, monthly.from, monthly.to);
   int32_t rowCount = -1;
-  RowArray rows = request.Retrieve(rowCount);
+  Events events;
+  std::vector<ObservationRow> rows = RetrieveRows(request, rowCount, &events);
 
   EXPECT_EQ(rowCount, static_cast<int32_t>(expected));
-  EXPECT_STREQ(rows.Data()[0].stationCode, stationNumbers[1].c_str());
-  EXPECT_FALSE(watcher.WaitForCount(2, QUIET_MILLISECONDS));
-  std::vector<test_support::SeenMessageBox> seen = watcher.Seen();
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].caption, "Tarvex");
-  EXPECT_EQ(seen[0].text, "通信中にエラーが発生しました。");
+  EXPECT_STREQ(rows.data()[0].stationCode, stationNumbers[1].c_str());
+  EXPECT_EQ(events, (Events{"exchange", "failed !bad", "exchange"}));
 }
 
 TEST_F(RetrievalAgainstServer, EveryFailedStationHasItsOwnMessage) {
   PairList stations;
   stations.Add("!bad", "refused");
   stations.Add("#bad", "refused too");
-  test_support::MessageBoxWatcher watcher;
   QueryRequest request = Request(stations, PERIOD_YEARLY, "1999", "2003");
   int32_t rowCount = -1;
-  RowArray rows = request.Retrieve(rowCount);
+  Events events;
+  std::vector<ObservationRow> rows = RetrieveRows(request, rowCount, &events);
   EXPECT_EQ(rowCount, 0);
-  EXPECT_TRUE(watcher.WaitForCount(2, BOX_WAIT_MILLISECONDS));
-  EXPECT_EQ(watcher.Seen().size(), 2u);
+  EXPECT_EQ(events, (Events{"exchange", "failed !bad", "exchange", "failed #bad"}));
 }
 
 TEST_F(RetrievalAgainstServer, NoRowsIsNoFailure) {
   PairList stations;
   stations.Add(stationNumbers[0].c_str(), "first");
-  test_support::MessageBoxWatcher watcher;
   QueryRequest request = Request(stations, PERIOD_YEARLY, "2010", "2011");
   int32_t rowCount = -1;
-  RowArray rows = request.Retrieve(rowCount);
+  Events events;
+  std::vector<ObservationRow> rows = RetrieveRows(request, rowCount, &events);
   EXPECT_EQ(rowCount, 0);
-  EXPECT_FALSE(watcher.WaitForCount(1, QUIET_MILLISECONDS));
+  EXPECT_EQ(events, (Events{"exchange"}));
 }
 
 TEST_F(RetrievalAgainstServer, AnUnreachableServerLeavesRetrieveAsAnException) {
@@ -231,7 +242,7 @@ TEST_F(RetrievalAgainstServer, AnUnreachableServerLeavesRetrieveAsAnException) {
   QueryRequest request = Request(stations, PERIOD_MONTHLY, "2000/01", "2000/12");
   request.server = UNREACHABLE_SERVER;
   int32_t rowCount = 7;
-  EXPECT_THROW(request.Retrieve(rowCount), platform::CInternetException);
+  EXPECT_THROW(RetrieveRows(request, rowCount), platform::CInternetException);
   EXPECT_EQ(rowCount, 7);  // untouched: the caller's guard takes over
 }
 

@@ -11,9 +11,7 @@
 namespace {
 
 std::string Side(int type, const char* year, int field2, int field3) {
-  char text[PERIOD_TEXT_SIZE] = {};
-  FormatPeriodSide(type, year, field2, field3, text);
-  return text;
+  return FormatPeriodSide(type, year, field2, field3);
 }
 
 TEST(PeriodText, DailyDayIsClampedToTheLastDayOfTheMonth) {
@@ -41,14 +39,9 @@ TEST(PeriodText, TypesOutsideOneToSixGiveEmptyTexts) {
   EXPECT_EQ("", Side(-1, "2003", 1, 1));
 }
 
-TEST(PeriodText, AnOverlongYearTextStaysInsideTheBuffer) {
+TEST(PeriodText, AnOverlongYearTextIsCutAt63Bytes) {
   std::string year(300, '9');
-  char text[PERIOD_TEXT_SIZE + 8];
-  std::fill(text, text + sizeof text, 'x');
-  std::fill(text, text + PERIOD_TEXT_SIZE, 0);
-  FormatPeriodSide(PERIOD_DAILY, year.c_str(), 1, 1, text);
-  EXPECT_EQ(PERIOD_TEXT_SIZE - 1, static_cast<int>(std::string(text).size()));
-  EXPECT_EQ('x', text[PERIOD_TEXT_SIZE]);
+  EXPECT_EQ(std::string(PERIOD_TEXT_MAX, '9'), Side(PERIOD_DAILY, year.c_str(), 1, 1));
 }
 
 TEST(PeriodControls, EachTypeOwnsItsControlsAndTheSetsCoverTheForm) {

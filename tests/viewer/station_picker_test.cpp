@@ -22,7 +22,7 @@ class StationPicker : public ::testing::Test {
 std::string Keys(const PairList& list) {
   std::string keys;
   for (int i = 0; i < list.Count(); ++i) {
-    char key[SLOT_SIZE], value[SLOT_SIZE];
+    std::string key, value;
     list.GetAt(i, key, value);
     keys += std::string(keys.empty() ? "" : " ") + key;
   }
@@ -30,15 +30,15 @@ std::string Keys(const PairList& list) {
 }
 
 TEST_F(StationPicker, CombosRowsLeadToTheirCodesAndMissingRowsToNone) {
-  char code[SLOT_SIZE];
+  std::string code;
   EXPECT_TRUE(BlockCodeAtRow(1, code));
-  EXPECT_STREQ("02", code);
+  EXPECT_EQ("02", code);
   EXPECT_TRUE(PrefectureCodeAtRows(0, 1, code));
-  EXPECT_STREQ("12", code);
+  EXPECT_EQ("12", code);
   EXPECT_TRUE(PrefectureCodeAtRows(1, 0, code));
-  EXPECT_STREQ("31", code);
+  EXPECT_EQ("31", code);
   EXPECT_FALSE(PrefectureCodeAtRows(1, 1, code));
-  EXPECT_STREQ("", code);
+  EXPECT_EQ("", code);
   EXPECT_FALSE(PrefectureCodeAtRows(-1, 0, code));
   EXPECT_FALSE(PrefectureCodeAtRows(2, 0, code));
   EXPECT_FALSE(BlockCodeAtRow(-1, code));
@@ -46,7 +46,7 @@ TEST_F(StationPicker, CombosRowsLeadToTheirCodesAndMissingRowsToNone) {
 
 TEST_F(StationPicker, AnEmptyBlockFileLeadsToNoPrefecture) {
   folder.Write(BLOCK_FILE, "");
-  char code[SLOT_SIZE];
+  std::string code;
   EXPECT_FALSE(PrefectureCodeAtRows(0, 0, code));
 }
 
@@ -94,8 +94,8 @@ TEST(StationPickerCapacity, ChoosingMoreStationsThanTheListHoldsStopsAtItsCapaci
   const int first[] = {0};
   AddEntriesAt(more, first, 1, chosen);
   EXPECT_EQ(PAIRLIST_SLOTS, chosen.Count());
-  char name[SLOT_SIZE];
-  EXPECT_EQ(-1, chosen.Lookup("99999", name));
+  std::string name;
+  EXPECT_FALSE(chosen.Lookup("99999", name));
 }
 
 }  // namespace

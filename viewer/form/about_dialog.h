@@ -1,4 +1,4 @@
-// AboutDialog: the about box (template 100), opened from the form's system
+// AboutDialog: the about box (dialog template IDD_ABOUT), opened from the form's system
 // menu and closed with OK.
 #pragma once
 

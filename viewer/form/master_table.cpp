@@ -1,144 +1,105 @@
 #include "viewer/form/master_table.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
 
-constexpr size_t COLUMN_SIZE = static_cast<size_t>(SLOT_SIZE) * MASTER_ROWS;
-
-constexpr const char* OPEN_FAILURE = "マスターファイル[%s]は、オープンできません。";
+constexpr const char* OPEN_FAILURE_START = "マスターファイル[";
+constexpr const char* OPEN_FAILURE_END = "]は、オープンできません。";
 
 // Fields of a record that take part; later ones are ignored.
 enum Field { CODE_FIELD, NAME_FIELD, PARENT_KEY_FIELD, GROUP_KEY_FIELD, FIELD_COUNT };
 
 struct Record {
-  char fields[FIELD_COUNT][SLOT_SIZE];
+  std::string fields[FIELD_COUNT];
 };
-
-char* Slot(char* column, int row) { return column + static_cast<size_t>(row) * SLOT_SIZE; }
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
-// Reads one record: at most SLOT_SIZE-1 bytes, through the line feed when it
-// fits. `endedLine` tells whether the read reached the line feed. Returns the
-// number of bytes read; 0 at end of file or on a read error.
-size_t ReadRecord(std::FILE* file, char* buffer, bool& endedLine) {
-  size_t length = 0;
+// Reads one record: at most MASTER_RECORD_MAX bytes, through the line feed
+// when it fits. `endedLine` tells whether the read reached the line feed.
+// False at end of file or on a read error.
+bool ReadRecord(std::FILE* file, std::string& text, bool& endedLine) {
+  text.clear();
   endedLine = false;
-  while (length < SLOT_SIZE - 1) {
+  while (text.size() < MASTER_RECORD_MAX) {
     int c = std::fgetc(file);
     if (c == EOF) break;
-    buffer[length++] = static_cast<char>(c);
+    text += static_cast<char>(c);
     if (c == '\n') {
       endedLine = true;
       break;
     }
   }
-  buffer[length] = '\0';
-  return length;
+  return !text.empty();
 }
 
-// Splits a zero-terminated record at every ","; CR and LF are dropped.
-// Each field is shorter than the record, so it always fits its slot.
-void SplitRecord(const char* text, Record& record) {
-  std::memset(&record, 0, sizeof record);
+// Splits a record at every ","; CR and LF are dropped. A zero byte ends the
+// record, as it ends the text the record was read as.
+Record SplitRecord(const std::string& text) {
+  Record record;
   int field = CODE_FIELD;
-  size_t length = 0;
-  for (const char* p = text; *p != '\0'; ++p) {
+  for (const char* p = text.c_str(); *p != '\0'; ++p) {
     if (IsLineEnd(*p)) continue;
     if (*p == ',') {
-      if (++field == FIELD_COUNT) return;
-      length = 0;
+      if (++field == FIELD_COUNT) break;
       continue;
     }
-    record.fields[field][length++] = *p;
+    record.fields[field] += *p;
   }
+  return record;
 }
 
-bool OnlyLineEnds(const char* text) {
-  for (const char* p = text; *p != '\0'; ++p) {
+bool OnlyLineEnds(const std::string& text) {
+  for (const char* p = text.c_str(); *p != '\0'; ++p) {
     if (!IsLineEnd(*p)) return false;
   }
   return true;
 }
 
-bool Matches(const char* field, const char* filter) {
-  return filter == nullptr || std::strcmp(field, filter) == 0;
-}
+bool Matches(const std::string& field, const char* filter) { return filter == nullptr || field == filter; }
 
-void CopyFromSlot(const char* column, int row, int count, char* buffer) {
-  if (column == nullptr || row < 0 || row >= count) {
-    buffer[0] = '\0';
-    return;
-  }
-  std::memcpy(buffer, column + static_cast<size_t>(row) * SLOT_SIZE, SLOT_SIZE);
+std::string At(const std::vector<std::string>& column, int row) {
+  return row < 0 || row >= static_cast<int>(column.size()) ? std::string() : column[row];
 }
 
 }  // namespace
 
-MasterTable::MasterTable(const char* path, const char* parentKey, const char* groupKey)
-    : status(0), message{}, count(0), codes(nullptr), names(nullptr) {
-  Load(path, parentKey, groupKey);
+MasterTable::MasterTable(const char* path, const char* parentKey, const char* groupKey) {
+  std::string ignored;
+  Load(path, parentKey, groupKey, ignored);
 }
 
-MasterTable::~MasterTable() {
-  std::free(codes);
-  std::free(names);
-}
-
-void MasterTable::Load(const char* path, const char* parentKey, const char* groupKey) {
-  std::memset(message, 0, sizeof message);
+bool MasterTable::Load(const char* path, const char* parentKey, const char* groupKey, std::string& error) {
+  codes.clear();
+  names.clear();
   std::FILE* file = std::fopen(path, "r");
   if (file == nullptr) {
-    status = MASTER_OPEN_FAILED;
-    std::snprintf(message, sizeof message, OPEN_FAILURE, path);
-    return;
+    error = std::string(OPEN_FAILURE_START) + path + OPEN_FAILURE_END;
+    return false;
   }
-  codes = static_cast<char*>(std::calloc(COLUMN_SIZE, 1));
-  names = static_cast<char*>(std::calloc(COLUMN_SIZE, 1));
-  count = 0;
-  if (codes == nullptr || names == nullptr) {
-    std::fclose(file);
-    status = 0;
-    return;
-  }
-
-  char text[SLOT_SIZE];
-  Record record;
+  std::string text;
   bool previousEndedLine = true;
   bool endedLine = false;
-  while (count < MASTER_ROWS && ReadRecord(file, text, endedLine) > 0) {
+  while (Count() < MASTER_ROWS && ReadRecord(file, text, endedLine)) {
     // A line exactly one read long leaves its line end for the next read;
     // that remainder is the end of the same line, not an empty record.
     bool remainder = !previousEndedLine && OnlyLineEnds(text);
     previousEndedLine = endedLine;
     if (remainder) continue;
-    SplitRecord(text, record);
-    if (Matches(record.fields[PARENT_KEY_FIELD], parentKey) &&
-        Matches(record.fields[GROUP_KEY_FIELD], groupKey)) {
-      Keep(record.fields[CODE_FIELD], record.fields[NAME_FIELD]);
+    Record record = SplitRecord(text);
+    if (Matches(record.fields[PARENT_KEY_FIELD], parentKey) && Matches(record.fields[GROUP_KEY_FIELD], groupKey)) {
+      codes.push_back(record.fields[CODE_FIELD]);
+      names.push_back(record.fields[NAME_FIELD]);
     }
   }
-  status = 0;
   std::fclose(file);
+  return true;
 }
 
-void MasterTable::Keep(const char* code, const char* name) {
-  std::memcpy(Slot(codes, count), code, SLOT_SIZE);
-  std::memcpy(Slot(names, count), name, SLOT_SIZE);
-  ++count;
-}
+std::string MasterTable::CodeAt(int row) const { return At(codes, row); }
 
-int MasterTable::CodeAt(int row, char* buffer) const {
-  CopyFromSlot(codes, row, count, buffer);
-  return 0;
-}
+std::string MasterTable::NameAt(int row) const { return At(names, row); }
 
-int MasterTable::NameAt(int row, char* buffer) const {
-  CopyFromSlot(names, row, count, buffer);
-  return 0;
-}
-
-int MasterTable::Count() const { return count; }
+int MasterTable::Count() const { return static_cast<int>(codes.size()); }

@@ -5,48 +5,42 @@
 // it, so a master file is read afresh every time.
 #pragma once
 
-#include "viewer/form/pair_list.h"
+#include <cstddef>
+#include <string>
+#include <vector>
 
-// status after a load whose file could not be opened.
-constexpr int MASTER_OPEN_FAILED = -900;
-// Size of the message text, terminating zero included.
-constexpr int MASTER_MESSAGE_SIZE = 1024;
+#include "viewer/base/pair_list.h"
+
 // At most this many rows are kept; later matching records are refused.
 constexpr int MASTER_ROWS = PAIRLIST_SLOTS;
+// One read takes at most this many bytes of a line; a longer line gives
+// several records.
+constexpr size_t MASTER_RECORD_MAX = 255;
 
 class MasterTable {
  public:
-  // Reads `path` in text mode, one record per read of at most SLOT_SIZE-1
-  // bytes (a longer physical line gives several records). Fields are split
-  // at every ","; CR and LF bytes are dropped wherever they stand. A record is
-  // kept when its field 2 equals `parentKey` and its field 3 equals
-  // `groupKey`; nullptr means no filter on that field. On success status is
-  // 0; when the file cannot be opened status is MASTER_OPEN_FAILED, message
-  // names the path and the table is empty.
-  explicit MasterTable(const char* path, const char* parentKey = nullptr,
-                       const char* groupKey = nullptr);
-  ~MasterTable();
-  MasterTable(const MasterTable&) = delete;
-  MasterTable& operator=(const MasterTable&) = delete;
+  // Reads `path` in text mode, one record per read of at most
+  // MASTER_RECORD_MAX bytes. Fields are split at every ","; CR and LF bytes
+  // are dropped wherever they stand. A record is kept when its field 2 equals
+  // `parentKey` and its field 3 equals `groupKey`; nullptr means no filter on
+  // that field. A file that cannot be opened gives an empty table (the form
+  // then lists nothing).
+  explicit MasterTable(const char* path, const char* parentKey = nullptr, const char* groupKey = nullptr);
+  MasterTable() = default;  // an empty table
 
-  // Copy the row's code (field 0) or name (field 1) into the caller's
-  // SLOT_SIZE-byte buffer and return 0. A row outside 0..Count()-1 yields
-  // an empty string.
-  int CodeAt(int row, char* buffer) const;
-  int NameAt(int row, char* buffer) const;
+  // Loads the table afresh as the constructor does. False, with
+  // "マスターファイル[<path>]は、オープンできません。" in `error` and the
+  // table empty, when the file cannot be opened.
+  bool Load(const char* path, const char* parentKey, const char* groupKey, std::string& error);
+
+  // The row's code (field 0) or name (field 1); empty for a row outside
+  // 0..Count()-1.
+  std::string CodeAt(int row) const;
+  std::string NameAt(int row) const;
 
   int Count() const;
 
-  // Load result, read by the owner: 0 or MASTER_OPEN_FAILED, and the
-  // failure text (empty after a successful load). Nothing shows it.
-  int status;
-  char message[MASTER_MESSAGE_SIZE];
-
  private:
-  void Load(const char* path, const char* parentKey, const char* groupKey);
-  void Keep(const char* code, const char* name);
-
-  int count;
-  char* codes;  // MASTER_ROWS slots of SLOT_SIZE bytes, or nullptr
-  char* names;  // MASTER_ROWS slots of SLOT_SIZE bytes, or nullptr
+  std::vector<std::string> codes;
+  std::vector<std::string> names;
 };

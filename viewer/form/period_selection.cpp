@@ -5,7 +5,6 @@
 
 #include "resources/viewer/resource.h"
 #include "viewer/form/master_table.h"
-#include "viewer/report/period_walk.h"
 
 namespace {
 
@@ -39,6 +38,13 @@ constexpr int ALL_PERIOD_CONTROLS[] = {
 
 constexpr int DAILY_WITHHELD[] = {IDC_MAX_DAILY_PRECIP, IDC_MEAN_MAX_TEMP, IDC_MEAN_MIN_TEMP, IDC_ACCUMULATED_TEMP};
 
+// "%02d" of `number`: at least two digits.
+std::string TwoDigits(int number) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%02d", number);
+  return digits;
+}
+
 }  // namespace
 
 const int ELEMENT_CHECK_BOXES[ELEMENT_COUNT] = {
@@ -49,33 +55,32 @@ const int ELEMENT_CHECK_BOXES[ELEMENT_COUNT] = {
 int PeriodTypeAtRow(int row) {
   MasterTable types(PERIOD_TYPE_FILE);
   if (row < 0 || row >= types.Count()) return 0;
-  char code[SLOT_SIZE] = {};
-  types.CodeAt(row, code);
-  return std::atoi(code);
+  return std::atoi(types.CodeAt(row).c_str());
 }
 
-void FormatPeriodSide(int type, const char* year, int field2, int field3, char* text) {
+std::string FormatPeriodSide(int type, const char* year, int field2, int field3) {
+  std::string text;
   switch (type) {
     case PERIOD_DAILY: {
       int lastDay = MonthLength(std::atoi(year), field2);
-      int day = field3 > lastDay ? lastDay : field3;
-      std::snprintf(text, PERIOD_TEXT_SIZE, "%s/%02d/%02d", year, field2, day);
+      text = year + ("/" + TwoDigits(field2)) + "/" + TwoDigits(field3 > lastDay ? lastDay : field3);
       break;
     }
     case PERIOD_PENTAD_OF_YEAR:
     case PERIOD_MONTHLY:
-      std::snprintf(text, PERIOD_TEXT_SIZE, "%s/%02d", year, field2);
+      text = year + ("/" + TwoDigits(field2));
       break;
     case PERIOD_PENTAD_OF_MONTH:
     case PERIOD_TEN_DAY:
-      std::snprintf(text, PERIOD_TEXT_SIZE, "%s/%02d/%02d", year, field2, field3);
+      text = year + ("/" + TwoDigits(field2)) + "/" + TwoDigits(field3);
       break;
     case PERIOD_YEARLY:
-      std::snprintf(text, PERIOD_TEXT_SIZE, "%s", year);
+      text = year;
       break;
     default:
       break;
   }
+  return PeriodText(text.c_str());
 }
 
 PeriodSideCombos PeriodSideControls(int type, PeriodSide side) {

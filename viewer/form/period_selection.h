@@ -3,8 +3,10 @@
 // period texts built from the chosen fields.
 #pragma once
 
-// The period type codes, PERIOD_TEXT_SIZE and ELEMENT_COUNT are the request's.
-#include "viewer/retrieval/query_request.h"
+#include <string>
+
+#include "viewer/base/element_catalogue.h"
+#include "viewer/base/period_fields.h"
 
 // The period-type master file.
 constexpr const char* PERIOD_TYPE_FILE = "M_KISYU.dat";
@@ -14,16 +16,16 @@ constexpr const char* PERIOD_TYPE_FILE = "M_KISYU.dat";
 // empty or missing file) gives 0, a type outside 1..6.
 int PeriodTypeAtRow(int row);
 
-// Writes one side (FROM or TO) of the period of `type` into `text`
-// (PERIOD_TEXT_SIZE bytes, zero-filled by the caller):
+// One side (FROM or TO) of the period of `type`:
 //   daily      "%s/%02d/%02d"  year, month = field2, day = field3, the day
 //                              clamped to the last day of that month in
 //                              that year (the year text read as a number)
 //   pentads, ten-day parts "%s/%02d/%02d" or "%s/%02d" (year pentad)
 //   monthly    "%s/%02d"       year, month = field2
 //   yearly     "%s"            year
-// Any other type leaves `text` empty. A text too long for the buffer is cut.
-void FormatPeriodSide(int type, const char* yearText, int field2, int field3, char* text);
+// Any other type gives an empty text. The text is cut to PERIOD_TEXT_MAX
+// bytes (PeriodText).
+std::string FormatPeriodSide(int type, const char* yearText, int field2, int field3);
 
 // The per-type FROM and TO controls (combos and their labels) of `type`, for
 // showing one set and hiding the others. Sets end with a 0 id; a type outside

@@ -1,13 +1,27 @@
 #include "viewer/form/query_form_dialog.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "common/server_link.h"
+#include "common/server_statements.h"
+#include "common/settings_file.h"
 #include "platform/app.h"
 #include "platform/initial_lists.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
+#include "platform/wait_cursor.h"
 #include "resources/viewer/resource.h"
 #include "viewer/form/about_dialog.h"
+#include "viewer/form/data_years_file.h"
 #include "viewer/form/master_table.h"
 #include "viewer/form/station_picker.h"
+#include "viewer/report/report_writer.h"
+#include "viewer/report/template_merger.h"
+#include "viewer/retrieval/data_server_exchange.h"
+#include "viewer/retrieval/query_request.h"
 
 namespace {
 
@@ -27,6 +41,62 @@ constexpr int PERIOD_LABEL_IDS[PERIOD_LABEL_COUNT] = {
     IDC_TO_CAL_PENTAD_LABEL,   IDC_FROM_CAL_PENTAD_LABEL,   IDC_TO_MONTHLY_MONTH_LABEL,
     IDC_FROM_MONTHLY_MONTH_LABEL, IDC_TO_TENDAY_MONTH_LABEL, IDC_FROM_TENDAY_MONTH_LABEL,
     IDC_TO_DAILY_MONTH_LABEL,  IDC_FROM_DAILY_MONTH_LABEL};
+
+// True when the 0-terminated id list `ids` holds `id`.
+bool Contains(const int* ids, int id) {
+  for (; *ids != 0; ++ids) {
+    if (*ids == id) return true;
+  }
+  return false;
+}
+
+// InsertString's row that appends: rows keep the order of insertion although
+// the list boxes are sorted-style.
+constexpr int APPEND_ROW = -1;
+
+// Refills `listBox` with one row per entry of `list`, in list order.
+void ShowStations(platform::CListBox& listBox, const PairList& list) {
+  listBox.ResetContent();
+  for (int i = 0; i < list.Count(); ++i) listBox.InsertString(APPEND_ROW, StationRowText(list, i).c_str());
+}
+
+// The caret row of `listBox` when it stands for an entry of `list`, else -1.
+int CaretEntry(const platform::CListBox& listBox, const PairList& list) {
+  int row = listBox.GetCaretIndex();
+  return row >= 0 && row < list.Count() && row < listBox.GetCount() ? row : -1;
+}
+
+// The server that holds the observation tables, built into the program; the
+// settings file's DataServer names another.
+constexpr const char* BUILT_IN_DATA_SERVER = TARVEX_DATA_SERVER;
+
+// A report takes at most this many value columns.
+constexpr int MAX_REPORT_COLUMNS = 255;
+
+constexpr const char* NO_STATION_MESSAGE = "観測地点を１件以上選択してください。";
+constexpr const char* PERIOD_ORDER_MESSAGE = "期間のFROM、TOに矛盾があります。";
+constexpr const char* PERIOD_RANGE_BETWEEN = "～";
+constexpr const char* PERIOD_RANGE_END = "に該当する期間を指定してください。";
+constexpr const char* FIRST_DAY = "/01/01";
+constexpr const char* LAST_DAY = "/12/31";
+constexpr const char* NO_ELEMENT_MESSAGE = "要素は、１つ以上選択してください。";
+constexpr const char* TOO_MANY_COLUMNS_MESSAGE = "観測地点および要素の選択が多すぎます。絞り込んでください。";
+constexpr const char* SIGN_IN_FAILED_MESSAGE = "ユーザ認証に失敗しました。IDとパスワードを確認してください。";
+constexpr const char* NO_DATA_MESSAGE = "該当するデータはありません。";
+
+// "%04d" of `year`.
+std::string FourDigitYear(int year) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%04d", year);
+  return digits;
+}
+
+// The range message names the first and the last day of the data's years,
+// whatever the period type.
+std::string PeriodRangeMessage(const DataYears& years) {
+  return FourDigitYear(years.first) + FIRST_DAY + PERIOD_RANGE_BETWEEN + FourDigitYear(years.last) + LAST_DAY +
+         PERIOD_RANGE_END;
+}
 
 }  // namespace
 
@@ -90,11 +160,7 @@ bool QueryFormDialog::OnInitDialog() {
 
 // Appends the name of every row of `table` to `combo`.
 void QueryFormDialog::AppendNames(const MasterTable& table, platform::CComboBox& combo) {
-  for (int row = 0; row < table.Count(); ++row) {
-    char name[SLOT_SIZE] = {};
-    table.NameAt(row, name);
-    combo.AddString(name);
-  }
+  for (int row = 0; row < table.Count(); ++row) combo.AddString(table.NameAt(row).c_str());
 }
 
 void QueryFormDialog::FillBlocks() {
@@ -176,4 +242,236 @@ void QueryFormDialog::Tell(const char* text) { platform::ShowMessage(GetSafeHwnd
 bool QueryFormDialog::Stop(const char* text) {
   Tell(text);
   return false;
+}
+
+// The period selection handlers of the query form: the period-type change,
+// which shows the type's FROM and TO controls and withholds the elements the
+// type does not offer, and the period texts of the display command.
+void QueryFormDialog::OnPeriodTypeChanged() {
+  int type = PeriodTypeAtRow(periodTypeCombo.GetCurSel());
+  for (int i = 0; i < ELEMENT_COUNT; ++i) {
+    if (ElementWithheld(type, ELEMENT_CHECK_BOXES[i])) elementBoxes[i].SetCheck(platform::BST_UNCHECKED);
+  }
+  const int* shown = PeriodControlSet(type);
+  for (const int* id = AllPeriodControls(); *id != 0; ++id) {
+    PeriodControl(*id)->ShowWindow(Contains(shown, *id) ? platform::SW_SHOW : platform::SW_HIDE);
+  }
+  for (int i = 0; i < ELEMENT_COUNT; ++i) elementBoxes[i].EnableWindow(!ElementWithheld(type, ELEMENT_CHECK_BOXES[i]));
+}
+
+int QueryFormDialog::BuildPeriodStrings(std::string& from, std::string& to) {
+  int type = PeriodTypeAtRow(periodTypeCombo.GetCurSel());
+  from = ReadPeriodSide(type, PeriodSide::From);
+  to = ReadPeriodSide(type, PeriodSide::To);
+  return type;
+}
+
+std::string QueryFormDialog::ReadPeriodSide(int type, PeriodSide side) {
+  PeriodSideCombos combos = PeriodSideControls(type, side);
+  auto selectedText = [this](int id) {
+    platform::CComboBox* combo = PeriodCombo(id);
+    return combo == nullptr ? std::string() : combo->GetLBText(combo->GetCurSel());
+  };
+  int field2 = std::atoi(selectedText(combos.field2).c_str());
+  int field3 = 0;
+  if (combos.field3IsRowNumber) {
+    field3 = PeriodCombo(combos.field3)->GetCurSel() + 1;
+  } else {
+    field3 = std::atoi(selectedText(combos.field3).c_str());
+  }
+  return FormatPeriodSide(type, selectedText(combos.year).c_str(), field2, field3);
+}
+
+// The station picker's handlers of the query form. After every move the
+// chosen list shows chosenStations and the station list shows the selected
+// prefecture's stations not chosen, both in code order, with no row selected.
+void QueryFormDialog::OnBlockChanged() {
+  prefectureCombo.ResetContent();
+  std::string blockCode;
+  if (BlockCodeAtRow(blockCombo.GetCurSel(), blockCode)) {
+    AppendNames(MasterTable(PREFECTURE_FILE, blockCode.c_str()), prefectureCombo);
+  }
+  prefectureCombo.SetCurSel(0);
+  RefreshStationList();
+}
+
+void QueryFormDialog::RefreshStationList() {
+  listedStations.Clear();
+  stationList.ResetContent();
+  std::string prefectureCode;
+  if (!PrefectureCodeAtRows(blockCombo.GetCurSel(), prefectureCombo.GetCurSel(), prefectureCode)) return;
+  ListUnchosenStations(prefectureCode.c_str(), chosenStations, listedStations);
+  ShowStations(stationList, listedStations);
+}
+
+void QueryFormDialog::RebuildChosenList() { ShowStations(chosenList, chosenStations); }
+
+void QueryFormDialog::OnChooseSelected() {
+  int rows[PAIRLIST_SLOTS];
+  int count = stationList.GetSelItems(PAIRLIST_SLOTS, rows);
+  if (count <= 0) return;
+  AddEntriesAt(listedStations, rows, count, chosenStations);
+  RebuildChosenList();
+  RefreshStationList();
+}
+
+void QueryFormDialog::OnRemoveSelected() {
+  int rows[PAIRLIST_SLOTS];
+  int count = chosenList.GetSelItems(PAIRLIST_SLOTS, rows);
+  if (count <= 0) return;
+  RemoveEntriesAt(chosenStations, rows, count);
+  RebuildChosenList();
+  RefreshStationList();
+}
+
+void QueryFormDialog::OnChooseAll() {
+  for (int row = listedStations.Count() - 1; row >= 0; --row) AddEntriesAt(listedStations, &row, 1, chosenStations);
+  RebuildChosenList();
+  RefreshStationList();
+}
+
+void QueryFormDialog::OnRemoveAll() {
+  chosenStations.Clear();
+  RebuildChosenList();
+  RefreshStationList();
+}
+
+void QueryFormDialog::OnStationDoubleClick() {
+  int row = CaretEntry(stationList, listedStations);
+  if (row < 0) return;
+  std::string code;
+  std::string name;
+  listedStations.GetAt(row, code, name);
+  listedStations.Remove(code);
+  chosenStations.Add(code.c_str(), name.c_str());
+  RefreshStationList();
+  RebuildChosenList();
+}
+
+void QueryFormDialog::OnChosenDoubleClick() {
+  int row = CaretEntry(chosenList, chosenStations);
+  if (row < 0) return;
+  std::string code;
+  std::string name;
+  chosenStations.GetAt(row, code, name);
+  chosenStations.Remove(code);
+  listedStations.Add(code.c_str(), name.c_str());
+  RebuildChosenList();
+  RefreshStationList();
+}
+
+// The display command of the query form: from the form's selections to the
+// opened report and the usage record. Enter (IDOK) writes HTML, 表計算 CSV.
+void QueryFormDialog::OnOK() { RunDisplayCommand(); }
+
+void QueryFormDialog::OnSpreadsheet() {
+  spreadsheetMode = OUTPUT_MODE_CSV;
+  RunDisplayCommand();
+  spreadsheetMode = 0;
+}
+
+void QueryFormDialog::RunDisplayCommand() {
+  QueryRequest request;
+  ReportWriter report;
+  if (!CheckSelections(request, report)) return;
+
+  SettingsFile settings(SettingsProgram::Viewer);
+  if (!settings.Read()) Tell(SETTINGS_UNREADABLE);
+  ServerLink link(VIEWER_ROW_TERMINATOR);
+  std::string signInReply;
+  if (!SignIn(settings, link, signInReply)) return;
+
+  std::vector<ObservationRow> rows;
+  int32_t rowCount = 0;
+  std::string reportPath;
+  std::string reportError;
+  bool reportMade = false;
+  {
+    platform::CWaitCursor wait;
+    request.server = settings.dataServer.empty() ? BUILT_IN_DATA_SERVER : settings.dataServer;
+    request.secure = settings.secure;
+    // A data server whose certificate does not check out ends the whole
+    // retrieval with one message, not one message per station.
+    ExchangeResult retrieved = GuardExchange([&] {
+      // A station whose exchange failed is told at once in a box of its
+      // own; the other stations go on.
+      rows = request.Retrieve(
+          [&](const std::string& statement, std::string& reply, int& replyRows) {
+            return ExchangeWithDataServer(request, statement, reply, replyRows);
+          },
+          [](const char*) { platform::ShowMessage(nullptr, COMMUNICATION_ERROR_MESSAGE, VIEWER_CAPTION); },
+          rowCount);
+      report.SetOutputMode(spreadsheetMode);
+      reportMade = report.MakeReport(rows.data(), rowCount, reportPath, reportError);
+      return true;
+    });
+    wait.Restore();
+    if (retrieved != ExchangeResult::Done) {
+      Tell(ExchangeFailureMessage(retrieved));
+      return;
+    }
+  }
+  // The report writer says nothing itself: its reason is shown here.
+  if (!reportMade) {
+    if (!reportError.empty()) Tell(reportError.c_str());
+    return;
+  }
+  if (rowCount == 0) {
+    Tell(NO_DATA_MESSAGE);  // the file is written but not opened
+    return;
+  }
+  // A report the shell could not open has not been delivered: it is not
+  // recorded as a use.
+  if (!platform::ShellOpen(reportPath.c_str(), nullptr, nullptr)) {
+    Tell(OpenFailureMessage(reportPath.c_str()).c_str());
+    return;
+  }
+  RecordUsage(link, signInReply.substr(0, CLIENT_NUMBER_LENGTH), rowCount);
+}
+
+bool QueryFormDialog::CheckSelections(QueryRequest& request, ReportWriter& report) {
+  if (chosenStations.Count() == 0) return Stop(NO_STATION_MESSAGE);
+  request.SetStations(chosenStations);
+  report.SetStations(&chosenStations);
+
+  std::string from;
+  std::string to;
+  int type = BuildPeriodStrings(from, to);
+  request.SetPeriod(type, from.c_str(), to.c_str());
+  if (!request.CheckPeriodOrder()) return Stop(PERIOD_ORDER_MESSAGE);
+  request.dataYears = ReadDataYears(YEAR_FILE);
+  if (!request.CheckPeriodRange()) return Stop(PeriodRangeMessage(request.dataYears).c_str());
+  report.SetPeriod(type, from.c_str(), to.c_str());
+
+  int32_t flags[ELEMENT_COUNT] = {};
+  ReadElementFlags(flags);
+  request.SetElements(flags);
+  if (!request.AnyElementChosen()) return Stop(NO_ELEMENT_MESSAGE);
+  report.SetElements(flags);
+  if (report.TotalColumns() > MAX_REPORT_COLUMNS) return Stop(TOO_MANY_COLUMNS_MESSAGE);
+  return true;
+}
+
+bool QueryFormDialog::SignIn(SettingsFile& settings, ServerLink& link, std::string& reply) {
+  link.server = settings.serverIp;
+  link.secure = settings.secure;
+  std::string userId;
+  std::string password;
+  settings.ReadCredentials(userId, password);
+
+  int rows = 0;
+  ExchangeResult result = ExecuteGuarded(link, SignInStatement(userId, password), reply, rows);
+  if (result != ExchangeResult::Done) return Stop(ExchangeFailureMessage(result));
+  if (rows != 1) return Stop(SIGN_IN_FAILED_MESSAGE);
+  return true;
+}
+
+// The use is recorded once the report is open. A failed exchange is told
+// but the report stays open; an exception of the internet layer is caught
+// as in the sign-in, so it cannot end the program.
+void QueryFormDialog::RecordUsage(ServerLink& link, const std::string& clientNumber, int rowCount) {
+  std::string reply;
+  int rows = 0;
+  ExchangeResult result = ExecuteGuarded(link, UsageRecordStatement(clientNumber, rowCount), reply, rows);
+  if (result != ExchangeResult::Done) Tell(ExchangeFailureMessage(result));
 }

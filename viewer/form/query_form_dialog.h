@@ -1,4 +1,4 @@
-// QueryFormDialog: the viewer's one window, the query form (template 102).
+// QueryFormDialog: the viewer's one window, the query form (dialog template IDD_QUERY_FORM).
 // The user picks stations (block, prefecture, station lists), a period type
 // with FROM and TO, and elements; Enter writes an HTML report, 表計算 a CSV
 // file, and the shell opens it. The form keeps every selection between runs.
@@ -9,7 +9,7 @@
 
 #include "platform/controls.h"
 #include "platform/dialog.h"
-#include "viewer/form/pair_list.h"
+#include "viewer/base/pair_list.h"
 #include "viewer/form/period_selection.h"
 
 class MasterTable;
@@ -36,10 +36,9 @@ class QueryFormDialog : public platform::CDialog {
   // user; the form's state does not change.
   void RunDisplayCommand();
 
-  // Writes the period texts of the selected type into `from` and `to`
-  // (PERIOD_TEXT_SIZE bytes each, zero-filled by the caller) and returns the
-  // type; a type outside 1..6 leaves both empty.
-  int BuildPeriodStrings(char* from, char* to);
+  // The period texts of the selected type into `from` and `to`; returns the
+  // type. A type outside 1..6 gives two empty texts.
+  int BuildPeriodStrings(std::string& from, std::string& to);
 
  protected:
   bool OnInitDialog() override;
@@ -72,7 +71,7 @@ class QueryFormDialog : public platform::CDialog {
 
   // Period and elements.
   void OnPeriodTypeChanged();
-  void ReadPeriodSide(int type, PeriodSide side, char* text);
+  std::string ReadPeriodSide(int type, PeriodSide side);
   void OnCheckAllElements();
   void OnClearAllElements();
   void ReadElementFlags(int32_t* flags);

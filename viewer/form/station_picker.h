@@ -6,21 +6,21 @@
 
 #include <string>
 
-#include "viewer/form/pair_list.h"
+#include "viewer/base/pair_list.h"
 
 constexpr const char* BLOCK_FILE = "M_BLOCK.dat";
 constexpr const char* PREFECTURE_FILE = "M_TOFUKEN.dat";
 constexpr const char* STATION_FILE = "M_CHITEN.dat";
 constexpr const char* YEAR_FILE = "M_A_YEAR.dat";
 
-// Copies into `code` (SLOT_SIZE bytes) the code of the block at `blockRow` of
-// M_BLOCK.dat. Returns false, `code` empty, when there is no such row.
-bool BlockCodeAtRow(int blockRow, char* code);
+// The code of the block at `blockRow` of M_BLOCK.dat into `code`. False,
+// `code` empty, when there is no such row.
+bool BlockCodeAtRow(int blockRow, std::string& code);
 
-// Copies into `code` (SLOT_SIZE bytes) the code of the prefecture at
-// `prefectureRow` among the rows of M_TOFUKEN.dat of the block at `blockRow`.
-// Returns false, `code` empty, when either row does not exist.
-bool PrefectureCodeAtRows(int blockRow, int prefectureRow, char* code);
+// The code of the prefecture at `prefectureRow` among the rows of
+// M_TOFUKEN.dat of the block at `blockRow` into `code`. False, `code` empty,
+// when either row does not exist.
+bool PrefectureCodeAtRows(int blockRow, int prefectureRow, std::string& code);
 
 // Refills `listed` with the stations of M_CHITEN.dat whose prefecture is
 // `prefectureCode` and whose code is not in `chosen`.

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "viewer/report/report_cells.h"
-#include "viewer/report/report_writer.h"
 
 const char* const HEADER_CAPTIONS[HEADER_ROWS] = {"地点番号", "地点名", "データ", "単位"};
 
@@ -39,67 +37,67 @@ const char* HeaderField(const HeaderRecord& record, int headerRow) {
 // Numbers and dates start with a digit or a minus sign; they are right-aligned.
 bool IsNumeric(const char* text) { return (text[0] >= '0' && text[0] <= '9') || text[0] == '-'; }
 
-void AppendHtmlCell(GrowingText& text, const char* open, const char* content) {
-  text.AppendText(open);
-  text.AppendText(content);
-  text.AppendText(CELL_CLOSE);
+void AppendHtmlCell(std::string& text, const char* open, const char* content) {
+  text += open;
+  text += content;
+  text += CELL_CLOSE;
 }
 
-void AppendHtmlHeaderRows(GrowingText& text, const HeaderRecord* header, int columns) {
+void AppendHtmlHeaderRows(std::string& text, const HeaderRecord* header, int columns) {
   for (int row = 0; row < HEADER_ROWS; ++row) {
-    text.AppendText(ROW_OPEN);
+    text += ROW_OPEN;
     AppendHtmlCell(text, HEADER_CAPTION_OPEN, HEADER_CAPTIONS[row]);
     for (int column = 0; column < columns; ++column) {
       AppendHtmlCell(text, HEADER_CELL_OPEN, HeaderField(header[column], row));
     }
-    text.AppendText(ROW_CLOSE);
+    text += ROW_CLOSE;
   }
 }
 
-void AppendHtmlPeriodRow(GrowingText& text, int gridRow, const PeriodLabel& label, const ReportCell* cells,
+void AppendHtmlPeriodRow(std::string& text, int gridRow, const PeriodLabel& label, const ReportCell* cells,
                          int columns) {
   const bool even = gridRow % 2 == 0;
   const char* cellOpen = even ? EVEN_CELL_OPEN : ODD_CELL_OPEN;
-  text.AppendText(ROW_OPEN);
+  text += ROW_OPEN;
   AppendHtmlCell(text, even ? EVEN_LABEL_OPEN : ODD_LABEL_OPEN, label.text);
   for (int column = 0; column < columns; ++column) {
     const char* content = cells[column].text;
-    text.AppendText(cellOpen);
+    text += cellOpen;
     if (IsNumeric(content)) {
-      text.AppendText(RIGHT_OPEN);
-      text.AppendText(content);
-      text.AppendText(RIGHT_CLOSE);
+      text += RIGHT_OPEN;
+      text += content;
+      text += RIGHT_CLOSE;
     } else {
-      text.AppendText(content);
+      text += content;
     }
-    text.AppendText(CELL_CLOSE);
+    text += CELL_CLOSE;
   }
-  text.AppendText(ROW_CLOSE);
+  text += ROW_CLOSE;
 }
 
-void AppendCsvHeaderRows(GrowingText& text, const HeaderRecord* header, int columns) {
+void AppendCsvHeaderRows(std::string& text, const HeaderRecord* header, int columns) {
   for (int row = 0; row < HEADER_ROWS; ++row) {
-    text.AppendText(HEADER_CAPTIONS[row]);
+    text += HEADER_CAPTIONS[row];
     for (int column = 0; column < columns; ++column) {
-      text.AppendText(CSV_SEPARATOR);
-      text.AppendText(HeaderField(header[column], row));
+      text += CSV_SEPARATOR;
+      text += HeaderField(header[column], row);
     }
-    text.AppendText(CSV_LINE_END);
+    text += CSV_LINE_END;
   }
 }
 
-void AppendCsvPeriodRow(GrowingText& text, const PeriodLabel& label, const ReportCell* cells, int columns) {
-  text.AppendText(label.text);
+void AppendCsvPeriodRow(std::string& text, const PeriodLabel& label, const ReportCell* cells, int columns) {
+  text += label.text;
   for (int column = 0; column < columns; ++column) {
-    text.AppendText(CSV_SEPARATOR);
-    text.AppendText(cells[column].text);
+    text += CSV_SEPARATOR;
+    text += cells[column].text;
   }
-  text.AppendText(CSV_LINE_END);
+  text += CSV_LINE_END;
 }
 
 }  // namespace
 
-void AppendHeaderRows(GrowingText& text, const HeaderRecord* header, int columns, bool csv) {
+void AppendHeaderRows(std::string& text, const HeaderRecord* header, int columns, bool csv) {
   if (csv) {
     AppendCsvHeaderRows(text, header, columns);
   } else {
@@ -107,52 +105,11 @@ void AppendHeaderRows(GrowingText& text, const HeaderRecord* header, int columns
   }
 }
 
-void AppendPeriodRow(GrowingText& text, int gridRow, const PeriodLabel& label, const ReportCell* cells, int columns,
+void AppendPeriodRow(std::string& text, int gridRow, const PeriodLabel& label, const ReportCell* cells, int columns,
                      bool csv) {
   if (csv) {
     AppendCsvPeriodRow(text, label, cells, columns);
   } else {
     AppendHtmlPeriodRow(text, gridRow, label, cells, columns);
-  }
-}
-
-GrowingText ReportWriter::BuildHtmlRows(const HeaderRecord* header, const PeriodLabel* labels,
-                                        const ReportCell* cells) const {
-  return BuildGridText(header, labels, cells, false);
-}
-
-GrowingText ReportWriter::BuildCsvText(const HeaderRecord* header, const PeriodLabel* labels,
-                                       const ReportCell* cells) const {
-  return BuildGridText(header, labels, cells, true);
-}
-
-GrowingText ReportWriter::BuildGridText(const HeaderRecord* header, const PeriodLabel* labels,
-                                        const ReportCell* cells, bool csv) const {
-  const int columns = TotalColumns();
-  const int periods = CountPeriods();
-  GrowingText text;
-  AppendHeaderRows(text, header, columns, csv);
-  for (int period = 0; period < periods; ++period) {
-    AppendPeriodRow(text, HEADER_ROWS + period, labels[period], cells + static_cast<size_t>(period) * columns,
-                    columns, csv);
-  }
-  return text;
-}
-
-void ReportWriter::AppendPeriodRows(GrowingText& text, const ObservationRow* rows, int rowCount, bool csv) const {
-  const int columns = TotalColumns();
-  const int periods = CountPeriods();
-  const PeriodFields first = FirstPeriod();
-  const RowIndex index(rows, rowCount, stations, periodType, first, periods);
-  std::unique_ptr<ReportCell[]> rowCells(new ReportCell[columns > 0 ? columns : 1]);
-  PeriodLabel label;
-  PeriodFields period = first;
-  for (int row = 0; row < periods; ++row) {
-    std::memset(rowCells.get(), 0, sizeof(ReportCell) * columns);
-    int cellNumber = 0;
-    FillPeriodCells(period, rows, index, rowCells.get(), cellNumber);
-    FormatPeriodLabel(periodType, period, label.text);
-    AppendPeriodRow(text, HEADER_ROWS + row, label, rowCells.get(), columns, csv);
-    AdvancePeriod(periodType, period);
   }
 }

@@ -3,7 +3,8 @@
 // first period row is r = 4; grid column 0 holds the captions and labels.
 #pragma once
 
-#include "viewer/report/growing_text.h"
+#include <string>
+
 #include "viewer/report/report_columns.h"
 
 constexpr int HEADER_ROWS = 4;
@@ -12,8 +13,8 @@ constexpr int HEADER_ROWS = 4;
 extern const char* const HEADER_CAPTIONS[HEADER_ROWS];
 
 // The four header rows, as CSV lines when `csv`, else as HTML table rows.
-void AppendHeaderRows(GrowingText& text, const HeaderRecord* header, int columns, bool csv);
+void AppendHeaderRows(std::string& text, const HeaderRecord* header, int columns, bool csv);
 // One period row at grid row `gridRow` (the HTML row colour follows its
 // parity): its label, then `columns` cells.
-void AppendPeriodRow(GrowingText& text, int gridRow, const PeriodLabel& label, const ReportCell* cells, int columns,
+void AppendPeriodRow(std::string& text, int gridRow, const PeriodLabel& label, const ReportCell* cells, int columns,
                      bool csv);

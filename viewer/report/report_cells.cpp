@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "viewer/form/pair_list.h"
-#include "viewer/report/report_writer.h"
+#include "viewer/base/pair_list.h"
 #include "viewer/report/value_formatting.h"
 
 namespace {
@@ -28,7 +27,8 @@ void FormatValue(ValueFormat format, int16_t value, char* cell) {
   }
 }
 
-// Writes the cells of one element from `row` at `cells`; returns the cells written.
+}  // namespace
+
 int WriteElementCells(const ElementSpec& element, int periodType, const ObservationRow& row, ReportCell* cells) {
   int written = 0;
   const int16_t value = row.*element.value;
@@ -46,8 +46,6 @@ int WriteElementCells(const ElementSpec& element, int periodType, const Observat
   return written;
 }
 
-}  // namespace
-
 size_t RowIndex::PeriodKeyHash::operator()(const PeriodKey& key) const {
   size_t hash = static_cast<unsigned>(key.year);
   hash = hash * 1000003u ^ static_cast<unsigned>(key.second);
@@ -58,8 +56,8 @@ RowIndex::RowIndex(const ObservationRow* rows, int rowCount, const PairList* sta
                    const PeriodFields& first, int periodCount)
     : stationCount(stations ? stations->Count() : 0) {
   std::unordered_map<std::string, int> stationPositions;
-  char number[SLOT_SIZE];
-  char name[SLOT_SIZE];
+  std::string number;
+  std::string name;
   for (int station = 0; station < stationCount; ++station) {
     stations->GetAt(station, number, name);
     stationPositions.emplace(number, station);
@@ -91,37 +89,4 @@ int RowIndex::PeriodSlot(const PeriodFields& period) const {
 int RowIndex::Find(int station, int periodSlot) const {
   if (periodSlot < 0 || station < 0 || station >= stationCount) return -1;
   return firstRow[static_cast<size_t>(periodSlot) * stationCount + station];
-}
-
-void ReportWriter::FillPeriodCells(const PeriodFields& period, const ObservationRow* rows, const RowIndex& index,
-                                   ReportCell* cells, int& cellNumber) const {
-  const ElementSpec* chosen[ELEMENT_COUNT];
-  const int elementCount = ChosenElements(chosen);
-  const int columns = ColumnsPerStation();
-  const int periodSlot = index.PeriodSlot(period);
-  for (int station = 0; station < StationCount(); ++station) {
-    const int found = index.Find(station, periodSlot);
-    if (found < 0) {
-      for (int column = 0; column < columns; ++column) FormatMissing(cells[cellNumber++].text);
-      continue;
-    }
-    for (int i = 0; i < elementCount; ++i) {
-      cellNumber += WriteElementCells(*chosen[i], periodType, rows[found], cells + cellNumber);
-    }
-  }
-}
-
-std::unique_ptr<ReportCell[]> ReportWriter::BuildCells(const ObservationRow* rows, int rowCount) const {
-  const int periodCount = CountPeriods();
-  const size_t cellCount = static_cast<size_t>(periodCount) * TotalColumns();
-  std::unique_ptr<ReportCell[]> cells(new ReportCell[cellCount > 0 ? cellCount : 1]());
-  const PeriodFields first = FirstPeriod();
-  const RowIndex index(rows, rowCount, stations, periodType, first, periodCount);
-  PeriodFields period = first;
-  int cellNumber = 0;
-  for (int row = 0; row < periodCount; ++row) {
-    FillPeriodCells(period, rows, index, cells.get(), cellNumber);
-    AdvancePeriod(periodType, period);
-  }
-  return cells;
 }

@@ -6,8 +6,9 @@
 #include <memory>
 #include <unordered_map>
 
-#include "viewer/report/period_walk.h"
-#include "viewer/retrieval/observation_row.h"
+#include "viewer/base/period_walk.h"
+#include "viewer/base/observation_row.h"
+#include "viewer/report/report_columns.h"
 
 class PairList;
 
@@ -46,3 +47,7 @@ class RowIndex {
   // Row position for each (first walk row of a period, station), -1 when none.
   std::unique_ptr<int[]> firstRow;
 };
+
+// Writes the cells of one element from `row` at `cells` (as many as
+// ElementColumns gives); returns the cells written.
+int WriteElementCells(const ElementSpec& element, int periodType, const ObservationRow& row, ReportCell* cells);

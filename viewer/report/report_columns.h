@@ -1,15 +1,14 @@
-// The report's columns: the catalogue of the weather elements in report
-// order, the columns each element takes, and the header record of a column.
+// The report's grid texts: the header record of a column, the row labels and
+// the cells, and the captions of the extra columns an element takes.
 #pragma once
 
 #include <cstdint>
 
-#include "viewer/retrieval/observation_row.h"
+#include "viewer/base/element_catalogue.h"
+#include "viewer/base/period_fields.h"
 
 // Texts of the grid (header fields, labels, cells): at most 63 bytes and a zero.
 constexpr int REPORT_TEXT_SIZE = 64;
-// Number of element flags.
-constexpr int ELEMENT_COUNT = 13;
 
 struct HeaderRecord {
   char stationNumber[REPORT_TEXT_SIZE];
@@ -26,37 +25,20 @@ struct ReportCell {
   char text[REPORT_TEXT_SIZE];
 };
 
-// How an element's value prints.
-enum class ValueFormat { Whole, Tenths, Direction };
-
-using RowField = int16_t ObservationRow::*;
-
-// One weather element. Its columns are, in this order: a date column when
-// `dateFirst` and the period type is not daily, the value column, and the
-// direction column when `direction` is set.
-struct ElementSpec {
-  int flagSlot;  // position of its flag among the ELEMENT_COUNT flags
-  const char* label;
-  const char* unit;
-  ValueFormat format;
-  RowField value;
-  bool dateFirst;
-  RowField month;      // month and day of the extreme (date columns)
-  RowField day;
-  RowField direction;  // direction code of the extreme, or null
-};
-
-// The 13 elements in report order (the order of the form's check boxes).
-extern const ElementSpec ELEMENT_CATALOGUE[ELEMENT_COUNT];
-
-// Caption and unit of the extra columns.
+// Captions of the extra columns (the direction column's unit is DIRECTION_UNIT).
 extern const char* const DATE_COLUMN_LABEL;       // 現象年月日, empty unit
 extern const char* const DIRECTION_COLUMN_LABEL;  // 同風向
-extern const char* const DIRECTION_UNIT;          // 16方位
-
-// Columns `element` takes under `periodType`.
-int ElementColumns(const ElementSpec& element, int periodType);
 
 // Copies `text` into a REPORT_TEXT_SIZE-byte field, cut to at most 63 bytes
 // and never inside a double-byte Shift-JIS character; the rest is zeroed.
 void CopyReportText(char* field, const char* text);
+
+// Writes the header records of `element`'s columns for one station at
+// `record` and moves it past them.
+void WriteElementColumns(HeaderRecord*& record, const char* number, const char* name, const ElementSpec& element,
+                         int periodType);
+
+// Writes the row label of `period` into `label` (REPORT_TEXT_SIZE bytes):
+// "2003/01/05", "2003/第07", "2003/04/第02", "2003/04/中旬", "2003/04",
+// "2003"; empty for a type outside 1..6.
+void FormatPeriodLabel(int type, const PeriodFields& period, char* label);

@@ -1,62 +1,53 @@
+#include "viewer/report/report_files.h"
+
 #include <cstdio>
-#include <cstring>
 
 #include "common/local_files.h"
-#include "viewer/report/report_writer.h"
 #include "viewer/report/template_merger.h"
 
 namespace {
 
-const char* const HTML_FILE_NAME = "temp.html";
-const char* const CSV_FILE_NAME = "temp.csv";
 const char PATH_SEPARATOR = '\\';
-// Longest TEMP value whose path with either file name fits REPORT_PATH_SIZE.
+// Longest TEMP value whose path with either file name stays within the
+// 255 bytes a report path may take.
 const size_t TEMP_VALUE_MAX = 245;
 
 const char* const CSV_IN_USE = "すでにファイルがオープンしてます。ファイルを閉じてください。";
-const char* const WRITE_FAILURE = "ファイル[%s]に書き込めません。";
+const char* const WRITE_FAILURE_START = "ファイル[";
+const char* const WRITE_FAILURE_END = "]に書き込めません。";
 const char* const TEMP_TOO_LONG = "環境変数TEMPのフォルダ名が長すぎるため、帳票を作成できません。";
-const char* const TEMP_UNUSABLE = "環境変数TEMPのフォルダ[%s]を扱えないため、帳票を作成できません。";
+const char* const TEMP_UNUSABLE_START = "環境変数TEMPのフォルダ[";
+const char* const TEMP_UNUSABLE_END = "]を扱えないため、帳票を作成できません。";
 
 // Writes all of `text` in text mode; false when the file could not be
 // written completely.
-bool WriteText(std::FILE* file, const GrowingText& text) {
-  bool written = std::fwrite(text.Data(), 1, text.Length(), file) == text.Length();
+bool WriteText(std::FILE* file, const std::string& text) {
+  bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   written = std::fflush(file) == 0 && written;
   return std::fclose(file) == 0 && written;
 }
 
 }  // namespace
 
-ReportPath ReportWriter::WriteTempHtml(const GrowingText& text) { return WriteTempFile(HTML_FILE_NAME, text, false); }
-
-ReportPath ReportWriter::WriteTempCsv(const GrowingText& text) { return WriteTempFile(CSV_FILE_NAME, text, true); }
-
-ReportPath ReportWriter::WriteTempFile(const char* fileName, const GrowingText& text, bool csv) {
+bool WriteTempReport(const char* fileName, const std::string& text, bool csv, std::string& path,
+                     std::string& error) {
   // Without TEMP the file goes to the root of the current drive.
   LocalTempFolder folder = FindLocalTempFolder(TEMP_VALUE_MAX);
   if (folder.set && folder.path.empty()) {
-    if (folder.shown.size() > TEMP_VALUE_MAX) {
-      std::snprintf(lastError, sizeof lastError, "%s", TEMP_TOO_LONG);
-    } else {
-      std::snprintf(lastError, sizeof lastError, TEMP_UNUSABLE, folder.shown.c_str());
-    }
-    return nullptr;
+    error = folder.shown.size() > TEMP_VALUE_MAX ? std::string(TEMP_TOO_LONG)
+                                                 : TEMP_UNUSABLE_START + folder.shown + TEMP_UNUSABLE_END;
+    return false;
   }
-  ReportPath path(new char[REPORT_PATH_SIZE]());
-  std::snprintf(path.get(), REPORT_PATH_SIZE, "%s%c%s", folder.path.c_str(), PATH_SEPARATOR, fileName);
-  std::FILE* file = OpenLocalFile(path.get(), "w");
+  std::string written = folder.path + PATH_SEPARATOR + fileName;
+  std::FILE* file = OpenLocalFile(written.c_str(), "w");
   if (!file) {
-    if (csv) {
-      std::snprintf(lastError, sizeof lastError, "%s", CSV_IN_USE);
-    } else {
-      FormatOpenFailure(lastError, sizeof lastError, path.get());
-    }
-    return nullptr;
+    error = csv ? std::string(CSV_IN_USE) : OpenFailureMessage(written.c_str());
+    return false;
   }
   if (!WriteText(file, text)) {
-    std::snprintf(lastError, sizeof lastError, WRITE_FAILURE, path.get());
-    return nullptr;
+    error = WRITE_FAILURE_START + written + WRITE_FAILURE_END;
+    return false;
   }
-  return path;
+  path = written;
+  return true;
 }

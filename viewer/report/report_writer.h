@@ -8,8 +8,8 @@
 // and one row per period from FROM to TO; a caption and label column, then
 // one column per station and per value of each chosen element.
 //
-// Nothing here talks to the user. When MakeReport gives no path, `lastError`
-// holds the text to show (the caller shows it in a message box with the
+// Nothing here talks to the user. When MakeReport fails, its `error` holds
+// the text to show (the caller shows it in a message box with the
 // program's caption): the file that could not be opened or written, the
 // template that could not be read, a TEMP folder too long for a path,
 // memory running out, or "すでにファイルがオープンしてます。ファイルを閉じて
@@ -17,21 +17,16 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
-#include "viewer/report/growing_text.h"
-#include "viewer/report/period_walk.h"
+#include "viewer/base/observation_row.h"
+#include "viewer/base/period_walk.h"
 #include "viewer/report/report_columns.h"
-#include "viewer/retrieval/observation_row.h"
+#include "viewer/report/report_files.h"
 
 class PairList;
 
-constexpr int LAST_ERROR_SIZE = 1024;
 constexpr int OUTPUT_MODE_CSV = 1;
-
-// A written report's path: a zero-filled block of REPORT_PATH_SIZE bytes;
-// null when no report was written.
-constexpr int REPORT_PATH_SIZE = 256;
-using ReportPath = std::unique_ptr<char[]>;
 
 // The page template and the marker its table rows replace.
 constexpr const char* REPORT_TEMPLATE_NAME = "output.html";
@@ -42,10 +37,9 @@ class RowIndex;
 class ReportWriter {
  public:
   ReportWriter();
-  virtual ~ReportWriter();
 
   void SetOutputMode(int mode);
-  // Stores the type and copies FROM and TO (each cut to 63 bytes).
+  // Stores the type and FROM and TO, each cut to PERIOD_TEXT_MAX bytes.
   void SetPeriod(int type, const char* from, const char* to);
   // The list is read, never owned; it must outlive the report.
   void SetStations(const PairList* chosenStations);
@@ -72,31 +66,24 @@ class ReportWriter {
   void FillPeriodCells(const PeriodFields& period, const ObservationRow* rows, const RowIndex& index,
                        ReportCell* cells, int& cellNumber) const;
 
-  // Builds the grid from the rows and writes it; returns the file's path, or
-  // null with `lastError` set. A row count of 0 still gives a report.
-  ReportPath MakeReport(const ObservationRow* rows, int rowCount);
+  // Builds the grid from the rows and writes it, setting `path` to the file's
+  // path; false, with the reason in `error`, when no report was written. A
+  // row count of 0 still gives a report.
+  bool MakeReport(const ObservationRow* rows, int rowCount, std::string& path, std::string& error);
 
   // The grid as HTML table rows (no table element of their own).
-  GrowingText BuildHtmlRows(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells) const;
+  std::string BuildHtmlRows(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells) const;
   // The grid as CSV lines ending in line feeds; cells are never quoted.
-  GrowingText BuildCsvText(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells) const;
+  std::string BuildCsvText(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells) const;
 
-  // Write the text in text mode to %TEMP%\temp.html or %TEMP%\temp.csv,
-  // replacing the earlier file; return its path, or null with `lastError`.
-  ReportPath WriteTempHtml(const GrowingText& text);
-  ReportPath WriteTempCsv(const GrowingText& text);
+  // Write the text in text mode to %TEMP%\temp.html or %TEMP%\temp.csv
+  // (WriteTempReport).
+  bool WriteTempHtml(const std::string& text, std::string& path, std::string& error);
+  bool WriteTempCsv(const std::string& text, std::string& path, std::string& error);
 
-  // Splits `text` at each "/" into the three REPORT_TEXT_SIZE-byte outputs:
-  // the first field to field1, the second to field2, every later one to
-  // field3 (the last wins). Each field is cut to 63 bytes. Outputs that get
-  // no field keep their content, so callers clear them first. Returns the
-  // number of fields (separators plus one).
-  static int SplitDateText(const char* text, char* field1, char* field2, char* field3);
-
-  char lastError[LAST_ERROR_SIZE];
   int outputMode;
-  char periodFrom[REPORT_TEXT_SIZE];
-  char periodTo[REPORT_TEXT_SIZE];
+  std::string periodFrom;  // PeriodText of FROM
+  std::string periodTo;    // PeriodText of TO
   int periodType;
   const PairList* stations;
   int elementFlags[ELEMENT_COUNT];
@@ -107,12 +94,11 @@ class ReportWriter {
   int ChosenElements(const ElementSpec** chosen) const;
   PeriodFields FirstPeriod() const;
   PeriodFields LastPeriod() const;
-  ReportPath WriteTempFile(const char* fileName, const GrowingText& text, bool csv);
   // The whole grid as CSV when `csv`, else as HTML table rows.
-  GrowingText BuildGridText(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells,
+  std::string BuildGridText(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells,
                             bool csv) const;
   // Streams the period rows through a one-row cell buffer into `text`.
-  void AppendPeriodRows(GrowingText& text, const ObservationRow* rows, int rowCount, bool csv) const;
+  void AppendPeriodRows(std::string& text, const ObservationRow* rows, int rowCount, bool csv) const;
   // Puts the rows into the page template and writes temp.html.
-  ReportPath MergeAndWriteHtml(GrowingText tableRows);
+  bool MergeAndWriteHtml(std::string tableRows, std::string& path, std::string& error);
 };

@@ -8,13 +8,14 @@
 
 namespace {
 
-const char* const OPEN_FAILURE = "ファイル[%s]は、オープンできません。";
+const char* const OPEN_FAILURE_START = "ファイル[";
+const char* const OPEN_FAILURE_END = "]は、オープンできません。";
 
 // Occurrences of `marker` in `text`, counted left to right without overlapping.
-size_t CountOccurrences(const char* marker, const GrowingText& text) {
+size_t CountOccurrences(const char* marker, const std::string& text) {
   const size_t markerLength = std::strlen(marker);
-  const char* rest = text.Data();
-  size_t restLength = text.Length();
+  const char* rest = text.data();
+  size_t restLength = text.size();
   size_t count = 0;
   long found;
   while ((found = TemplateMerger::FindText(rest, restLength, marker)) >= 0) {
@@ -35,11 +36,11 @@ struct Piece {
 // `next`, the only place where the two together can hold one that neither
 // holds alone. On finding one returns true with `dropped`, its bytes in
 // `merged`, and `read`, its bytes in `next`.
-bool FindAcrossTheJoin(const char* marker, const GrowingText& merged, const Piece& next, size_t& dropped,
+bool FindAcrossTheJoin(const char* marker, const std::string& merged, const Piece& next, size_t& dropped,
                        size_t& read) {
   const size_t markerLength = std::strlen(marker);
-  const size_t tail = std::min(merged.Length(), markerLength - 1);
-  std::string join(merged.Data() + merged.Length() - tail, tail);
+  const size_t tail = std::min(merged.size(), markerLength - 1);
+  std::string join(merged.data() + merged.size() - tail, tail);
   join.append(next.bytes, std::min(next.length, markerLength - 1));
   long found = TemplateMerger::FindText(join.data(), join.size(), marker);
   if (found < 0 || static_cast<size_t>(found) >= tail) return false;
@@ -50,42 +51,37 @@ bool FindAcrossTheJoin(const char* marker, const GrowingText& merged, const Piec
 
 }  // namespace
 
-void FormatOpenFailure(char* message, size_t size, const char* name) {
-  std::snprintf(message, size, OPEN_FAILURE, name);
+std::string OpenFailureMessage(const char* name) {
+  return std::string(OPEN_FAILURE_START) + name + OPEN_FAILURE_END;
 }
 
-TemplateMerger::TemplateMerger() { std::memset(lastError, 0, sizeof lastError); }
-
-TemplateMerger::~TemplateMerger() = default;
-
-std::unique_ptr<GrowingText> TemplateMerger::MergeTemplate(const char* const* markers,
-                                                           const char* const* replacements, int count,
-                                                           const char* fileName) {
-  std::memset(lastError, 0, sizeof lastError);
-  std::unique_ptr<GrowingText> text = ReadTextFile(fileName);
-  if (!text) return nullptr;
+bool TemplateMerger::MergeTemplate(const char* const* markers, const char* const* replacements, int count,
+                                   const char* fileName, std::string& merged, std::string& error) {
+  std::string text;
+  if (!ReadTextFile(fileName, text, error)) return false;
   for (int i = 0; i < count; ++i) {
-    if (FindText(text->Data(), text->Length(), markers[i]) < 0) continue;
-    *text = ReplaceAll(markers[i], replacements[i], *text);
+    if (FindText(text.data(), text.size(), markers[i]) < 0) continue;
+    text = ReplaceAll(markers[i], replacements[i], text);
   }
-  return text;
+  merged = std::move(text);
+  return true;
 }
 
-std::unique_ptr<GrowingText> TemplateMerger::ReadTextFile(const char* fileName) {
-  std::memset(lastError, 0, sizeof lastError);
+bool TemplateMerger::ReadTextFile(const char* fileName, std::string& text, std::string& error) {
   std::FILE* file = std::fopen(fileName, "r");
   if (!file) {
-    FormatOpenFailure(lastError, sizeof lastError, fileName);
-    return nullptr;
+    error = OpenFailureMessage(fileName);
+    return false;
   }
-  std::unique_ptr<GrowingText> text(new GrowingText);
+  std::string read;
   char piece[READ_PIECE_SIZE];
-  while (std::fgets(piece, sizeof piece, file)) AppendBytes(*text, piece, std::strlen(piece));
+  while (std::fgets(piece, sizeof piece, file)) read.append(piece, std::strlen(piece));
   std::fclose(file);
-  return text;
+  text = std::move(read);
+  return true;
 }
 
-GrowingText TemplateMerger::ReplaceAll(const char* marker, const char* replacement, const GrowingText& text) {
+std::string TemplateMerger::ReplaceAll(const char* marker, const char* replacement, const std::string& text) {
   const size_t markerLength = std::strlen(marker);
   const size_t replacementLength = std::strlen(replacement);
   if (markerLength == 0 || FindText(replacement, replacementLength, marker) >= 0) {
@@ -95,8 +91,8 @@ GrowingText TemplateMerger::ReplaceAll(const char* marker, const char* replaceme
   // a text growing past that, or replaced more often than that many times,
   // is one whose replacing would not end ("ab" by "bbaa" in "aab").
   const size_t occurrences = CountOccurrences(marker, text);
-  const size_t onePassLength = text.Length() - occurrences * markerLength + occurrences * replacementLength;
-  const size_t limit = onePassLength + text.Length();
+  const size_t onePassLength = text.size() - occurrences * markerLength + occurrences * replacementLength;
+  const size_t limit = onePassLength + text.size();
 
   // The merged text is written from the front and never holds the marker;
   // what is still to be read is a stack of pieces of `text` and of the
@@ -104,10 +100,10 @@ GrowingText TemplateMerger::ReplaceAll(const char* marker, const char* replaceme
   // marker where it ends in the text written so far, and reading the
   // replacement next, is replacing the first occurrence and searching again
   // from the start.
-  GrowingText merged;
-  merged.Reserve(onePassLength);
-  std::vector<Piece> toRead{{text.Data(), text.Length()}};
-  size_t length = text.Length();
+  std::string merged;
+  merged.reserve(onePassLength);
+  std::vector<Piece> toRead{{text.data(), text.size()}};
+  size_t length = text.size();
   size_t replacements = 0;
   while (!toRead.empty()) {
     Piece next = toRead.back();
@@ -118,36 +114,36 @@ GrowingText TemplateMerger::ReplaceAll(const char* marker, const char* replaceme
     if (!FindAcrossTheJoin(marker, merged, next, dropped, read)) {
       long found = FindText(next.bytes, next.length, marker);
       if (found < 0) {
-        AppendBytes(merged, next.bytes, next.length);
+        merged.append(next.bytes, next.length);
         continue;
       }
-      AppendBytes(merged, next.bytes, static_cast<size_t>(found));
+      merged.append(next.bytes, static_cast<size_t>(found));
       read = static_cast<size_t>(found) + markerLength;
     }
     length = length - markerLength + replacementLength;
     if (++replacements > limit || length > limit) return ReplaceInOnePass(marker, replacement, text);
-    merged.DropLast(dropped);
+    merged.erase(merged.size() - dropped);
     toRead.push_back({next.bytes + read, next.length - read});
     toRead.push_back({replacement, replacementLength});
   }
   return merged;
 }
 
-GrowingText TemplateMerger::ReplaceInOnePass(const char* marker, const char* replacement, const GrowingText& text) {
+std::string TemplateMerger::ReplaceInOnePass(const char* marker, const char* replacement, const std::string& text) {
   const size_t markerLength = std::strlen(marker);
   const size_t replacementLength = std::strlen(replacement);
-  const char* rest = text.Data();
-  size_t restLength = text.Length();
-  GrowingText merged;
-  merged.Reserve(text.Length() + CountOccurrences(marker, text) * replacementLength);
+  const char* rest = text.data();
+  size_t restLength = text.size();
+  std::string merged;
+  merged.reserve(text.size() + CountOccurrences(marker, text) * replacementLength);
   long found;
   while ((found = FindText(rest, restLength, marker)) >= 0) {
-    AppendBytes(merged, rest, static_cast<size_t>(found));
-    AppendBytes(merged, replacement, replacementLength);
+    merged.append(rest, static_cast<size_t>(found));
+    merged.append(replacement, replacementLength);
     rest += found + markerLength;
     restLength -= found + markerLength;
   }
-  AppendBytes(merged, rest, restLength);
+  merged.append(rest, restLength);
   return merged;
 }
 
@@ -161,8 +157,4 @@ long TemplateMerger::FindText(const char* text, size_t length, const char* sough
     if (std::memcmp(p, sought, soughtLength) == 0) return static_cast<long>(p - text);
   }
   return -1;
-}
-
-size_t TemplateMerger::AppendBytes(GrowingText& buffer, const char* bytes, size_t count) {
-  return buffer.AppendBytes(bytes, count);
 }

@@ -4,26 +4,23 @@
 // case-sensitively; everything other than the markers passes unchanged.
 #pragma once
 
-#include <memory>
-
-#include "viewer/report/growing_text.h"
+#include <string>
 
 class TemplateMerger {
  public:
-  TemplateMerger();
-  virtual ~TemplateMerger();
-
   // Reads `fileName` and replaces every occurrence of markers[i] by
-  // replacements[i] (ReplaceAll), marker by marker in array order. Returns
-  // the merged text, or null (with `lastError` set) when the file cannot be
-  // read.
-  std::unique_ptr<GrowingText> MergeTemplate(const char* const* markers, const char* const* replacements, int count,
-                                             const char* fileName);
+  // replacements[i] (ReplaceAll), marker by marker in array order, into
+  // `merged`. False, with the reason in `error` and `merged` as it was, when
+  // the file cannot be read.
+  static bool MergeTemplate(const char* const* markers, const char* const* replacements, int count,
+                            const char* fileName, std::string& merged, std::string& error);
 
-  // The whole file as text, or null with "ファイル[<name>]は、オープンできません。"
-  // in `lastError`. The file is read in pieces ending at a line end or
-  // after READ_PIECE_SIZE - 1 bytes, so lines of any length arrive whole.
-  std::unique_ptr<GrowingText> ReadTextFile(const char* fileName);
+  // Reads the whole file into `text`; false, with
+  // "ファイル[<name>]は、オープンできません。" in `error` and `text` as it
+  // was, when it cannot be opened. The file is read in pieces ending at a
+  // line end or after READ_PIECE_SIZE - 1 bytes, so lines of any length
+  // arrive whole.
+  static bool ReadTextFile(const char* fileName, std::string& text, std::string& error);
 
   // A new text equal to `text` in which `marker` no longer occurs: the first
   // occurrence is replaced by `replacement`, then the search starts again
@@ -36,27 +33,20 @@ class TemplateMerger {
   // in `text` plus the length of `text` allows. Either is inserted once per
   // occurrence, found left to right in `text` without overlapping, and
   // never searched. An empty marker replaces nothing.
-  static GrowingText ReplaceAll(const char* marker, const char* replacement, const GrowingText& text);
+  static std::string ReplaceAll(const char* marker, const char* replacement, const std::string& text);
 
   // Position (from 0) of the first occurrence of `sought` in the first
   // `length` bytes of `text`; -1 when absent or when either is empty.
   static long FindText(const char* text, size_t length, const char* sought);
 
-  // Appends `count` bytes to `buffer`; returns count.
-  static size_t AppendBytes(GrowingText& buffer, const char* bytes, size_t count);
-
   static constexpr int READ_PIECE_SIZE = 1024;
-  // Bytes of `lastError`, the terminating zero included.
-  static constexpr int ERROR_TEXT_SIZE = 1024;
-
-  char lastError[ERROR_TEXT_SIZE];
 
  private:
   // Every occurrence found left to right in `text`, without overlapping,
   // replaced once; the replacements are not searched.
-  static GrowingText ReplaceInOnePass(const char* marker, const char* replacement, const GrowingText& text);
+  static std::string ReplaceInOnePass(const char* marker, const char* replacement, const std::string& text);
 };
 
-// "ファイル[%s]は、オープンできません。" formatted with `name` into `message`
-// (`size` bytes, always terminated).
-void FormatOpenFailure(char* message, size_t size, const char* name);
+// "ファイル[<name>]は、オープンできません。": what the user is told about a
+// file that cannot be opened.
+std::string OpenFailureMessage(const char* name);

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "viewer/report/report_columns.h"
-#include "viewer/retrieval/observation_row.h"
+#include "viewer/base/observation_row.h"
 
 const char* const WindDirectionNames[WIND_DIRECTION_MAX + 1] = {
     "静穏", "北北東", "北東", "東北東", "東", "東南東", "南東", "南南東", "南",

@@ -1,10 +1,8 @@
 #include "viewer/retrieval/decimal_text.h"
 
-namespace {
+#include "common/blank_text.h"
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 

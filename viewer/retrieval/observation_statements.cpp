@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "viewer/retrieval/period_texts.h"
+#include "viewer/base/period_fields.h"
 
 namespace {
 
@@ -20,14 +20,14 @@ struct Period {
   PeriodTexts to;
 
   Period(const char* periodFrom, const char* periodTo)
-      : from(SplitPeriodTexts(periodFrom)), to(SplitPeriodTexts(periodTo)) {}
+      : from(SplitPeriodText(periodFrom)), to(SplitPeriodText(periodTo)) {}
 
-  const char* f1() const { return from.field[0]; }
-  const char* f2() const { return from.field[1]; }
-  const char* f3() const { return from.field[2]; }
-  const char* t1() const { return to.field[0]; }
-  const char* t2() const { return to.field[1]; }
-  const char* t3() const { return to.field[2]; }
+  const char* f1() const { return from.field[0].c_str(); }
+  const char* f2() const { return from.field[1].c_str(); }
+  const char* f3() const { return from.field[2].c_str(); }
+  const char* t1() const { return to.field[0].c_str(); }
+  const char* t2() const { return to.field[1].c_str(); }
+  const char* t3() const { return to.field[2].c_str(); }
   bool SameYear() const { return from.value[0] == to.value[0]; }
   bool SameMonth() const { return from.value[1] == to.value[1]; }
 };
@@ -128,4 +128,15 @@ std::string YearlyStatement(const char* station, const char* periodFrom, const c
   std::string q;
   Append(q, {YEARLY_PREFIX, station, " AND (d1 >= ", d.f1(), " AND d1 <= ", d.t1(), ");"});
   return q;
+}
+
+std::string StationStatement(int periodType, const char* station, const char* periodFrom, const char* periodTo) {
+  switch (periodType) {
+    case PERIOD_DAILY: return DailyStatement(station, periodFrom, periodTo);
+    case PERIOD_PENTAD_OF_YEAR: return YearRoundPentadStatement(station, periodFrom, periodTo);
+    case PERIOD_PENTAD_OF_MONTH: return CalendarPentadStatement(station, periodFrom, periodTo);
+    case PERIOD_TEN_DAY: return TenDayStatement(station, periodFrom, periodTo);
+    case PERIOD_MONTHLY: return MonthlyStatement(station, periodFrom, periodTo);
+    default: return YearlyStatement(station, periodFrom, periodTo);
+  }
 }

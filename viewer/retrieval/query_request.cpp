@@ -1,14 +1,16 @@
-// The request's setters, checks and row reservation. Retrieve and
-// QueryStation, which need the server link, live in query_station.cpp.
 #include "viewer/retrieval/query_request.h"
 
-#include <climits>
 #include <cstdint>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 #include <string>
 
-#include "viewer/form/pair_list.h"
-#include "viewer/retrieval/period_texts.h"
+#include "viewer/base/pair_list.h"
+#include "viewer/base/period_fields.h"
+#include "viewer/base/period_walk.h"
+#include "viewer/retrieval/observation_statements.h"
+#include "viewer/retrieval/reply_rows.h"
 
 namespace {
 
@@ -33,61 +35,35 @@ PeriodLimits LimitsOf(int32_t type, const DataYears& years) {
   return {std::to_string(years.first) + first, std::to_string(years.last) + last};
 }
 
-// Rows reserved per year of a pentad request that crosses years. With the
-// whole years counted once more this still leaves room for every pentad.
-constexpr int PENTAD_ROWS_PER_YEAR = 72;
-
-int64_t FloorDivide(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
-
-// Days from a fixed origin to the given day: Gregorian month lengths, a month
-// outside 1..12 taken as the nearest valid one.
-int64_t DayNumber(int year, int month, int64_t day) {
-  static const int DAYS_BEFORE_MONTH[MONTHS_PER_YEAR] = {0,   31,  59,  90,  120, 151,
-                                                         181, 212, 243, 273, 304, 334};
-  if (month < 1) month = 1;
-  if (month > MONTHS_PER_YEAR) month = MONTHS_PER_YEAR;
-  int64_t before = static_cast<int64_t>(year) - 1;
-  int64_t days = 365 * before + FloorDivide(before, 4) - FloorDivide(before, 100) +
-                 FloorDivide(before, 400);
-  days += DAYS_BEFORE_MONTH[month - 1];
-  if (month > 2 && IsLeapYear(year)) ++days;
-  return days + day;
+// Compares `text` with `limit` over the limit's bytes, a shorter text taken as
+// followed by zero bytes.
+int CompareToLimit(const std::string& text, const std::string& limit) {
+  std::string padded = text;
+  if (padded.size() < limit.size()) padded.resize(limit.size(), '\0');
+  return std::memcmp(padded.data(), limit.data(), limit.size());
 }
 
-int64_t RowsReserved(int32_t type, const PeriodTexts& from, const PeriodTexts& to) {
-  int64_t y1 = from.value[0], a1 = from.value[1], b1 = from.value[2];
-  int64_t y2 = to.value[0], a2 = to.value[1], b2 = to.value[2];
-  switch (type) {
-    case PERIOD_DAILY:
-      return DayNumber(to.value[0], to.value[1], b2) - DayNumber(from.value[0], from.value[1], b1) + 1;
-    case PERIOD_PENTAD_OF_YEAR:
-      return y1 == y2 ? a2 - a1 + 1 : (y2 - y1 + 1) * PENTAD_ROWS_PER_YEAR + a2 - a1 + 1;
-    case PERIOD_PENTAD_OF_MONTH:
-      return ((y2 - y1) * MONTHS_PER_YEAR + a2 - a1) * PENTADS_PER_MONTH + b2 - b1 + 1;
-    case PERIOD_TEN_DAY:
-      return ((y2 - y1) * MONTHS_PER_YEAR + a2 - a1) * TEN_DAYS_PER_MONTH + b2 - b1 + 1;
-    case PERIOD_MONTHLY:
-      return y1 == y2 ? a2 - a1 + 1 : (y2 - y1 + 1) * MONTHS_PER_YEAR + a2 - a1 + 1;
-    default:
-      return y2 - y1 + 1;
+// Reserves room for the rows the period should bring; a reply with more
+// grows the rows. When the reservation cannot be had the rows grow as they
+// arrive, so only rows that really do not fit end the request.
+void ReserveRows(std::vector<ObservationRow>& rows, int64_t expected) {
+  try {
+    rows.reserve(static_cast<size_t>(expected > INT32_MAX ? INT32_MAX : expected));
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
   }
 }
 
 }  // namespace
 
-QueryRequest::QueryRequest()
-    : periodFrom(), periodTo(), periodType(0), stations(nullptr), elementFlags() {}
-
-QueryRequest::~QueryRequest() = default;
+QueryRequest::QueryRequest() : periodType(0), stations(nullptr), elementFlags() {}
 
 void QueryRequest::SetStations(const PairList& list) { stations = &list; }
 
 void QueryRequest::SetPeriod(int32_t type, const char* from, const char* to) {
   periodType = type;
-  std::memset(periodFrom, 0, sizeof periodFrom);
-  std::memset(periodTo, 0, sizeof periodTo);
-  std::strncpy(periodFrom, from, PERIOD_TEXT_SIZE - 1);
-  std::strncpy(periodTo, to, PERIOD_TEXT_SIZE - 1);
+  periodFrom = PeriodText(from);
+  periodTo = PeriodText(to);
 }
 
 void QueryRequest::SetElements(const int32_t* flags) {
@@ -101,26 +77,37 @@ bool QueryRequest::AnyElementChosen() const {
   return false;
 }
 
-int QueryRequest::CheckPeriodOrder() const {
-  // strcmp compares as unsigned bytes; one layout per type makes this the
-  // chronological order.
-  bool sameLength = std::strlen(periodFrom) == std::strlen(periodTo);
-  return sameLength && std::strcmp(periodFrom, periodTo) <= 0 ? 1 : 0;
+bool QueryRequest::CheckPeriodOrder() const {
+  // std::string compares as unsigned bytes; one layout per type makes this
+  // the chronological order.
+  return periodFrom.size() == periodTo.size() && periodFrom <= periodTo;
 }
 
-int QueryRequest::CheckPeriodRange() const {
+bool QueryRequest::CheckPeriodRange() const {
   PeriodLimits limits = LimitsOf(periodType, dataYears);
-  size_t n = limits.lower.size();
-  // Exactly n bytes take part, the zeros after a shorter text included.
-  if (std::memcmp(periodFrom, limits.lower.data(), n) < 0) return 0;
-  if (std::memcmp(periodTo, limits.upper.data(), n) > 0) return 0;
-  return 1;
+  return CompareToLimit(periodFrom, limits.lower) >= 0 && CompareToLimit(periodTo, limits.upper) <= 0;
 }
 
 int QueryRequest::StationCount() const { return stations == nullptr ? 0 : stations->Count(); }
 
-int QueryRequest::PeriodCapacity() const {
-  int64_t rows = RowsReserved(periodType, SplitPeriodTexts(periodFrom), SplitPeriodTexts(periodTo));
-  if (rows < 0) return 0;
-  return rows > INT_MAX ? INT_MAX : static_cast<int>(rows);
+std::vector<ObservationRow> QueryRequest::Retrieve(const StationExchange& exchange,
+                                                   const StationFailed& stationFailed, int32_t& rowCount) {
+  std::vector<ObservationRow> rows;
+  int periods = CountPeriodRows(periodType, ReadPeriodFields(periodFrom.c_str()), ReadPeriodFields(periodTo.c_str()));
+  ReserveRows(rows, static_cast<int64_t>(periods) * StationCount());
+  for (int position = 0; position < StationCount(); ++position) {
+    std::string station;
+    std::string name;
+    stations->GetAt(position, station, name);
+    std::string reply;
+    int replyRows = 0;
+    if (!exchange(StationStatement(periodType, station.c_str(), periodFrom.c_str(), periodTo.c_str()), reply,
+                  replyRows)) {
+      stationFailed(station.c_str());
+      continue;
+    }
+    ReadReplyRows(periodType, reply.data(), reply.size(), replyRows, rows);
+  }
+  rowCount = static_cast<int32_t>(rows.size());
+  return rows;
 }

@@ -1,33 +1,37 @@
 // QueryRequest: one data request of the viewer (the chosen stations, the
 // period type with its FROM and TO texts, the 13 element flags) and the driver
-// that fetches its observations from the data server, one statement per
-// station.
+// that fetches its observations, one statement per station.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
-#include "viewer/form/data_years.h"
-#include "viewer/report/period_walk.h"     // the period type codes PERIOD_DAILY..PERIOD_YEARLY
-#include "viewer/report/report_columns.h"  // ELEMENT_COUNT
-#include "viewer/retrieval/row_array.h"
+#include "viewer/base/data_years.h"
+#include "viewer/base/element_catalogue.h"
+#include "viewer/base/observation_row.h"
+#include "viewer/base/period_fields.h"
 
 class PairList;
 
-// Bytes of the FROM and TO period texts, the terminating zero included.
-constexpr int PERIOD_TEXT_SIZE = 64;
+// One exchange of a station's statement with the data server: appends the
+// reply's rows to `reply` and sets `rowCount`; false when the exchange failed.
+// The program's is ExchangeWithDataServer (data_server_exchange.h).
+using StationExchange = std::function<bool(const std::string& statement, std::string& reply, int& rowCount)>;
+// Told about a station whose exchange failed, right after that exchange.
+using StationFailed = std::function<void(const char* station)>;
 
 class QueryRequest {
  public:
   QueryRequest();  // empty server; the other fields wait for their setters
-  virtual ~QueryRequest();
 
   // Host name or dotted address of the data server, set before Retrieve.
   std::string server;
   // True: the data server is asked over HTTPS (ServerLink::secure).
   bool secure = false;
-  char periodFrom[PERIOD_TEXT_SIZE];
-  char periodTo[PERIOD_TEXT_SIZE];
+  std::string periodFrom;  // PeriodText of FROM
+  std::string periodTo;    // PeriodText of TO
   int32_t periodType;  // PERIOD_DAILY..PERIOD_YEARLY; any other code counts as yearly
   const PairList* stations;  // the form's chosen stations; not owned
   // Flag positions: 0 積算気温, 1 最低気温, 2 最多風向, 3 最高気温, 4 最大風速,
@@ -40,8 +44,7 @@ class QueryRequest {
   // Keeps a reference to the list (not a copy); it must outlive Retrieve.
   void SetStations(const PairList& list);
 
-  // Stores the type, zero-fills both period texts and copies FROM and TO into
-  // them, each cut to PERIOD_TEXT_SIZE - 1 bytes.
+  // Stores the type and FROM and TO, each cut to PERIOD_TEXT_MAX bytes.
   void SetPeriod(int32_t type, const char* from, const char* to);
 
   // Copies ELEMENT_COUNT flags (1 chosen, 0 not) in flag order.
@@ -50,35 +53,26 @@ class QueryRequest {
   // True when at least one flag is non-zero.
   bool AnyElementChosen() const;
 
-  // 1 when FROM and TO have the same length and FROM is not after TO (bytes
-  // compared as unsigned values), else 0.
-  int CheckPeriodOrder() const;
+  // True when FROM and TO have the same length and FROM is not after TO
+  // (bytes compared as unsigned values).
+  bool CheckPeriodOrder() const;
 
-  // 1 when FROM is not below the type's lower limit and TO not above its
+  // True when FROM is not below the type's lower limit and TO not above its
   // upper limit (the first and last of dataYears in the type's layout,
-  // e.g. "1999/01/01" and "2003/12/31" for daily periods), else 0.
-  int CheckPeriodRange() const;
+  // e.g. "1999/01/01" and "2003/12/31" for daily periods), comparing as many
+  // bytes as the limit has, a shorter text taken as followed by zero bytes.
+  bool CheckPeriodRange() const;
 
   // Number of chosen stations (0 before SetStations).
   int StationCount() const;
 
-  // Rows reserved per station for the request's period.
-  int PeriodCapacity() const;
-
-  // Sends one statement per chosen station, in list order, and returns all
-  // rows gathered: the first station's rows first, then the next station's.
-  // `rowCount` receives the number of rows filled (0 when none). A station
-  // whose exchange fails shows "通信中にエラーが発生しました。" and adds no
-  // rows; the loop goes on. Exceptions of the internet layer, and
-  // std::bad_alloc when the row block cannot be had, leave Retrieve; the rows
-  // gathered so far are then released. Shows the wait cursor per exchange.
-  // The caller owns the returned array (never without a block), which frees
-  // its rows when destroyed.
-  RowArray Retrieve(int32_t& rowCount);
-
-  // Runs the period type's observation query for one station: writes its rows
-  // from `nextRow` on (growing `rows` as needed), advances `nextRow` by one
-  // per row and returns the number of rows written; 0 after a failed
-  // exchange (message shown) or an empty reply.
-  int QueryStation(const char* stationCode, int& nextRow, RowArray& rows);
+  // Sends the period type's statement for each chosen station through
+  // `exchange`, in list order, and returns all rows gathered: the first
+  // station's rows first, then the next station's. `rowCount` receives the
+  // number of rows (0 when none). A station whose exchange fails adds no rows
+  // and is told to `stationFailed`; the loop goes on. Exceptions of the
+  // exchange, and std::bad_alloc when the rows cannot be held, leave Retrieve
+  // with `rowCount` untouched.
+  std::vector<ObservationRow> Retrieve(const StationExchange& exchange, const StationFailed& stationFailed,
+                                       int32_t& rowCount);
 };

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "viewer/retrieval/decimal_text.h"
-#include "viewer/retrieval/query_request.h"
+#include "viewer/base/period_fields.h"
 
 namespace {
 
@@ -138,16 +138,15 @@ ObservationRow ReadReplyRow(int32_t periodType, const char* row, size_t length) 
   return result;
 }
 
-int ReadReplyRows(int32_t periodType, const char* text, size_t length, int rowCount, int& nextRow,
-                  RowArray& rows) {
+int ReadReplyRows(int32_t periodType, const char* text, size_t length, int rowCount,
+                  std::vector<ObservationRow>& rows) {
   int stored = 0;
   size_t at = 0;
   while (stored < rowCount && at < length) {
     const void* lineFeed = std::memchr(text + at, '\n', length - at);
     size_t end = lineFeed != nullptr ? static_cast<size_t>(static_cast<const char*>(lineFeed) - text)
                                      : length;
-    rows.At(nextRow) = ReadReplyRow(periodType, text + at, end - at);
-    ++nextRow;
+    rows.push_back(ReadReplyRow(periodType, text + at, end - at));
     ++stored;
     at = end + 1;
   }

@@ -6,9 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
-#include "viewer/retrieval/observation_row.h"
-#include "viewer/retrieval/row_array.h"
+#include "viewer/base/observation_row.h"
 
 // Values per reply row of the period type's table (any code other than 1 to
 // 5: the yearly table).
@@ -22,8 +22,8 @@ int ReplyValueCount(int32_t periodType);
 ObservationRow ReadReplyRow(int32_t periodType, const char* row, size_t length);
 
 // Reads up to `rowCount` rows from the start of the reply `text` (`length`
-// bytes), storing them at `nextRow` on and advancing it by one per row; grows
-// `rows` when needed (std::bad_alloc when it cannot). Stops early when the
-// text runs out. Returns the number of rows stored.
-int ReadReplyRows(int32_t periodType, const char* text, size_t length, int rowCount, int& nextRow,
-                  RowArray& rows);
+// bytes) and appends them to `rows` (std::bad_alloc when they cannot be
+// held). Stops early when the text runs out. Returns the number of rows
+// appended.
+int ReadReplyRows(int32_t periodType, const char* text, size_t length, int rowCount,
+                  std::vector<ObservationRow>& rows);

@@ -1,10 +1,9 @@
-#include "viewer/form/data_years.h"
+#include "viewer/form/data_years_file.h"
 
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 #include "viewer/form/master_table.h"
-#include "viewer/form/pair_list.h"
 
 namespace {
 
@@ -13,10 +12,9 @@ constexpr int FIRST_FOUR_DIGIT_YEAR = 1000;
 
 // A name of four digits, as the period texts write a year; 0 otherwise.
 int FourDigitYear(const MasterTable& years, int row) {
-  char name[SLOT_SIZE] = {};
-  years.NameAt(row, name);
-  if (std::strlen(name) != YEAR_DIGITS || std::strspn(name, "0123456789") != YEAR_DIGITS) return 0;
-  int year = std::atoi(name);
+  std::string name = years.NameAt(row);
+  if (name.size() != YEAR_DIGITS || name.find_first_not_of("0123456789") != std::string::npos) return 0;
+  int year = std::atoi(name.c_str());
   return year >= FIRST_FOUR_DIGIT_YEAR ? year : 0;
 }
 
@@ -24,7 +22,7 @@ int FourDigitYear(const MasterTable& years, int row) {
 
 DataYears ReadDataYears(const char* path) {
   MasterTable years(path);
-  if (years.status != 0 || years.Count() == 0) return DataYears{};
+  if (years.Count() == 0) return DataYears{};
   int first = FourDigitYear(years, 0);
   int last = FourDigitYear(years, years.Count() - 1);
   if (first == 0 || last == 0 || first > last) return DataYears{};

@@ -1,18 +1,8 @@
-#include "viewer/report/period_walk.h"
-
-#include <cstdio>
-#include <cstring>
-
-#include "viewer/report/report_columns.h"
-#include "viewer/report/report_writer.h"
+#include "viewer/base/period_walk.h"
 
 namespace {
 
-const int MONTH_DAYS[MONTHS_PER_YEAR] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-const int FEBRUARY = 2;
 const int DAYS_PER_YEAR = 365;
-
-const char* const TEN_DAY_NAMES[TEN_DAYS_PER_MONTH] = {"上旬", "中旬", "下旬"};
 
 int64_t LeapYearsThrough(int64_t year) { return year / 4 - year / 100 + year / 400; }
 
@@ -87,29 +77,6 @@ void AdvancePart(PeriodFields& period, int perMonth) {
 
 }  // namespace
 
-int LeadingNumber(const char* text) {
-  int value = 0;
-  for (const char* p = text; *p >= '0' && *p <= '9'; ++p) {
-    int digit = *p - '0';
-    value = value > (PERIOD_FIELD_MAX - digit) / 10 ? PERIOD_FIELD_MAX : value * 10 + digit;
-  }
-  return value;
-}
-
-PeriodFields ReadPeriodFields(const char* text) {
-  char fields[3][REPORT_TEXT_SIZE] = {};
-  ReportWriter::SplitDateText(text, fields[0], fields[1], fields[2]);
-  return PeriodFields{LeadingNumber(fields[0]), LeadingNumber(fields[1]), LeadingNumber(fields[2])};
-}
-
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int MonthLength(int year, int month) {
-  if (month < 1 || month > MONTHS_PER_YEAR) return 0;
-  if (month == FEBRUARY && IsLeapYear(year)) return MONTH_DAYS[month - 1] + 1;
-  return MONTH_DAYS[month - 1];
-}
-
 int CountPeriodRows(int type, const PeriodFields& from, const PeriodFields& to) {
   int64_t rows = CountRows(type, from, to);
   if (rows < 0) return 0;
@@ -147,46 +114,4 @@ void AdvancePeriod(int type, PeriodFields& period) {
     default:
       return;
   }
-}
-
-void FormatPeriodLabel(int type, const PeriodFields& period, char* label) {
-  std::memset(label, 0, REPORT_TEXT_SIZE);
-  const int y = period.year;
-  const int a = period.second;
-  const int b = period.third;
-  switch (type) {
-    case PERIOD_DAILY:
-      std::snprintf(label, REPORT_TEXT_SIZE, "%4d/%02d/%02d", y, a, b);
-      return;
-    case PERIOD_PENTAD_OF_YEAR:
-      std::snprintf(label, REPORT_TEXT_SIZE, "%4d/第%02d", y, a);
-      return;
-    case PERIOD_PENTAD_OF_MONTH:
-      std::snprintf(label, REPORT_TEXT_SIZE, "%4d/%02d/第%02d", y, a, b);
-      return;
-    case PERIOD_TEN_DAY: {
-      const char* name = (b >= 1 && b <= TEN_DAYS_PER_MONTH) ? TEN_DAY_NAMES[b - 1] : "";
-      std::snprintf(label, REPORT_TEXT_SIZE, "%4d/%02d/%s", y, a, name);
-      return;
-    }
-    case PERIOD_MONTHLY:
-      std::snprintf(label, REPORT_TEXT_SIZE, "%4d/%02d", y, a);
-      return;
-    case PERIOD_YEARLY:
-      std::snprintf(label, REPORT_TEXT_SIZE, "%4d", y);
-      return;
-    default:
-      return;
-  }
-}
-
-std::unique_ptr<PeriodLabel[]> ReportWriter::BuildPeriodLabels() const {
-  const int count = CountPeriods();
-  std::unique_ptr<PeriodLabel[]> labels(new PeriodLabel[count]());
-  PeriodFields period = FirstPeriod();
-  for (int row = 0; row < count; ++row) {
-    FormatPeriodLabel(periodType, period, labels[row].text);
-    AdvancePeriod(periodType, period);
-  }
-  return labels;
 }
