@@ -215,6 +215,21 @@ WindowHandle GuiProgram::WaitForModalBox(int timeoutMs) const {
   return found;
 }
 
+WindowHandle GuiProgram::WaitForDialogBeside(WindowHandle main, int timeoutMs) const {
+  HWND found = nullptr;
+  auto isOtherDialog = [&](HWND window) {
+    return window != Handle(main) && IsClass(window, DIALOG_CLASS) && IsWindowVisible(window) &&
+           IsWindowEnabled(window);
+  };
+  WaitUntil(
+      [&] {
+        found = FindTopLevel(processId, isOtherDialog);
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
 bool GuiProgram::WaitForNoModalBox(int timeoutMs) const {
   return WaitUntil([&] { return FindTopLevel(processId, IsModalBox) == nullptr; }, timeoutMs);
 }

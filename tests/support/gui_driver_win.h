@@ -61,6 +61,10 @@ class GuiProgram {
   // disabled: a message box, or another modal dialog over the main one.
   WindowHandle WaitForModalBox(int timeoutMs = DEFAULT_WAIT_MS) const;
 
+  // A visible, enabled top-level dialog of the program other than `main`:
+  // also a box shown without an owner, which leaves `main` enabled.
+  WindowHandle WaitForDialogBeside(WindowHandle main, int timeoutMs = DEFAULT_WAIT_MS) const;
+
   // True once no modal box (as WaitForModalBox sees one) is open any more.
   bool WaitForNoModalBox(int timeoutMs = DEFAULT_WAIT_MS) const;
 

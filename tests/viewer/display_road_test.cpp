@@ -323,6 +323,26 @@ TEST_F(DisplayRoad, AFailedUsageRecordIsToldAfterTheReportOpenedAndTheProgramGoe
   EXPECT_EQ(2u, viewer->Opened().size());
 }
 
+// A station whose observations the data server refuses is told in a box of
+// its own, captioned as the viewer and owned by no window, and the road
+// goes on without its rows.
+TEST_F(DisplayRoad, AStationTheDataServerRefusesIsToldAndTheRoadGoesOn) {
+  StartViewer("road-station-fails", ScriptedServer());
+  viewer->WriteFile("qorvanet.ini",
+                    "[system]\r\nServerIP=" + ScriptedServer() + "\r\nDataServer=" + ScriptedServer() + "\r\n");
+  viewer->WriteCredentials("account", "any");
+  ChooseFirstStation();
+  SetCheck(viewer->form, IDC_PRECIPITATION, true);
+  PostCommand(viewer->form, IDC_DISPLAY);
+  WindowHandle station = viewer->program.WaitForDialogBeside(viewer->form, ROAD_WAIT_MS);
+  ASSERT_NE(nullptr, station);
+  EXPECT_EQ(COMMUNICATION_ERROR, MessageBoxText(station));
+  EXPECT_EQ("Tarvex", WindowText(station));
+  PressButton(station, IDOK_BUTTON);
+  EXPECT_EQ(NO_DATA, viewer->NextMessage(ROAD_WAIT_MS).text);
+  EXPECT_TRUE(viewer->Opened().empty());
+}
+
 TEST_F(DisplayRoad, AReportTheShellCannotOpenIsToldAndNotRecorded) {
   StartViewer("road-no-program");
   ChooseFirstStation();
