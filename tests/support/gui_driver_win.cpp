@@ -94,6 +94,19 @@ HWND FindTopLevel(DWORD processId, const std::function<bool(HWND)>& accept) {
   return search.found;
 }
 
+// The first top-level window FindTopLevel accepts within `timeoutMs`;
+// nullptr when none came.
+HWND WaitForTopLevel(DWORD processId, const std::function<bool(HWND)>& accept, int timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        found = FindTopLevel(processId, accept);
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
 bool IsModalBox(HWND window) {
   if (!IsClass(window, DIALOG_CLASS) || !IsWindowVisible(window) || !IsWindowEnabled(window)) return false;
   HWND owner = GetWindow(window, GW_OWNER);
@@ -176,13 +189,7 @@ bool GuiProgram::Launch(const std::wstring& application, const std::wstring& wor
 bool GuiProgram::AttachToWindow(const std::string& caption, int timeoutMs) {
   Terminate();
   std::wstring wanted = ToWide(caption.c_str());
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        found = FindTopLevel(ANY_PROCESS, [&](HWND window) { return HasCaption(window, wanted); });
-        return found != nullptr;
-      },
-      timeoutMs);
+  HWND found = WaitForTopLevel(ANY_PROCESS, [&](HWND window) { return HasCaption(window, wanted); }, timeoutMs);
   if (found == nullptr) return false;
   DWORD owner = 0;
   GetWindowThreadProcessId(found, &owner);
@@ -194,40 +201,19 @@ bool GuiProgram::AttachToWindow(const std::string& caption, int timeoutMs) {
 
 WindowHandle GuiProgram::WaitForWindow(const std::string& caption, int timeoutMs) const {
   std::wstring wanted = ToWide(caption.c_str());
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        found = FindTopLevel(processId, [&](HWND window) { return HasCaption(window, wanted); });
-        return found != nullptr;
-      },
-      timeoutMs);
-  return found;
+  return WaitForTopLevel(processId, [&](HWND window) { return HasCaption(window, wanted); }, timeoutMs);
 }
 
 WindowHandle GuiProgram::WaitForModalBox(int timeoutMs) const {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        found = FindTopLevel(processId, IsModalBox);
-        return found != nullptr;
-      },
-      timeoutMs);
-  return found;
+  return WaitForTopLevel(processId, IsModalBox, timeoutMs);
 }
 
 WindowHandle GuiProgram::WaitForDialogBeside(WindowHandle main, int timeoutMs) const {
-  HWND found = nullptr;
   auto isOtherDialog = [&](HWND window) {
     return window != Handle(main) && IsClass(window, DIALOG_CLASS) && IsWindowVisible(window) &&
            IsWindowEnabled(window);
   };
-  WaitUntil(
-      [&] {
-        found = FindTopLevel(processId, isOtherDialog);
-        return found != nullptr;
-      },
-      timeoutMs);
-  return found;
+  return WaitForTopLevel(processId, isOtherDialog, timeoutMs);
 }
 
 bool GuiProgram::WaitForNoModalBox(int timeoutMs) const {

@@ -66,6 +66,19 @@ int CaretEntry(const platform::CListBox& listBox, const PairList& list) {
   return row >= 0 && row < list.Count() && row < listBox.GetCount() ? row : -1;
 }
 
+// Moves the entry at `listBox`'s caret from `from` to `to`; false when the
+// caret is on no entry.
+bool MoveCaretEntry(const platform::CListBox& listBox, PairList& from, PairList& to) {
+  int row = CaretEntry(listBox, from);
+  if (row < 0) return false;
+  std::string code;
+  std::string name;
+  from.GetAt(row, code, name);
+  from.Remove(code);
+  to.Add(code.c_str(), name.c_str());
+  return true;
+}
+
 // The server that holds the observation tables, built into the program; the
 // settings file's DataServer names another.
 constexpr const char* BUILT_IN_DATA_SERVER = TARVEX_DATA_SERVER;
@@ -337,25 +350,13 @@ void QueryFormDialog::OnRemoveAll() {
 }
 
 void QueryFormDialog::OnStationDoubleClick() {
-  int row = CaretEntry(stationList, listedStations);
-  if (row < 0) return;
-  std::string code;
-  std::string name;
-  listedStations.GetAt(row, code, name);
-  listedStations.Remove(code);
-  chosenStations.Add(code.c_str(), name.c_str());
+  if (!MoveCaretEntry(stationList, listedStations, chosenStations)) return;
   RefreshStationList();
   RebuildChosenList();
 }
 
 void QueryFormDialog::OnChosenDoubleClick() {
-  int row = CaretEntry(chosenList, chosenStations);
-  if (row < 0) return;
-  std::string code;
-  std::string name;
-  chosenStations.GetAt(row, code, name);
-  chosenStations.Remove(code);
-  listedStations.Add(code.c_str(), name.c_str());
+  if (!MoveCaretEntry(chosenList, chosenStations, listedStations)) return;
   RebuildChosenList();
   RefreshStationList();
 }
