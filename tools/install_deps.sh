@@ -33,8 +33,8 @@ PACKAGES=(
   chromium
   libjs-dygraphs
   libreoffice-calc-nogui
-  nginx-light
   openssl
+  curl
 )
 if dpkg -s "${PACKAGES[@]}" >/dev/null 2>&1; then
   exit 0
