@@ -360,6 +360,7 @@ TEST_F(QueryForm, AReportOf255ColumnsPassesAndOneOf256IsRefusedBeforeAnyExchange
   viewer->WriteFile("M_CHITEN.dat", stations);
   ASSERT_TRUE(viewer->Start());
   Select(*viewer, IDC_PERIOD_TYPE, MONTHLY_ROW);
+  ASSERT_TRUE(WaitUntil([&] { return ListTexts(viewer->form, IDC_STATION_LIST).size() == 16u; }));
   Click(*viewer, IDC_CHOOSE_ALL);
   ASSERT_EQ(16u, ListTexts(viewer->form, IDC_CHOSEN_LIST).size());
   Click(*viewer, IDC_CHECK_ALL_ELEMENTS);
