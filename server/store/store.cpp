@@ -32,6 +32,13 @@ constexpr const char* TALLY_SQL =
     "INSERT INTO delivery_dt(client_no, delivered_on, delivered_rows) VALUES ($1, $2, $3) "
     "ON CONFLICT (client_no, delivered_on) DO UPDATE SET delivered_rows = delivery_dt.delivered_rows + "
     "excluded.delivered_rows";
+// Tallies are written with every observation reply: each is committed
+// before its reply leaves, but not forced to disk one by one, so a machine
+// that loses power may forget the last moment's counts (the server or the
+// database process failing loses none on SQLite). Waiting for the disk
+// would cost more than the read being counted.
+constexpr const char* SQLITE_RELAXED_COMMITS = "PRAGMA synchronous = NORMAL";
+constexpr const char* POSTGRES_RELAXED_COMMIT = "SET LOCAL synchronous_commit = off";
 // The first and last day of a month as texts compare.
 constexpr const char* FIRST_DAY = "-01";
 constexpr const char* LAST_DAY = "-31";
@@ -138,6 +145,12 @@ bool Store::Open(const StoreConfig& config, std::string& error) {
   if (primary_.Kind() == Engine::Sqlite) {
     writer_ = std::make_unique<ConnectionPool>();
     if (!writer_->Open(config.database, 1, error)) return false;
+  }
+  if (!config.openReads && primary_.Kind() == Engine::Sqlite) {
+    tally_ = std::make_unique<ConnectionPool>();
+    if (!tally_->Open(config.database, 1, error) || !tally_->Borrow()->Exec(SQLITE_RELAXED_COMMITS, error)) {
+      return false;
+    }
   }
   if (!config.readDatabase.empty()) {
     observations_ = std::make_unique<ConnectionPool>();
@@ -272,8 +285,17 @@ bool Store::FindReader(const std::string& address, const std::string& day, Reade
 }
 
 bool Store::AddToTally(const std::string& clientNo, const std::string& day, int64_t rows, std::string& error) {
-  ConnectionPool::Lease db = Writer().Borrow();
-  return db->Run(TALLY_SQL, {clientNo, day, rows}, nullptr, error);
+  if (!tally_) {
+    ConnectionPool::Lease db = primary_.Borrow();
+    return RunInTransaction(
+        *db,
+        [&](std::string& failure) {
+          return db->Exec(POSTGRES_RELAXED_COMMIT, failure) &&
+                 db->Run(TALLY_SQL, {clientNo, day, rows}, nullptr, failure);
+        },
+        error);
+  }
+  return tally_->Borrow()->Run(TALLY_SQL, {clientNo, day, rows}, nullptr, error);
 }
 
 int64_t EpochSeconds() { return static_cast<int64_t>(time(nullptr)); }

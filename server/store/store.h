@@ -112,6 +112,9 @@ class Store {
   ConnectionPool primary_;
   std::unique_ptr<ConnectionPool> writer_;        // SQLite only
   std::unique_ptr<ConnectionPool> observations_;  // with a read database only
+  // SQLite: the one connection that writes tallies, committing without
+  // waiting for the disk; PostgreSQL relaxes each tally's own transaction.
+  std::unique_ptr<ConnectionPool> tally_;
 };
 
 // The local time as "YYYY-MM-DD HH:MM:SS", the feeday of a usage row.

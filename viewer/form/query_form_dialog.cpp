@@ -421,7 +421,7 @@ void QueryFormDialog::RunDisplayCommand() {
       return;
     }
   }
-  // Nothing is written and no use recorded: the rows are not the user's.
+  // The month's allowance is used up: one message, no report, no usage record.
   if (allowanceUsedUp) {
     Tell(ALLOWANCE_USED_UP_MESSAGE);
     return;
