@@ -15,6 +15,11 @@ constexpr const char* FORGET_FAILURES_SQL = "DELETE FROM sign_in_failure_dt WHER
 constexpr const char* RECORD_SIGN_IN_SQL =
     "INSERT INTO sign_in_dt(client_no, address, signed_in) VALUES ($1, $2, $3) "
     "ON CONFLICT (client_no, address) DO UPDATE SET signed_in = excluded.signed_in";
+// Sign-ins are kept to the second: another client's sign-in from the same
+// address in the same second (or, on a front whose clock runs ahead, later)
+// is moved just behind this one, so the latest sign-in names the reader.
+constexpr const char* PUT_OTHERS_BEHIND_SQL =
+    "UPDATE sign_in_dt SET signed_in = $3 - 1 WHERE address = $1 AND client_no <> $2 AND signed_in >= $3";
 constexpr const char* FORGET_SIGN_INS_SQL = "DELETE FROM sign_in_dt WHERE signed_in <= $1";
 constexpr const char* SIGNED_IN_SQL =
     "SELECT count(*) FROM sign_in_dt s JOIN client_mt c ON c.client_no = s.client_no "
@@ -196,6 +201,9 @@ bool Store::SignIn(const std::string& userId, const std::string& password, const
         }
         for (const std::string& clientNo : clientNos) {
           if (!db->Run(RECORD_SIGN_IN_SQL, {clientNo, address, now}, nullptr, failure)) return false;
+        }
+        if (clientNos.size() == 1 && !db->Run(PUT_OTHERS_BEHIND_SQL, {address, clientNos[0], now}, nullptr, failure)) {
+          return false;
         }
         return db->Run(FORGET_SIGN_INS_SQL, {now - rules_.usageWindow.count()}, nullptr, failure);
       },
