@@ -39,6 +39,8 @@ constexpr rlim_t BASE_DESCRIPTORS = 16;
 constexpr rlim_t DESCRIPTORS_PER_WORKER = 6;
 // Fewer client connections than this and the server could not serve.
 constexpr rlim_t MIN_CONNECTIONS = 16;
+// The one option without a value.
+constexpr const char* OPEN_READS = "--open-reads";
 
 constexpr const char* USAGE =
     "usage: norda_server [OPTION...] --database DATABASE\n"
@@ -58,7 +60,10 @@ constexpr const char* USAGE =
     "  --request-time SECONDS     time for a whole request to arrive, at any pace (10)\n"
     "  --sign-in-failures N       failed sign-ins from one address before it is held off (10)\n"
     "  --sign-in-window SECONDS   how long failed sign-ins count (600)\n"
-    "  --usage-window SECONDS     how long after a sign-in the address may record usage (3600)\n";
+    "  --usage-window SECONDS     how long after a sign-in the address may record usage and\n"
+    "                             read observations (3600)\n"
+    "  --open-reads               serve observations to any address and count them for none:\n"
+    "                             a server of observation data only, without subscribers\n";
 
 struct Options {
   std::string address = DEFAULT_ADDRESS;
@@ -112,9 +117,13 @@ bool ParseOption(const std::string& name, const char* value, Options& options) {
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
-  if (argc % 2 == 0) return false;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    if (!ParseOption(argv[i], argv[i + 1], options)) return false;
+  for (int i = 1; i < argc; i += 2) {
+    if (strcmp(argv[i], OPEN_READS) == 0) {
+      options.store.openReads = true;
+      --i;
+    } else if (i + 1 == argc || !ParseOption(argv[i], argv[i + 1], options)) {
+      return false;
+    }
   }
   return !options.store.database.empty();
 }

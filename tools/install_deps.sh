@@ -35,6 +35,8 @@ PACKAGES=(
   libreoffice-calc-nogui
   openssl
   curl
+  php-fpm
+  php-sqlite3
 )
 if dpkg -s "${PACKAGES[@]}" >/dev/null 2>&1; then
   exit 0

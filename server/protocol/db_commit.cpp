@@ -129,11 +129,16 @@ ServiceReply DbCommitService::Answer(const MonthlyUsageRequest& request, const s
 }
 
 // Observation rows hold numbers only, so the reply needs no conversion.
-ServiceReply DbCommitService::Answer(const ObservationRequest& request, const std::string&) {
+ServiceReply DbCommitService::Answer(const ObservationRequest& request, const std::string& address) {
   constexpr const char* KIND = "observation";
   std::string reply = OK_LINE, error;
-  if (!store_.ObservationRows(request, [&reply](const ResultRow& row) { AppendRow(row, reply); }, error)) {
+  ReadOutcome outcome;
+  auto append = [&reply](const ResultRow& row) { AppendRow(row, reply); };
+  if (!store_.ObservationRowsFor(request, address, LocalTimestamp().substr(0, DAY_TEXT_LENGTH), append, outcome,
+                                 error)) {
     return Failed(KIND, error);
   }
+  if (outcome == ReadOutcome::NotSignedIn) return Refused(KIND, NOT_SIGNED_IN_REASON, "not signed in");
+  if (outcome == ReadOutcome::AllowanceReached) return Refused(KIND, ALLOWANCE_REACHED_REASON, "allowance reached");
   return {reply + STATEMENT_END_LINE, KIND};
 }
