@@ -38,7 +38,11 @@ using RowHandler = std::function<void(const ResultRow&)>;
 
 class Connection {
  public:
+  Connection() = default;
   virtual ~Connection() = default;
+  // A connection owns its engine's handle: never copied, never shared.
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
 
   virtual Engine Kind() const = 0;
 

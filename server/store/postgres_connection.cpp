@@ -70,16 +70,16 @@ bool PostgresConnection::Connect(std::string& error) {
   // override the default time limit, but the text encoding is always ours.
   const char* const keywords[] = {"connect_timeout", "dbname", "client_encoding", nullptr};
   const char* const values[] = {CONNECT_TIMEOUT_SECONDS, conninfo_.c_str(), "UTF8", nullptr};
-  conn_ = PQconnectdbParams(keywords, values, 1);
-  if (conn_ == nullptr || PQstatus(conn_) != CONNECTION_OK) {
-    error = "cannot connect to the database: " + FirstLine(conn_ ? PQerrorMessage(conn_) : "out of memory");
+  conn_.reset(PQconnectdbParams(keywords, values, 1));
+  if (conn_ == nullptr || PQstatus(conn_.get()) != CONNECTION_OK) {
+    error = "cannot connect to the database: " + FirstLine(conn_ ? PQerrorMessage(conn_.get()) : "out of memory");
     Drop();
     return false;
   }
-  PQsetnonblocking(conn_, 1);
+  PQsetnonblocking(conn_.get(), 1);
   // Notices ("... does not exist, skipping") are no failures; libpq would
   // print them on standard error.
-  PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
+  PQsetNoticeProcessor(conn_.get(), [](void*, const char*) {}, nullptr);
   if (bounded_ && !Command(SERVER_TIME_LIMIT, Deadline(), error)) {
     Drop();
     return false;
@@ -88,22 +88,21 @@ bool PostgresConnection::Connect(std::string& error) {
 }
 
 bool PostgresConnection::EnsureConnected(std::string& error) {
-  if (conn_ != nullptr && PQstatus(conn_) == CONNECTION_OK) {
+  if (conn_ != nullptr && PQstatus(conn_.get()) == CONNECTION_OK) {
     // An idle connection has nothing to read unless the server closed it
     // (a restart, an administrator's command): start over then.
-    pollfd idle{PQsocket(conn_), POLLIN, 0};
+    pollfd idle{PQsocket(conn_.get()), POLLIN, 0};
     if (poll(&idle, 1, 0) == 0) return true;
     // Inside a transaction a fresh connection would run the rest of it
     // without the part already sent.
-    if (PQtransactionStatus(conn_) != PQTRANS_IDLE) return Failed("the database connection was lost", error);
+    if (PQtransactionStatus(conn_.get()) != PQTRANS_IDLE) return Failed("the database connection was lost", error);
   }
   Drop();
   return Connect(error);
 }
 
 void PostgresConnection::Drop() {
-  if (conn_ != nullptr) PQfinish(conn_);
-  conn_ = nullptr;
+  conn_.reset();
   prepared_.clear();
 }
 
@@ -112,7 +111,7 @@ PostgresConnection::Clock::time_point PostgresConnection::Deadline() const {
 }
 
 bool PostgresConnection::WaitForSocket(bool forWrite, Clock::time_point deadline) {
-  pollfd watch{PQsocket(conn_), static_cast<short>(forWrite ? POLLIN | POLLOUT : POLLIN), 0};
+  pollfd watch{PQsocket(conn_.get()), static_cast<short>(forWrite ? POLLIN | POLLOUT : POLLIN), 0};
   int result;
   do {
     int timeoutMs = -1;
@@ -123,13 +122,13 @@ bool PostgresConnection::WaitForSocket(bool forWrite, Clock::time_point deadline
     result = poll(&watch, 1, timeoutMs);
   } while (result < 0 && errno == EINTR);
   if (result <= 0) return false;
-  if (forWrite && (watch.revents & POLLIN)) return PQconsumeInput(conn_) != 0;
+  if (forWrite && (watch.revents & POLLIN)) return PQconsumeInput(conn_.get()) != 0;
   return true;
 }
 
 bool PostgresConnection::Flush(Clock::time_point deadline) {
   for (;;) {
-    int pending = PQflush(conn_);
+    int pending = PQflush(conn_.get());
     if (pending == 0) return true;
     if (pending < 0 || !WaitForSocket(true, deadline)) return false;
   }
@@ -137,7 +136,7 @@ bool PostgresConnection::Flush(Clock::time_point deadline) {
 
 bool PostgresConnection::Failed(const std::string& what, std::string& error) {
   error = what;
-  if (conn_ != nullptr && PQstatus(conn_) != CONNECTION_OK) error += ": " + FirstLine(PQerrorMessage(conn_));
+  if (conn_ != nullptr && PQstatus(conn_.get()) != CONNECTION_OK) error += ": " + FirstLine(PQerrorMessage(conn_.get()));
   Drop();
   return false;
 }
@@ -145,11 +144,11 @@ bool PostgresConnection::Failed(const std::string& what, std::string& error) {
 bool PostgresConnection::CollectResults(const RowHandler& onRow, Clock::time_point deadline, std::string& error) {
   bool succeeded = true;
   for (;;) {
-    while (PQisBusy(conn_)) {
+    while (PQisBusy(conn_.get())) {
       if (!WaitForSocket(false, deadline)) return Failed("the database did not answer in time", error);
-      if (!PQconsumeInput(conn_)) return Failed("the database connection was lost", error);
+      if (!PQconsumeInput(conn_.get())) return Failed("the database connection was lost", error);
     }
-    Result result(PQgetResult(conn_));
+    Result result(PQgetResult(conn_.get()));
     if (!result) break;
     ExecStatusType status = PQresultStatus(result.get());
     if (status == PGRES_TUPLES_OK) {
@@ -161,7 +160,7 @@ bool PostgresConnection::CollectResults(const RowHandler& onRow, Clock::time_poi
       succeeded = false;
     }
   }
-  if (PQstatus(conn_) != CONNECTION_OK) return Failed("the database connection was lost", error);
+  if (PQstatus(conn_.get()) != CONNECTION_OK) return Failed("the database connection was lost", error);
   return succeeded;
 }
 
@@ -176,7 +175,7 @@ std::string PostgresConnection::PreparedName(const std::string& sql, const std::
   std::string name = "s" + std::to_string(prepared_.size());
   std::vector<Oid> types;
   for (const SqlParam& param : params) types.push_back(std::holds_alternative<int64_t>(param) ? INT8_TYPE : TEXT_TYPE);
-  if (!PQsendPrepare(conn_, name.c_str(), sql.c_str(), static_cast<int>(types.size()), types.data()) ||
+  if (!PQsendPrepare(conn_.get(), name.c_str(), sql.c_str(), static_cast<int>(types.size()), types.data()) ||
       !Flush(deadline)) {
     Failed("cannot send to the database", error);
     return "";
@@ -207,7 +206,7 @@ bool PostgresConnection::Run(const std::string& sql, const std::vector<SqlParam>
   for (const std::string& text : texts) values.push_back(text.c_str());
   std::string name = PreparedName(sql, params, deadline, error);
   if (name.empty()) return false;
-  if (!PQsendQueryPrepared(conn_, name.c_str(), static_cast<int>(values.size()), values.data(), nullptr, nullptr,
+  if (!PQsendQueryPrepared(conn_.get(), name.c_str(), static_cast<int>(values.size()), values.data(), nullptr, nullptr,
                            0) ||
       !Flush(deadline)) {
     return Failed("cannot send to the database", error);
@@ -216,7 +215,7 @@ bool PostgresConnection::Run(const std::string& sql, const std::vector<SqlParam>
 }
 
 bool PostgresConnection::Command(const std::string& sql, Clock::time_point deadline, std::string& error) {
-  if (!PQsendQuery(conn_, sql.c_str()) || !Flush(deadline)) return Failed("cannot send to the database", error);
+  if (!PQsendQuery(conn_.get(), sql.c_str()) || !Flush(deadline)) return Failed("cannot send to the database", error);
   return CollectResults(nullptr, deadline, error);
 }
 
@@ -233,11 +232,11 @@ bool PostgresConnection::InsertIntegerRows(const std::string& table, size_t colu
   Clock::time_point deadline = Deadline();
   if (!EnsureConnected(error)) return false;
   std::string copy = "COPY " + table + " FROM STDIN";
-  if (!PQsendQuery(conn_, copy.c_str()) || !Flush(deadline)) return Failed("cannot send to the database", error);
-  while (PQisBusy(conn_)) {
-    if (!WaitForSocket(false, deadline) || !PQconsumeInput(conn_)) return Failed("cannot start " + copy, error);
+  if (!PQsendQuery(conn_.get(), copy.c_str()) || !Flush(deadline)) return Failed("cannot send to the database", error);
+  while (PQisBusy(conn_.get())) {
+    if (!WaitForSocket(false, deadline) || !PQconsumeInput(conn_.get())) return Failed("cannot start " + copy, error);
   }
-  Result started(PQgetResult(conn_));
+  Result started(PQgetResult(conn_.get()));
   if (!started || PQresultStatus(started.get()) != PGRES_COPY_IN) {
     error = started ? ResultError(started.get()) : "cannot start " + copy;
     CollectResults(nullptr, deadline, error);
@@ -245,7 +244,7 @@ bool PostgresConnection::InsertIntegerRows(const std::string& table, size_t colu
   }
   auto send = [&](const std::string& piece) {
     int sent;
-    while ((sent = PQputCopyData(conn_, piece.data(), static_cast<int>(piece.size()))) == 0) {
+    while ((sent = PQputCopyData(conn_.get(), piece.data(), static_cast<int>(piece.size()))) == 0) {
       if (!WaitForSocket(true, deadline)) return false;
     }
     return sent > 0;
@@ -261,7 +260,7 @@ bool PostgresConnection::InsertIntegerRows(const std::string& table, size_t colu
   }
   if (!piece.empty() && !send(piece)) return Failed("cannot send rows to the database", error);
   int ended;
-  while ((ended = PQputCopyEnd(conn_, nullptr)) == 0) {
+  while ((ended = PQputCopyEnd(conn_.get(), nullptr)) == 0) {
     if (!WaitForSocket(true, deadline)) return Failed("cannot end " + copy, error);
   }
   if (ended < 0 || !Flush(deadline)) return Failed("cannot end " + copy, error);

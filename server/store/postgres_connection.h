@@ -63,6 +63,9 @@ class PostgresConnection : public Connection {
 
   std::string conninfo_;
   bool bounded_;
-  PGconn* conn_ = nullptr;
+  struct Finisher {
+    void operator()(PGconn* conn) const { PQfinish(conn); }
+  };
+  std::unique_ptr<PGconn, Finisher> conn_;
   std::map<std::string, std::string> prepared_;
 };

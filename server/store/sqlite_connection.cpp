@@ -101,7 +101,6 @@ std::unique_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path
 
 SqliteConnection::~SqliteConnection() {
   for (auto& entry : statements_) sqlite3_finalize(entry.second);
-  sqlite3_close(db_);
 }
 
 bool SqliteConnection::HoldsSchema() {
@@ -121,9 +120,9 @@ sqlite3_stmt* SqliteConnection::Prepared(const std::string& sql, std::string& er
   }
   sqlite3_stmt* stmt = nullptr;
   std::string numbered = NumberedPlaceholders(sql);
-  if (sqlite3_prepare_v3(db_, numbered.c_str(), static_cast<int>(numbered.size()), SQLITE_PREPARE_PERSISTENT,
+  if (sqlite3_prepare_v3(db_.get(), numbered.c_str(), static_cast<int>(numbered.size()), SQLITE_PREPARE_PERSISTENT,
                          &stmt, nullptr) != SQLITE_OK) {
-    error = sqlite3_errmsg(db_);
+    error = sqlite3_errmsg(db_.get());
     return nullptr;
   }
   statements_.emplace(sql, stmt);
@@ -135,7 +134,7 @@ bool SqliteConnection::Run(const std::string& sql, const std::vector<SqlParam>& 
   sqlite3_stmt* stmt = Prepared(sql, error);
   if (stmt == nullptr) return false;
   if (!Bind(stmt, params)) {
-    error = sqlite3_errmsg(db_);
+    error = sqlite3_errmsg(db_.get());
     sqlite3_reset(stmt);
     return false;
   }
@@ -144,7 +143,7 @@ bool SqliteConnection::Run(const std::string& sql, const std::vector<SqlParam>& 
   while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
     if (onRow) onRow(row);
   }
-  if (step != SQLITE_DONE) error = sqlite3_errmsg(db_);
+  if (step != SQLITE_DONE) error = sqlite3_errmsg(db_.get());
   sqlite3_reset(stmt);
   sqlite3_clear_bindings(stmt);
   return step == SQLITE_DONE;
@@ -152,8 +151,8 @@ bool SqliteConnection::Run(const std::string& sql, const std::vector<SqlParam>& 
 
 bool SqliteConnection::Exec(const std::string& sql, std::string& error) {
   char* message = nullptr;
-  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK) return true;
-  error = message ? message : sqlite3_errmsg(db_);
+  if (sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK) return true;
+  error = message ? message : sqlite3_errmsg(db_.get());
   sqlite3_free(message);
   return false;
 }

@@ -34,6 +34,9 @@ class SqliteConnection : public Connection {
   sqlite3_stmt* Prepared(const std::string& sql, std::string& error);
   bool HoldsSchema();
 
-  sqlite3* db_;
-  std::map<std::string, sqlite3_stmt*> statements_;
+  struct Closer {
+    void operator()(sqlite3* db) const { sqlite3_close(db); }
+  };
+  std::unique_ptr<sqlite3, Closer> db_;
+  std::map<std::string, sqlite3_stmt*> statements_;  // finalized before db_ closes
 };
