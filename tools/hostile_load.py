@@ -309,15 +309,16 @@ class FloodAttack(Attack):
         self.request = request
 
 
-async def read_reply(loop, sock):
-    """What the server sends until its reply is whole or it closes the connection."""
+async def read_reply(loop, sock, keep=REPLY_KEEP_BYTES):
+    """What the server sends until its reply is whole or it closes the
+    connection; past `keep` bytes (None: no bound) the rest is dropped."""
     seen = b""
     try:
         while not reply_complete(seen):
             piece = await loop.sock_recv(sock, 65536)
             if not piece:
                 break
-            seen = (seen + piece)[:REPLY_KEEP_BYTES]
+            seen = (seen + piece)[:keep]
     except OSError:
         pass
     return seen
@@ -409,15 +410,7 @@ async def guessing_connection(loop, source, target, host, counter, stats):
 async def read_whole_reply(loop, sock):
     """Reads a reply to its Content-Length or the connection's end: 'whole
     reply', 'cut short' (fewer bytes than announced) or the status line."""
-    seen = b""
-    try:
-        while not reply_complete(seen):
-            piece = await loop.sock_recv(sock, 65536)
-            if not piece:
-                break
-            seen += piece
-    except OSError:
-        pass
+    seen = await read_reply(loop, sock, keep=None)
     if reply_complete(seen):
         return "whole reply" if seen.startswith(b"HTTP/1.1 200") else status_of(seen)
     return "cut short" if seen else "no reply"

@@ -1,6 +1,7 @@
 #include "tests/server/http_client.h"
 
 #include <arpa/inet.h>
+#include <poll.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -70,4 +71,14 @@ bool SendWithoutBody(const std::string& address, int port, const std::string& me
                      HttpReply& reply) {
   return SendRaw(address, port, method + " " + path + " HTTP/1.1\r\nHost: " + address + "\r\nConnection: close\r\n\r\n",
                  reply);
+}
+
+bool ClosedWithin(int fd, std::chrono::milliseconds limit) {
+  auto end = std::chrono::steady_clock::now() + limit;
+  char buffer[4096];
+  while (std::chrono::steady_clock::now() < end) {
+    pollfd watch{fd, POLLIN, 0};
+    if (poll(&watch, 1, 50) > 0 && recv(fd, buffer, sizeof buffer, 0) <= 0) return true;
+  }
+  return false;
 }

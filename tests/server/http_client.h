@@ -2,6 +2,7 @@
 // body byte for byte, as the programs do, and reads the whole reply.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 struct HttpReply {
@@ -28,3 +29,7 @@ int ConnectFrom(const std::string& address, int port, const std::string& from);
 // Sends a request with any method and no body.
 bool SendWithoutBody(const std::string& address, int port, const std::string& method, const std::string& path,
                      HttpReply& reply);
+
+// True when the server closes `fd` within `limit`, reading and dropping
+// whatever it sends first.
+bool ClosedWithin(int fd, std::chrono::milliseconds limit);

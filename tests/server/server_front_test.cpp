@@ -97,17 +97,6 @@ Reply ReadReply(int fd, milliseconds limit = milliseconds(5000)) {
   return reply;
 }
 
-// True when the server closes `fd` within `limit`, reading and dropping what comes first.
-bool ClosedWithin(int fd, milliseconds limit) {
-  auto end = Clock::now() + limit;
-  char buffer[4096];
-  while (Clock::now() < end) {
-    pollfd watch{fd, POLLIN, 0};
-    if (poll(&watch, 1, 50) > 0 && recv(fd, buffer, sizeof buffer, 0) <= 0) return true;
-  }
-  return false;
-}
-
 std::string Exchange(const std::string& server, const std::string& request, const std::string& from) {
   HttpReply reply;
   if (!SendRaw(server, PORT, request, reply, from)) return "no answer";

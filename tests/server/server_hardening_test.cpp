@@ -189,18 +189,6 @@ std::string PostHead(const std::string& extraHeaders) {
   return std::string("POST ") + SCRIPT + " HTTP/1.1\r\nHost: x\r\n" + extraHeaders + "Connection: close\r\n\r\n";
 }
 
-// True when the server closes `fd` within `limit` (reading and dropping
-// whatever it sends first).
-bool ClosedWithin(int fd, std::chrono::milliseconds limit) {
-  auto end = Clock::now() + limit;
-  char buffer[4096];
-  while (Clock::now() < end) {
-    pollfd watch{fd, POLLIN, 0};
-    if (poll(&watch, 1, 50) > 0 && recv(fd, buffer, sizeof buffer, 0) <= 0) return true;
-  }
-  return false;
-}
-
 TEST_F(HttpLimitsTest, AnAmbiguousBodyLengthRunsNothing) {
   ASSERT_EQ(SIGNED_IN_REPLY, Post(SERVER, SIGN_IN, "127.0.0.41"));
   std::string body = Framed(Usage("10001"));
