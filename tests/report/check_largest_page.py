@@ -47,10 +47,11 @@ LAST_DAY = "2003/12/31"
 USABLE_WAIT_SECONDS = 300
 SCROLLED_ROWS = [("first", HEADER_ROWS), ("middle", HEADER_ROWS + PERIODS // 2), ("last", HEADER_ROWS + PERIODS - 1)]
 
-# Put into the page before anything of it runs: the time of the first frame
-# at which the table is shown and of the first at which every chart is
-# drawn (animation frames run only when the page answers), and the page's
-# long tasks.
+# Put into the page before anything of it runs: the start of the first frame
+# after the one that showed the table, and of the first after the one that
+# showed every chart (so the time includes laying out and drawing them;
+# animation frames run only when the page answers), and the page's long
+# tasks.
 TIMING_PROBE = r"""
 window.PageTiming = { longTasks: [] };
 if (window.PerformanceObserver) {
@@ -60,16 +61,19 @@ if (window.PerformanceObserver) {
     });
   }).observe({ entryTypes: ["longtask"] });
 }
-(function watch() {
-  requestAnimationFrame(function (now) {
+(function watch(seen) {
+  function mark(name, holds) {
+    if (PageTiming[name] || !holds) return;
+    if (seen[name]) PageTiming[name] = performance.now();
+    seen[name] = true;
+  }
+  requestAnimationFrame(function () {
     var read = typeof ReportCharts === "object";
-    if (!PageTiming.tableShown && read && document.documentElement.className === "") {
-      PageTiming.tableShown = performance.now();
-    }
-    if (!PageTiming.chartsDrawn && read && ReportCharts.complete) PageTiming.chartsDrawn = performance.now();
-    if (!(PageTiming.tableShown && PageTiming.chartsDrawn)) watch();
+    mark("tableShown", read && document.documentElement.className === "");
+    mark("chartsDrawn", read && ReportCharts.complete);
+    if (!(PageTiming.tableShown && PageTiming.chartsDrawn)) watch(seen);
   });
-})();
+})({});
 """
 USABLE = "window.PageTiming && PageTiming.tableShown && PageTiming.chartsDrawn"
 PAGE_FIGURES = """JSON.stringify({
