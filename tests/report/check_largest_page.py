@@ -5,10 +5,10 @@ and that its whole table is still there.
 largest_report_page writes the largest report (255 columns x 1,826 days)
 with the page template given, the chart library put inline as the install
 does, and the same report as CSV. The page is then opened and timed (first
-paint, page read, table shown, charts drawn, the longest task after the
-table showed, scrolling to the table's first, middle and last rows, and the
-browser's CPU time), printed as figures and never asserted, since the
-machine may be busy. Checked:
+paint, table shown, charts drawn, the longest task after the table showed,
+scrolling to the table's first, middle and last rows, and the browser's CPU
+time), printed as figures and never asserted, since the machine may be busy.
+Checked:
 
 - the table: 4 + 1,826 rows of 256 cells, each row's texts those of its
   CSV line (a cell at the end among them), and the rows laid out one by one
