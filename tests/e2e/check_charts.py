@@ -9,7 +9,7 @@ real viewer write with the installed template, in headless Chromium:
   report and the period positions otherwise, with the period labels on the
   axis; hovering shows period, station and value (with the day of an
   extreme and the direction of the maximum wind); the station legend
-  toggles a station in every chart; the table is shown once the charts are;
+  toggles a station in every chart; the table is shown once the page is read;
 - the report with missing values: a station whose temperatures are all
   missing draws nothing, where one with values does;
 - the monthly report without script: no chart, the table as it is;
@@ -27,9 +27,9 @@ from headless_page import HeadlessPage, PageError  # noqa: E402
 
 PROBE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "chart_probe.js")
 HEADER_ROWS = 4
-CHARTS_DRAWN = "typeof ReportCharts === 'object' && ReportCharts.charts.length > 0"
-# The page shows its table again once the charts are drawn; reading the
-# table's height waits for the browser to lay it out.
+CHARTS_DRAWN = "typeof ReportCharts === 'object' && ReportCharts.complete && ReportCharts.charts.length > 0"
+# The page shows its table once it is read; reading the table's height waits
+# for the browser to lay it out.
 TABLE_LAID_OUT = ("document.documentElement.className === '' && "
                   "document.getElementById('report').offsetHeight > 0")
 DATE_AXIS_LABEL = re.compile(r"^\d{4}(/\d{2}){0,2}$")

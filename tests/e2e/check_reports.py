@@ -36,8 +36,8 @@ MISSING_VALUE = 32767
 MISSING_MARK = "*****"
 DAILY_DAYS = [(2001, 1, day) for day in range(1, 11)]
 MONTHS = [(2001, month) for month in range(1, 7)]
-# The page draws its charts, then shows its table again.
-REPORT_SHOWN = "typeof ReportCharts === 'object' && document.documentElement.className === ''"
+# The page shows its table once it is read, then draws its charts.
+REPORT_SHOWN = "typeof ReportCharts === 'object' && ReportCharts.complete"
 
 failures = []
 
