@@ -89,6 +89,7 @@ bool SettingsFile::Read() {
   } else {
     serverIp = value(SYSTEM_SECTION, "ServerIP");
     dataServer = value(SYSTEM_SECTION, "DataServer");
+    connections = ConnectionsSetting(value(SYSTEM_SECTION, "Connections"));
   }
   secure = SecureSettingOn(value(SYSTEM_SECTION, "Secure"));
   return !path.empty() && FileExists(path);

@@ -15,6 +15,9 @@ constexpr char FAILED_COMMAND_MESSAGE[] = "アプリケーションエラーが�
 
 HWND Handle(WindowHandle window) { return static_cast<HWND>(window); }
 
+// The private message of PostWake.
+constexpr UINT WAKE_MESSAGE = WM_APP + 1;
+
 }  // namespace
 
 // The dialog procedure of every CDialog: finds the object from the window
@@ -57,6 +60,9 @@ class DialogRouter {
         return TRUE;
       case WM_PAINT:
         dialog.OnPaint();
+        return TRUE;
+      case WAKE_MESSAGE:
+        dialog.OnWake();
         return TRUE;
       case WM_QUERYDRAGICON:
         return reinterpret_cast<INT_PTR>(dialog.OnQueryDragIcon());
@@ -137,6 +143,10 @@ void CDialog::AppendSystemMenuItem(unsigned command, const char* text) {
 }
 
 bool CDialog::IsIconic() const { return m_hWnd != nullptr && ::IsIconic(Handle(m_hWnd)) != FALSE; }
+
+void CDialog::PostWake(WindowHandle dialog) { PostMessageW(Handle(dialog), WAKE_MESSAGE, 0, 0); }
+
+void CDialog::OnWake() {}
 
 bool CDialog::OnInitDialog() {
   UpdateData(false);

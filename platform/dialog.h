@@ -102,6 +102,11 @@ class CDialog : public CWnd {
   // True while the dialog is minimized.
   bool IsIconic() const;
 
+  // Posts the running dialog `dialog` a wake-up, from any thread, without
+  // waiting: OnWake then runs on the dialog's own thread. Nothing happens
+  // once the window is gone.
+  static void PostWake(WindowHandle dialog);
+
  protected:
   // After the controls exist: binds and fills them (UpdateData(false)).
   // Returns true to let the dialog manager set the focus.
@@ -125,6 +130,9 @@ class CDialog : public CWnd {
   // The icon shown while the minimized window is dragged; nullptr lets the
   // system choose.
   virtual IconHandle OnQueryDragIcon();
+
+  // A wake-up posted by PostWake. Default: nothing.
+  virtual void OnWake();
 
   // For OnPaint while minimized: erases the icon background and draws `icon`
   // centred in the client area.

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "platform/wide_text.h"
 
@@ -49,22 +50,26 @@ bool CInternetException::SecureConnectionRefused() const {
          std::end(SECURE_CONNECTION_ERRORS);
 }
 
+bool CInternetException::TimedOut() const { return errorCode == ERROR_INTERNET_TIMEOUT; }
+
 CInternetFile::CInternetFile(void* handle) : handle(handle) {}
 
-CInternetFile::~CInternetFile() { CloseInternetHandle(handle); }
+CInternetFile::~CInternetFile() { Close(); }
+
+void CInternetFile::Close() { CloseInternetHandle(handle.exchange(nullptr)); }
 
 std::size_t CInternetFile::Read(void* buffer, std::size_t size) {
   DWORD wanted = size > std::numeric_limits<DWORD>::max() ? std::numeric_limits<DWORD>::max()
                                                           : static_cast<DWORD>(size);
   DWORD arrived = 0;
-  if (!InternetReadFile(static_cast<HINTERNET>(handle), buffer, wanted, &arrived)) ThrowLastError();
+  if (!InternetReadFile(static_cast<HINTERNET>(Handle()), buffer, wanted, &arrived)) ThrowLastError();
   return arrived;
 }
 
 void CHttpFile::SendRequest(const char* headers, const void* body, std::size_t length) {
   if (length > std::numeric_limits<DWORD>::max()) throw CInternetException(ERROR_INVALID_PARAMETER);
   std::wstring wideHeaders = ToWide(headers);
-  BOOL sent = HttpSendRequestW(static_cast<HINTERNET>(handle),
+  BOOL sent = HttpSendRequestW(static_cast<HINTERNET>(Handle()),
                                wideHeaders.empty() ? nullptr : wideHeaders.c_str(),
                                static_cast<DWORD>(wideHeaders.size()), const_cast<void*>(body),
                                static_cast<DWORD>(length));
@@ -74,7 +79,7 @@ void CHttpFile::SendRequest(const char* headers, const void* body, std::size_t l
 unsigned long CHttpFile::QueryInfoStatusCode() {
   DWORD status = 0;
   DWORD size = sizeof(status);
-  if (!HttpQueryInfoW(static_cast<HINTERNET>(handle), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+  if (!HttpQueryInfoW(static_cast<HINTERNET>(Handle()), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
                       &size, nullptr)) {
     ThrowLastError();
   }
@@ -84,7 +89,7 @@ unsigned long CHttpFile::QueryInfoStatusCode() {
 long long CHttpFile::QueryInfoContentLength() {
   DWORD length = 0;
   DWORD size = sizeof(length);
-  if (HttpQueryInfoW(static_cast<HINTERNET>(handle), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
+  if (HttpQueryInfoW(static_cast<HINTERNET>(Handle()), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
                      &size, nullptr)) {
     return length;
   }
@@ -115,6 +120,21 @@ CInternetSession::CInternetSession(const char* userAgent, std::uintptr_t context
 }
 
 CInternetSession::~CInternetSession() { CloseInternetHandle(handle); }
+
+void CInternetSession::SetTimeouts(unsigned long connectMs, unsigned long transferMs) {
+  const std::pair<DWORD, DWORD> timeouts[] = {{INTERNET_OPTION_CONNECT_TIMEOUT, connectMs},
+                                              {INTERNET_OPTION_SEND_TIMEOUT, transferMs},
+                                              {INTERNET_OPTION_RECEIVE_TIMEOUT, transferMs}};
+  for (auto [option, value] : timeouts) {
+    if (!InternetSetOptionW(static_cast<HINTERNET>(handle), option, &value, sizeof(value))) ThrowLastError();
+  }
+}
+
+void CInternetSession::SetConnectionsPerServer(unsigned long count) {
+  DWORD value = count;
+  InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &value, sizeof(value));
+  InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &value, sizeof(value));
+}
 
 std::unique_ptr<CHttpConnection> CInternetSession::GetHttpConnection(const char* server, unsigned short port) {
   std::wstring wideServer = ToWide(server);

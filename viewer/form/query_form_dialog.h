@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/controls.h"
 #include "platform/dialog.h"
+#include "viewer/base/observation_row.h"
 #include "viewer/base/pair_list.h"
 #include "viewer/form/period_selection.h"
 
@@ -80,6 +82,8 @@ class QueryFormDialog : public platform::CDialog {
   // returns false.
   bool CheckSelections(QueryRequest& request, ReportWriter& report);
   bool SignIn(SettingsFile& settings, ServerLink& link, std::string& reply);
+  bool FetchObservations(const SettingsFile& settings, ServerLink& link, QueryRequest& request,
+                         std::vector<ObservationRow>& rows);
   void RecordUsage(ServerLink& link, const std::string& clientNumber, int rowCount);
 
   // Documents and the spreadsheet road.

@@ -66,13 +66,25 @@ class QueryRequest {
   // Number of chosen stations (0 before SetStations).
   int StationCount() const;
 
+  // The statement of each chosen station, in list order.
+  std::vector<std::string> StationStatements() const;
+
+  // An empty row array with room reserved for the rows the period should
+  // bring from every station (it grows when a reply brings more).
+  std::vector<ObservationRow> EmptyRows() const;
+
+  // Appends the rows of one station's reply (`replyRows` rows of the text a
+  // ServerLink gathered) to `rows`; std::bad_alloc when they cannot be held.
+  void TakeReply(const std::string& reply, int replyRows, std::vector<ObservationRow>& rows) const;
+
   // Sends the period type's statement for each chosen station through
-  // `exchange`, in list order, and returns all rows gathered: the first
-  // station's rows first, then the next station's. `rowCount` receives the
-  // number of rows (0 when none). A station whose exchange fails adds no rows
-  // and is told to `stationFailed`; the loop goes on. Exceptions of the
-  // exchange, and std::bad_alloc when the rows cannot be held, leave Retrieve
-  // with `rowCount` untouched.
+  // `exchange`, over up to `connections` exchanges side by side
+  // (ParallelRetrieval), and returns all rows gathered: the first station's
+  // rows first, then the next station's. `rowCount` receives the number of
+  // rows (0 when none). A station whose exchange fails adds no rows and is
+  // told to `stationFailed` when its turn in the list comes; the loop goes
+  // on. Exceptions of the exchange, and std::bad_alloc when the rows cannot
+  // be held, leave Retrieve with `rowCount` untouched.
   std::vector<ObservationRow> Retrieve(const StationExchange& exchange, const StationFailed& stationFailed,
-                                       int32_t& rowCount);
+                                       int32_t& rowCount, int connections = 1);
 };
