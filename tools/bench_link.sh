@@ -8,11 +8,13 @@
 #
 # Usage (from the repository, both builds made, the benchmark built):
 #   cmake --build build/windows --target viewer_link_benchmark
-#   flock /tmp/tarvex-tests.lock tools/bench_link.sh [--connections N] [--runs N] [ROUND_TRIP_MS...]
+#   flock /tmp/tarvex-tests.lock tools/bench_link.sh [--connections N] [--runs N] [--viewer EXE] [ROUND_TRIP_MS...]
 #
 # Round trips default to 0 30 100; --connections sets the viewer's
 # Connections key (default 6; 1 asks one station after the other); --runs
-# the roads timed per output (default 2; the best is reported too).
+# the roads timed per output (default 2; the best is reported too);
+# --viewer times another tarvex.exe than the build's (one built from an
+# earlier commit, to compare).
 #
 # Addresses: the plain server on 127.0.16.9 and its relay on 127.0.16.1:80;
 # the TLS front's relay on 127.0.15.6:443 (named by the front's certificate)
@@ -24,10 +26,11 @@ build=${TARVEX_WINDOWS_BUILD:-$root/build/windows}
 benchmark=$build/tests/viewer/viewer_link_benchmark.exe
 
 if [ "${1:-}" = --inside ]; then
-  # One kind of link, inside its server: --inside LEDGER RELAY TARGET SECURE CONNECTIONS RUNS ROUND_TRIPS...
+  # One kind of link, inside its server:
+  # --inside LEDGER RELAY TARGET SECURE CONNECTIONS RUNS VIEWER ROUND_TRIPS...
   shift
-  ledger=$1 relay=$2 target=$3 secure=$4 connections=$5 runs=$6
-  shift 6
+  ledger=$1 relay=$2 target=$3 secure=$4 connections=$5 runs=$6 viewer=$7
+  shift 7
   kind=plain
   [ "$secure" = 1 ] && kind="Secure=1"
   for round_trip in "$@"; do
@@ -37,7 +40,7 @@ if [ "${1:-}" = --inside ]; then
     relay_pid=$!
     read -r _ < "$fifo"
     rm -f "$fifo"
-    "$here/wine_run.sh" "$benchmark" "$ledger" "${relay%:*}" "$secure" "$connections" "$runs" |
+    "$here/wine_run.sh" "$benchmark" "$ledger" "${relay%:*}" "$secure" "$connections" "$runs" ${viewer:+"$viewer"} |
       sed "s/^/round trip $round_trip ms, $kind, Connections=$connections: /"
     kill -TERM "$relay_pid"
     wait "$relay_pid" || true
@@ -47,10 +50,12 @@ fi
 
 connections=6
 runs=2
+viewer=
 while [ $# -gt 0 ]; do
   case $1 in
     --connections) connections=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
+    --viewer) viewer=$(realpath "$2"); shift 2 ;;
     *) break ;;
   esac
 done
@@ -65,7 +70,7 @@ export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   set -e
   "$0/tools/with_server.sh" 127.0.16.9 -- \
-    "$0/tools/bench_link.sh" --inside 127.0.16.9 127.0.16.1:80 127.0.16.9:80 0 "$1" "$2" "${@:3}"
+    "$0/tools/bench_link.sh" --inside 127.0.16.9 127.0.16.1:80 127.0.16.9:80 0 "$1" "$2" "$3" "${@:4}"
   "$0/tests/https/with_tls_front.sh" -- \
-    "$0/tools/bench_link.sh" --inside 127.0.15.9 127.0.15.6:443 127.0.15.1:443 1 "$1" "$2" "${@:3}"
-' "$root" "$connections" "$runs" "${round_trips[@]}"
+    "$0/tools/bench_link.sh" --inside 127.0.15.9 127.0.15.6:443 127.0.15.1:443 1 "$1" "$2" "$3" "${@:4}"
+' "$root" "$connections" "$runs" "$viewer" "${round_trips[@]}"

@@ -5,15 +5,18 @@
 // printed, for the HTML report and for the CSV file. tools/bench_link.sh
 // runs it behind tools/link_relay.py; not a test.
 //
-//   viewer_link_benchmark.exe LEDGER_SERVER PROGRAM_SERVER SECURE CONNECTIONS RUNS
+//   viewer_link_benchmark.exe LEDGER_SERVER PROGRAM_SERVER SECURE CONNECTIONS RUNS [VIEWER]
 //
 // LEDGER_SERVER: the reference server's own address, asked in clear for the
 // ledger; PROGRAM_SERVER: what the viewer's settings name as ServerIP and
-// DataServer (the relay); SECURE: 0 or 1; CONNECTIONS: the settings' value.
+// DataServer (the relay); SECURE: 0 or 1; CONNECTIONS: the settings' value;
+// RUNS: roads timed per output; VIEWER: a tarvex.exe to time instead of the
+// build's (one built from an earlier commit, to compare).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -82,8 +85,8 @@ double TimeRoad(ViewerSession& viewer, const std::string& ledgerServer, int butt
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 6) {
-    std::fprintf(stderr, "usage: %s LEDGER_SERVER PROGRAM_SERVER SECURE CONNECTIONS RUNS\n", argv[0]);
+  if (argc != 6 && argc != 7) {
+    std::fprintf(stderr, "usage: %s LEDGER_SERVER PROGRAM_SERVER SECURE CONNECTIONS RUNS [VIEWER]\n", argv[0]);
     return 2;
   }
   std::string ledgerServer = argv[1];
@@ -92,6 +95,10 @@ int main(int argc, char** argv) {
   int runs = std::atoi(argv[5]);
 
   ViewerSession viewer("link-benchmark", programServer);
+  if (argc == 7) {
+    std::filesystem::copy_file(WindowsPath(argv[6]), viewer.folder + "\\tarvex.exe",
+                               std::filesystem::copy_options::overwrite_existing);
+  }
   viewer.WriteFile("qorvanet.ini", "[system]\r\nServerIP=" + programServer + "\r\nDataServer=" + programServer +
                                        "\r\nSecure=" + (secure ? "1" : "0") + "\r\nConnections=" + argv[4] + "\r\n");
   ReportRequest largest{{},
