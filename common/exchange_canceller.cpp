@@ -1,5 +1,8 @@
 #include "common/exchange_canceller.h"
 
+#include <system_error>
+#include <thread>
+
 #include "platform/internet.h"
 
 bool ExchangeCanceller::Enlist(platform::CHttpFile& request) {
@@ -15,8 +18,19 @@ void ExchangeCanceller::Withdraw(platform::CHttpFile& request) {
 }
 
 void ExchangeCanceller::Cancel() {
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    cancelled = true;
+  }
+  try {
+    std::thread([self = shared_from_this()] { self->CloseRequests(); }).detach();
+  } catch (const std::system_error&) {
+    CloseRequests();
+  }
+}
+
+void ExchangeCanceller::CloseRequests() {
   std::lock_guard<std::mutex> lock(mutex);
-  cancelled = true;
   // Under the lock: a request cannot be withdrawn, hence destroyed, while
   // it is being closed here.
   for (platform::CHttpFile* request : requests) request->Close();

@@ -25,6 +25,20 @@ void CloseInternetHandle(void* handle) {
 }
 
 // True for the handle of an HTTP or HTTPS request, the kind that has a status.
+// Sets `timeouts` on a handle of the internet layer, every handle a
+// session makes: Windows hands a session's timeouts down to its connections
+// and requests, Wine only a connection's to its requests. A handle that
+// takes none keeps those it inherited.
+void ApplyTimeouts(void* target, const CInternetTimeouts& timeouts) {
+  if (timeouts.connectMs == 0 && timeouts.transferMs == 0) return;
+  const std::pair<DWORD, DWORD> options[] = {{INTERNET_OPTION_CONNECT_TIMEOUT, timeouts.connectMs},
+                                             {INTERNET_OPTION_SEND_TIMEOUT, timeouts.transferMs},
+                                             {INTERNET_OPTION_RECEIVE_TIMEOUT, timeouts.transferMs}};
+  for (auto [option, value] : options) {
+    InternetSetOptionW(static_cast<HINTERNET>(target), option, &value, sizeof(value));
+  }
+}
+
 bool IsHttpRequest(HINTERNET handle) {
   DWORD type = 0;
   DWORD size = sizeof(type);
@@ -97,7 +111,8 @@ long long CHttpFile::QueryInfoContentLength() {
   ThrowLastError();
 }
 
-CHttpConnection::CHttpConnection(void* handle, std::uintptr_t context) : handle(handle), context(context) {}
+CHttpConnection::CHttpConnection(void* handle, std::uintptr_t context, const CInternetTimeouts& timeouts)
+    : handle(handle), context(context), timeouts(timeouts) {}
 
 CHttpConnection::~CHttpConnection() { CloseInternetHandle(handle); }
 
@@ -108,7 +123,9 @@ std::unique_ptr<CHttpFile> CHttpConnection::OpenRequest(const char* verb, const 
   HINTERNET request = HttpOpenRequestW(static_cast<HINTERNET>(handle), wideVerb.c_str(), wideObject.c_str(),
                                        nullptr, nullptr, nullptr, flags, context);
   if (request == nullptr) ThrowLastError();
-  return std::make_unique<CHttpFile>(request);
+  auto made = std::make_unique<CHttpFile>(request);
+  ApplyTimeouts(request, timeouts);
+  return made;
 }
 
 CInternetSession::CInternetSession(const char* userAgent, std::uintptr_t context, unsigned long accessType,
@@ -122,12 +139,8 @@ CInternetSession::CInternetSession(const char* userAgent, std::uintptr_t context
 CInternetSession::~CInternetSession() { CloseInternetHandle(handle); }
 
 void CInternetSession::SetTimeouts(unsigned long connectMs, unsigned long transferMs) {
-  const std::pair<DWORD, DWORD> timeouts[] = {{INTERNET_OPTION_CONNECT_TIMEOUT, connectMs},
-                                              {INTERNET_OPTION_SEND_TIMEOUT, transferMs},
-                                              {INTERNET_OPTION_RECEIVE_TIMEOUT, transferMs}};
-  for (auto [option, value] : timeouts) {
-    if (!InternetSetOptionW(static_cast<HINTERNET>(handle), option, &value, sizeof(value))) ThrowLastError();
-  }
+  timeouts = {connectMs, transferMs};
+  ApplyTimeouts(handle, timeouts);
 }
 
 void CInternetSession::SetConnectionsPerServer(unsigned long count) {
@@ -141,7 +154,9 @@ std::unique_ptr<CHttpConnection> CInternetSession::GetHttpConnection(const char*
   HINTERNET connection = InternetConnectW(static_cast<HINTERNET>(handle), wideServer.c_str(), port, nullptr,
                                           nullptr, INTERNET_SERVICE_HTTP, 0, context);
   if (connection == nullptr) ThrowLastError();
-  return std::make_unique<CHttpConnection>(connection, context);
+  auto made = std::make_unique<CHttpConnection>(connection, context, timeouts);
+  ApplyTimeouts(connection, timeouts);
+  return made;
 }
 
 std::unique_ptr<CInternetFile> CInternetSession::OpenURL(const char* url, unsigned long flags) {

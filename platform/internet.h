@@ -121,10 +121,18 @@ class CHttpFile : public CInternetFile {
   long long QueryInfoContentLength();
 };
 
+// How long a server may take (CInternetSession::SetTimeouts); 0: the
+// system's own.
+struct CInternetTimeouts {
+  unsigned long connectMs = 0;
+  unsigned long transferMs = 0;
+};
+
 // An HTTP connection to one server; it must not outlive its session.
 class CHttpConnection {
  public:
-  CHttpConnection(void* handle, std::uintptr_t context);  // takes ownership
+  // Takes ownership of the handle; its requests get `timeouts`.
+  CHttpConnection(void* handle, std::uintptr_t context, const CInternetTimeouts& timeouts = {});
   ~CHttpConnection();
   CHttpConnection(const CHttpConnection&) = delete;
   CHttpConnection& operator=(const CHttpConnection&) = delete;
@@ -139,6 +147,7 @@ class CHttpConnection {
  private:
   void* handle;
   std::uintptr_t context;
+  CInternetTimeouts timeouts;
 };
 
 // An internet session: the root of every connection and URL file.
@@ -152,9 +161,9 @@ class CInternetSession {
                             unsigned long accessType = INTERNET_OPEN_TYPE_PRECONFIG,
                             unsigned long flags = 0);
 
-  // Limits every connection and request made from the session: a server
-  // must accept the connection within `connectMs` milliseconds, and take
-  // the request and send the reply's bytes with no pause longer than
+  // Limits every connection and request made from the session afterwards: a
+  // server must accept the connection within `connectMs` milliseconds, and
+  // take the request and send the reply's bytes with no pause longer than
   // `transferMs`; beyond, the call fails with TimedOut.
   void SetTimeouts(unsigned long connectMs, unsigned long transferMs);
 
@@ -181,6 +190,7 @@ class CInternetSession {
  private:
   void* handle;
   std::uintptr_t context;
+  CInternetTimeouts timeouts;
 };
 
 }  // namespace platform
