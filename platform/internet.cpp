@@ -64,7 +64,11 @@ bool CInternetException::SecureConnectionRefused() const {
          std::end(SECURE_CONNECTION_ERRORS);
 }
 
-bool CInternetException::TimedOut() const { return errorCode == ERROR_INTERNET_TIMEOUT; }
+bool CInternetException::TimedOut() const {
+  // Windows reports the timeout itself; Wine abandons the connection and
+  // reports that instead.
+  return errorCode == ERROR_INTERNET_TIMEOUT || errorCode == ERROR_INTERNET_CONNECTION_ABORTED;
+}
 
 CInternetFile::CInternetFile(void* handle) : handle(handle) {}
 

@@ -67,7 +67,8 @@ class CInternetException : public std::runtime_error {
   bool SecureConnectionRefused() const;
 
   // True when the server did not answer in time: no connection within the
-  // session's connect timeout, or no bytes within its receive timeout.
+  // session's connect timeout, or no bytes within its receive timeout, or
+  // the connection dropped in the middle of the exchange.
   bool TimedOut() const;
 
   // The platform's error code of the failed call (12001..12999 are the
