@@ -81,7 +81,10 @@ async def carry(client_reader, client_writer, target, round_trip):
     # answer comes after it has arrived anyway.
     upstream = Direction(client_reader, server_writer, half, round_trip)
     downstream = Direction(server_reader, client_writer, half, 0.0)
-    await asyncio.gather(upstream.read(), upstream.deliver(), downstream.read(), downstream.deliver())
+    try:
+        await asyncio.gather(upstream.read(), upstream.deliver(), downstream.read(), downstream.deliver())
+    except asyncio.CancelledError:
+        pass  # the relay is stopping: the connection just ends
     for writer in (client_writer, server_writer):
         writer.close()
 
