@@ -17,9 +17,10 @@ class PairList;
 
 // One exchange of a station's statement with the data server: appends the
 // reply's rows to `reply` and sets `rowCount`; false when the exchange failed.
-// The program's is ExchangeWithDataServer (data_server_exchange.h).
+// The program's is made by DataServerExchange (data_server_exchange.h); it
+// may run on worker threads (ParallelRetrieval).
 using StationExchange = std::function<bool(const std::string& statement, std::string& reply, int& rowCount)>;
-// Told about a station whose exchange failed, right after that exchange.
+// Told about a station whose exchange failed, when its turn in the list comes.
 using StationFailed = std::function<void(const char* station)>;
 
 class QueryRequest {
