@@ -102,6 +102,11 @@ class CDialog : public CWnd {
   // True while the dialog is minimized.
   bool IsIconic() const;
 
+  // Keeps the running dialog hidden until `delayMs` milliseconds have
+  // passed, then shows it; a dialog that ends sooner never appears. Call it
+  // from OnInitDialog.
+  void ShowAfter(unsigned delayMs);
+
   // Posts the running dialog `dialog` a wake-up, from any thread, without
   // waiting: OnWake then runs on the dialog's own thread. Nothing happens
   // once the window is gone.
@@ -145,6 +150,7 @@ class CDialog : public CWnd {
 
   int templateId;
   CWnd* parent;
+  bool showHeld = false;  // ShowAfter's time has not yet passed
 };
 
 }  // namespace platform

@@ -12,6 +12,10 @@
 namespace {
 
 constexpr char PROGRESS_FORMAT[] = "データを取得しています（%d／%d 地点）";
+// A retrieval done sooner shows no window: a window that flashes up tells
+// nothing, and under Wine without a window manager hiding one costs two
+// seconds.
+constexpr unsigned SHOW_DELAY_MS = 500;
 constexpr size_t PROGRESS_TEXT_SIZE = 128;
 
 }  // namespace
@@ -43,6 +47,7 @@ void RetrievalProgressDialog::DoDataExchange(platform::CDataExchange& dx) {
 
 bool RetrievalProgressDialog::OnInitDialog() {
   CDialog::OnInitDialog();
+  ShowAfter(SHOW_DELAY_MS);
   progressBar.SetRange(0, request.StationCount());
   ShowProgress(0);
   platform::WindowHandle window = GetSafeHwnd();
