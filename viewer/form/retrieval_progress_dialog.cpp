@@ -1,5 +1,6 @@
 #include "viewer/form/retrieval_progress_dialog.h"
 
+#include <chrono>
 #include <cstdio>
 #include <utility>
 
@@ -16,6 +17,9 @@ constexpr char PROGRESS_FORMAT[] = "データを取得しています（%d／%d 
 // nothing, and under Wine without a window manager hiding one costs two
 // seconds.
 constexpr unsigned SHOW_DELAY_MS = 500;
+// The text and the bar change at most this often: drawing them for every
+// one of hundreds of stations would cost more than the stations.
+constexpr std::chrono::milliseconds PROGRESS_INTERVAL{100};
 constexpr size_t PROGRESS_TEXT_SIZE = 128;
 
 }  // namespace
@@ -79,8 +83,14 @@ void RetrievalProgressDialog::OnWake() {
   }
   // The user may have cancelled while a station's box was open.
   if (ended) return;
+  if (retrieval->Finished()) {
+    Finish(ExchangeResult::Done);
+    return;
+  }
+  auto now = std::chrono::steady_clock::now();
+  if (now - lastShown < PROGRESS_INTERVAL) return;
+  lastShown = now;
   ShowProgress(retrieval->Arrived());
-  if (retrieval->Finished()) Finish(ExchangeResult::Done);
 }
 
 void RetrievalProgressDialog::OnOK() {}

@@ -7,6 +7,7 @@
 // message loop takes their replies.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -56,6 +57,7 @@ class RetrievalProgressDialog : public platform::CDialog {
   std::unique_ptr<ParallelRetrieval> retrieval;
   ExchangeResult result = ExchangeResult::Cancelled;
   bool ended = false;  // Finish has run: later wake-ups change nothing
+  std::chrono::steady_clock::time_point lastShown;
   platform::CStatic progressText;
   platform::CProgressCtrl progressBar;
 };
