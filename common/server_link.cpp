@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "common/exchange_canceller.h"
 #include "common/reply_reader.h"
 #include "platform/internet.h"
 #include "platform/wait_cursor.h"
@@ -21,18 +22,50 @@ constexpr unsigned long REQUEST_FLAGS = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_
 constexpr unsigned long SECURE_REQUEST_FLAGS = REQUEST_FLAGS | INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_AUTO_REDIRECT;
 }  // namespace
 
+namespace {
+
+// Keeps a request enlisted with a canceller for the request's lifetime.
+class CancellableRequest {
+ public:
+  CancellableRequest(ExchangeCanceller* canceller, platform::CHttpFile& request)
+      : canceller(canceller), request(request), enlisted(canceller == nullptr || canceller->Enlist(request)) {}
+  ~CancellableRequest() {
+    if (canceller != nullptr) canceller->Withdraw(request);
+  }
+  CancellableRequest(const CancellableRequest&) = delete;
+  CancellableRequest& operator=(const CancellableRequest&) = delete;
+
+  // False when the exchange was cancelled before it began.
+  bool Enlisted() const { return enlisted; }
+
+ private:
+  ExchangeCanceller* canceller;
+  platform::CHttpFile& request;
+  bool enlisted;
+};
+
+}  // namespace
+
 ServerLink::ServerLink(const char* rowTerminator) : rowTerminator(rowTerminator) {}
+
+std::shared_ptr<platform::CInternetSession> ServerLink::OpenSession() {
+  auto opened = std::make_shared<platform::CInternetSession>(USER_AGENT, CONTEXT, INTERNET_OPEN_TYPE_PRECONFIG, 0);
+  opened->SetTimeouts(CONNECT_TIMEOUT_MS, TRANSFER_TIMEOUT_MS);
+  return opened;
+}
 
 bool ServerLink::Execute(const std::string& statement, std::string& result, int& rowCount) {
   rowCount = 0;
   errorLine.clear();
+  if (session == nullptr) session = OpenSession();
   // Declared in this order so that the request closes first, then the
-  // connection, then the session, on every way out of this function.
-  platform::CInternetSession session(USER_AGENT, CONTEXT, INTERNET_OPEN_TYPE_PRECONFIG, 0);
+  // connection, on every way out of this function.
   std::unique_ptr<platform::CHttpConnection> connection =
-      session.GetHttpConnection(server.c_str(), secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT);
+      session->GetHttpConnection(server.c_str(), secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT);
   std::unique_ptr<platform::CHttpFile> request =
       connection->OpenRequest("POST", SCRIPT_PATH, secure ? SECURE_REQUEST_FLAGS : REQUEST_FLAGS);
+  CancellableRequest cancellable(canceller.get(), *request);
+  if (!cancellable.Enlisted()) return false;
 
   // Sent exactly as given: the server takes the field unencoded.
   std::string body = BODY_START + statement + BODY_END;
@@ -53,6 +86,7 @@ ExchangeResult GuardExchange(const std::function<bool()>& exchange) {
   try {
     return exchange() ? ExchangeResult::Done : ExchangeResult::Failed;
   } catch (const platform::CInternetException& error) {
+    if (error.TimedOut()) return ExchangeResult::TimedOut;
     return error.SecureConnectionRefused() ? ExchangeResult::Refused : ExchangeResult::Raised;
   } catch (...) {
     return ExchangeResult::Raised;

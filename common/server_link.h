@@ -1,10 +1,25 @@
 // ServerLink: the SQL-over-HTTP client both programs use to reach a database
-// server. One Execute is one complete exchange (its own internet session,
-// connection and request) and one transaction on the server.
+// server. One Execute is one complete exchange (a request of its own) and one
+// transaction on the server; the link's exchanges share one internet session,
+// so a connection the server keeps open serves the next exchange.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
+
+class ExchangeCanceller;
+namespace platform {
+class CInternetSession;
+}
+
+// How long a server may take before an exchange fails with the
+// communication message instead of waiting without end: to accept the
+// connection, and between two pieces of the request or the reply. The
+// reference server gives a statement 10 seconds at most, so a server silent
+// for 20 seconds is taken as hung.
+constexpr unsigned long CONNECT_TIMEOUT_MS = 10000;
+constexpr unsigned long TRANSFER_TIMEOUT_MS = 20000;
 
 // Appended after every row taken into the result text.
 constexpr const char* VIEWER_ROW_TERMINATOR = ",\n";  // the viewer splits values at commas
@@ -19,6 +34,17 @@ class ServerLink {
   // True: HTTPS on port 443, the server's certificate checked against the
   // system's trust store and no redirect followed; false: plain HTTP on port 80.
   bool secure = false;
+  // The internet session of the link's exchanges, with the timeouts above:
+  // opened by the first Execute when none is given and kept for the next.
+  // Links given the same session (on any thread) share its connections.
+  std::shared_ptr<platform::CInternetSession> session;
+  // When given, its Cancel ends the exchange under way, and an Execute after
+  // it sends nothing and returns false.
+  std::shared_ptr<ExchangeCanceller> canceller;
+
+  // A session with the programs' user agent and the timeouts above.
+  // Failures of the internet layer leave as platform::CInternetException.
+  static std::shared_ptr<platform::CInternetSession> OpenSession();
 
   // Posts "sql=BEGIN;" + statement + "COMMIT;" to norda/dbcommit.php and
   // appends every data row of the reply to `result`, each followed by the row
@@ -44,9 +70,10 @@ constexpr char COMMUNICATION_ERROR_MESSAGE[] = "通信中にエラーが発生�
 constexpr char APPLICATION_ERROR_MESSAGE[] = "アプリケーションエラーが発生しました。";
 
 // How one guarded exchange ended: done, reported as failed, refused at its
-// secure connection (the server's certificate did not check out), or ended
-// by another exception, which was caught.
-enum class ExchangeResult { Done, Failed, Refused, Raised };
+// secure connection (the server's certificate did not check out), ended by
+// a server that did not answer in time, by another exception, which was
+// caught, or by the user (Cancelled, with nothing to tell).
+enum class ExchangeResult { Done, Failed, Refused, TimedOut, Raised, Cancelled };
 
 // Runs `exchange` (true when it succeeded) with every exception caught, so
 // that no exchange can end a program, and tells how it ended.
@@ -57,6 +84,6 @@ ExchangeResult GuardExchange(const std::function<bool()>& exchange);
 ExchangeResult ExecuteGuarded(ServerLink& link, const std::string& statement, std::string& reply, int& rowCount);
 
 // What the user is told when an exchange did not end Done: the
-// communication message when it failed or its secure connection was
-// refused, the application error message when it raised anything else.
+// communication message when it failed, timed out or its secure connection
+// was refused, the application error message when it raised anything else.
 const char* ExchangeFailureMessage(ExchangeResult result);

@@ -90,6 +90,7 @@ bool SettingsFile::Read() {
     serverIp = value(SYSTEM_SECTION, "ServerIP");
     dataServer = value(SYSTEM_SECTION, "DataServer");
     confirmRows = value(SYSTEM_SECTION, "ConfirmRows");
+    connections = ConnectionsSetting(value(SYSTEM_SECTION, "Connections"));
   }
   secure = SecureSettingOn(value(SYSTEM_SECTION, "Secure"));
   return !path.empty() && FileExists(path);

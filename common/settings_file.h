@@ -5,8 +5,10 @@
 
 #include <string>
 
-// Which program reads: the viewer needs ServerIP, DataServer, ConfirmRows and
-// Secure, the launcher the other keys and Secure.
+#include "common/connections_setting.h"
+
+// Which program reads: the viewer needs ServerIP, DataServer, ConfirmRows,
+// Connections and Secure, the launcher the other keys and Secure.
 enum class SettingsProgram { Viewer, Launcher };
 
 // A value read from the settings file holds at most this many bytes.
@@ -22,6 +24,7 @@ class SettingsFile {
 
   // Reads the program's keys (launcher order: SystemVer, ServerIP, DLIniFile,
   // DLSrvPath, UserURL, Secure; viewer: ServerIP, DataServer, ConfirmRows,
+  // Connections,
   // Secure), missing
   // ones as empty texts. Returns false when the settings file does not exist,
   // true otherwise.
@@ -80,6 +83,9 @@ class SettingsFile {
   // The viewer's ConfirmRows as written: above how many rows a query is
   // confirmed before it runs (the viewer reads the number).
   std::string confirmRows;
+  // The viewer's exchanges side by side with the data server
+  // (ConnectionsSetting of the key Connections).
+  int connections = DEFAULT_CONNECTIONS;
   std::string dlIniFile;
   std::string dlSrvPath;
   std::string userUrl;

@@ -4,6 +4,8 @@
 #include "platform/wide_text.h"
 #include "platform/win32.h"
 
+#include <commctrl.h>
+
 namespace platform {
 
 namespace {
@@ -22,6 +24,10 @@ CWinApp::~CWinApp() {
 
 int RunApplication() {
   if (theApp == nullptr) return 1;
+  // The progress bars of the dialog templates are common controls, whose
+  // window classes exist only once registered.
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
   theApp->InitInstance();
   return 0;
 }

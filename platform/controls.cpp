@@ -5,6 +5,8 @@
 #include "platform/wide_text.h"
 #include "platform/win32.h"
 
+#include <commctrl.h>
+
 namespace platform {
 
 namespace {
@@ -114,5 +116,11 @@ int CListBox::GetSelItems(int maxRows, int* rows) const {
 int CListBox::GetCaretIndex() const { return static_cast<int>(Send(m_hWnd, LB_GETCARETINDEX)); }
 
 std::string CListBox::GetText(int row) const { return RowText(m_hWnd, LB_GETTEXTLEN, LB_GETTEXT, row); }
+
+void CProgressCtrl::SetRange(int lower, int upper) { Send(m_hWnd, PBM_SETRANGE32, lower, upper); }
+
+void CProgressCtrl::SetPos(int position) { Send(m_hWnd, PBM_SETPOS, static_cast<WPARAM>(position)); }
+
+int CProgressCtrl::GetPos() const { return static_cast<int>(Send(m_hWnd, PBM_GETPOS)); }
 
 }  // namespace platform

@@ -94,4 +94,13 @@ class CListBox : public CWnd {
   std::string GetText(int row) const;
 };
 
+// Progress bar: a position within a range, drawn as a filled share.
+class CProgressCtrl : public CWnd {
+ public:
+  // The range the position moves in, `lower` to `upper` included.
+  void SetRange(int lower, int upper);
+  void SetPos(int position);
+  int GetPos() const;
+};
+
 }  // namespace platform

@@ -15,6 +15,10 @@ constexpr char FAILED_COMMAND_MESSAGE[] = "アプリケーションエラーが�
 
 HWND Handle(WindowHandle window) { return static_cast<HWND>(window); }
 
+// The private message of PostWake, and the timer of ShowAfter.
+constexpr UINT WAKE_MESSAGE = WM_APP + 1;
+constexpr UINT_PTR SHOW_TIMER = 1;
+
 }  // namespace
 
 // The dialog procedure of every CDialog: finds the object from the window
@@ -57,6 +61,20 @@ class DialogRouter {
         return TRUE;
       case WM_PAINT:
         dialog.OnPaint();
+        return TRUE;
+      case WAKE_MESSAGE:
+        dialog.OnWake();
+        return TRUE;
+      case WM_WINDOWPOSCHANGING:
+        // The dialog manager shows a modal dialog as soon as it is idle:
+        // held, it stays hidden.
+        if (dialog.showHeld) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+        return FALSE;
+      case WM_TIMER:
+        if (wParam != SHOW_TIMER) return FALSE;
+        KillTimer(Handle(dialog.m_hWnd), SHOW_TIMER);
+        dialog.showHeld = false;
+        ShowWindow(Handle(dialog.m_hWnd), SW_SHOW);
         return TRUE;
       case WM_QUERYDRAGICON:
         return reinterpret_cast<INT_PTR>(dialog.OnQueryDragIcon());
@@ -137,6 +155,16 @@ void CDialog::AppendSystemMenuItem(unsigned command, const char* text) {
 }
 
 bool CDialog::IsIconic() const { return m_hWnd != nullptr && ::IsIconic(Handle(m_hWnd)) != FALSE; }
+
+void CDialog::ShowAfter(unsigned delayMs) {
+  if (m_hWnd == nullptr) return;
+  showHeld = true;
+  SetTimer(Handle(m_hWnd), SHOW_TIMER, delayMs, nullptr);
+}
+
+void CDialog::PostWake(WindowHandle dialog) { PostMessageW(Handle(dialog), WAKE_MESSAGE, 0, 0); }
+
+void CDialog::OnWake() {}
 
 bool CDialog::OnInitDialog() {
   UpdateData(false);

@@ -102,6 +102,16 @@ class CDialog : public CWnd {
   // True while the dialog is minimized.
   bool IsIconic() const;
 
+  // Keeps the running dialog hidden until `delayMs` milliseconds have
+  // passed, then shows it; a dialog that ends sooner never appears. Call it
+  // from OnInitDialog.
+  void ShowAfter(unsigned delayMs);
+
+  // Posts the running dialog `dialog` a wake-up, from any thread, without
+  // waiting: OnWake then runs on the dialog's own thread. Nothing happens
+  // once the window is gone.
+  static void PostWake(WindowHandle dialog);
+
  protected:
   // After the controls exist: binds and fills them (UpdateData(false)).
   // Returns true to let the dialog manager set the focus.
@@ -126,6 +136,9 @@ class CDialog : public CWnd {
   // system choose.
   virtual IconHandle OnQueryDragIcon();
 
+  // A wake-up posted by PostWake. Default: nothing.
+  virtual void OnWake();
+
   // For OnPaint while minimized: erases the icon background and draws `icon`
   // centred in the client area.
   void PaintIconCentred(IconHandle icon);
@@ -137,6 +150,7 @@ class CDialog : public CWnd {
 
   int templateId;
   CWnd* parent;
+  bool showHeld = false;  // ShowAfter's time has not yet passed
 };
 
 }  // namespace platform

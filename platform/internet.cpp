@@ -7,6 +7,7 @@
 #include <iterator>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "platform/wide_text.h"
 
@@ -24,6 +25,20 @@ void CloseInternetHandle(void* handle) {
 }
 
 // True for the handle of an HTTP or HTTPS request, the kind that has a status.
+// Sets `timeouts` on a handle of the internet layer, every handle a
+// session makes: Windows hands a session's timeouts down to its connections
+// and requests, Wine only a connection's to its requests. A handle that
+// takes none keeps those it inherited.
+void ApplyTimeouts(void* target, const CInternetTimeouts& timeouts) {
+  if (timeouts.connectMs == 0 && timeouts.transferMs == 0) return;
+  const std::pair<DWORD, DWORD> options[] = {{INTERNET_OPTION_CONNECT_TIMEOUT, timeouts.connectMs},
+                                             {INTERNET_OPTION_SEND_TIMEOUT, timeouts.transferMs},
+                                             {INTERNET_OPTION_RECEIVE_TIMEOUT, timeouts.transferMs}};
+  for (auto [option, value] : options) {
+    InternetSetOptionW(static_cast<HINTERNET>(target), option, &value, sizeof(value));
+  }
+}
+
 bool IsHttpRequest(HINTERNET handle) {
   DWORD type = 0;
   DWORD size = sizeof(type);
@@ -49,22 +64,30 @@ bool CInternetException::SecureConnectionRefused() const {
          std::end(SECURE_CONNECTION_ERRORS);
 }
 
+bool CInternetException::TimedOut() const {
+  // Windows reports the timeout itself; Wine abandons the connection and
+  // reports that instead.
+  return errorCode == ERROR_INTERNET_TIMEOUT || errorCode == ERROR_INTERNET_CONNECTION_ABORTED;
+}
+
 CInternetFile::CInternetFile(void* handle) : handle(handle) {}
 
-CInternetFile::~CInternetFile() { CloseInternetHandle(handle); }
+CInternetFile::~CInternetFile() { Close(); }
+
+void CInternetFile::Close() { CloseInternetHandle(handle.exchange(nullptr)); }
 
 std::size_t CInternetFile::Read(void* buffer, std::size_t size) {
   DWORD wanted = size > std::numeric_limits<DWORD>::max() ? std::numeric_limits<DWORD>::max()
                                                           : static_cast<DWORD>(size);
   DWORD arrived = 0;
-  if (!InternetReadFile(static_cast<HINTERNET>(handle), buffer, wanted, &arrived)) ThrowLastError();
+  if (!InternetReadFile(static_cast<HINTERNET>(Handle()), buffer, wanted, &arrived)) ThrowLastError();
   return arrived;
 }
 
 void CHttpFile::SendRequest(const char* headers, const void* body, std::size_t length) {
   if (length > std::numeric_limits<DWORD>::max()) throw CInternetException(ERROR_INVALID_PARAMETER);
   std::wstring wideHeaders = ToWide(headers);
-  BOOL sent = HttpSendRequestW(static_cast<HINTERNET>(handle),
+  BOOL sent = HttpSendRequestW(static_cast<HINTERNET>(Handle()),
                                wideHeaders.empty() ? nullptr : wideHeaders.c_str(),
                                static_cast<DWORD>(wideHeaders.size()), const_cast<void*>(body),
                                static_cast<DWORD>(length));
@@ -74,7 +97,7 @@ void CHttpFile::SendRequest(const char* headers, const void* body, std::size_t l
 unsigned long CHttpFile::QueryInfoStatusCode() {
   DWORD status = 0;
   DWORD size = sizeof(status);
-  if (!HttpQueryInfoW(static_cast<HINTERNET>(handle), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+  if (!HttpQueryInfoW(static_cast<HINTERNET>(Handle()), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
                       &size, nullptr)) {
     ThrowLastError();
   }
@@ -84,7 +107,7 @@ unsigned long CHttpFile::QueryInfoStatusCode() {
 long long CHttpFile::QueryInfoContentLength() {
   DWORD length = 0;
   DWORD size = sizeof(length);
-  if (HttpQueryInfoW(static_cast<HINTERNET>(handle), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
+  if (HttpQueryInfoW(static_cast<HINTERNET>(Handle()), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
                      &size, nullptr)) {
     return length;
   }
@@ -92,7 +115,8 @@ long long CHttpFile::QueryInfoContentLength() {
   ThrowLastError();
 }
 
-CHttpConnection::CHttpConnection(void* handle, std::uintptr_t context) : handle(handle), context(context) {}
+CHttpConnection::CHttpConnection(void* handle, std::uintptr_t context, const CInternetTimeouts& timeouts)
+    : handle(handle), context(context), timeouts(timeouts) {}
 
 CHttpConnection::~CHttpConnection() { CloseInternetHandle(handle); }
 
@@ -103,7 +127,9 @@ std::unique_ptr<CHttpFile> CHttpConnection::OpenRequest(const char* verb, const 
   HINTERNET request = HttpOpenRequestW(static_cast<HINTERNET>(handle), wideVerb.c_str(), wideObject.c_str(),
                                        nullptr, nullptr, nullptr, flags, context);
   if (request == nullptr) ThrowLastError();
-  return std::make_unique<CHttpFile>(request);
+  auto made = std::make_unique<CHttpFile>(request);
+  ApplyTimeouts(request, timeouts);
+  return made;
 }
 
 CInternetSession::CInternetSession(const char* userAgent, std::uintptr_t context, unsigned long accessType,
@@ -116,12 +142,25 @@ CInternetSession::CInternetSession(const char* userAgent, std::uintptr_t context
 
 CInternetSession::~CInternetSession() { CloseInternetHandle(handle); }
 
+void CInternetSession::SetTimeouts(unsigned long connectMs, unsigned long transferMs) {
+  timeouts = {connectMs, transferMs};
+  ApplyTimeouts(handle, timeouts);
+}
+
+void CInternetSession::SetConnectionsPerServer(unsigned long count) {
+  DWORD value = count;
+  InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &value, sizeof(value));
+  InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &value, sizeof(value));
+}
+
 std::unique_ptr<CHttpConnection> CInternetSession::GetHttpConnection(const char* server, unsigned short port) {
   std::wstring wideServer = ToWide(server);
   HINTERNET connection = InternetConnectW(static_cast<HINTERNET>(handle), wideServer.c_str(), port, nullptr,
                                           nullptr, INTERNET_SERVICE_HTTP, 0, context);
   if (connection == nullptr) ThrowLastError();
-  return std::make_unique<CHttpConnection>(connection, context);
+  auto made = std::make_unique<CHttpConnection>(connection, context, timeouts);
+  ApplyTimeouts(connection, timeouts);
+  return made;
 }
 
 std::unique_ptr<CInternetFile> CInternetSession::OpenURL(const char* url, unsigned long flags) {

@@ -12,6 +12,7 @@
 // is not a failure of the layer: callers ask for it with QueryInfoStatusCode.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -65,6 +66,11 @@ class CInternetException : public std::runtime_error {
   // secure channel could be set up with the server.
   bool SecureConnectionRefused() const;
 
+  // True when the server did not answer in time: no connection within the
+  // session's connect timeout, or no bytes within its receive timeout, or
+  // the connection dropped in the middle of the exchange.
+  bool TimedOut() const;
+
   // The platform's error code of the failed call (12001..12999 are the
   // internet layer's own, e.g. 12029 for a server that cannot be reached).
   unsigned long errorCode;
@@ -85,8 +91,17 @@ class CInternetFile {
   // than asked before the end.
   std::size_t Read(void* buffer, std::size_t size);
 
+  // Closes the file now, from any thread: a call of another thread blocked
+  // on it ends with a CInternetException where the system aborts it (under
+  // Wine it ends at its next bytes or its timeout). The handle is closed
+  // once only, whichever of Close and the destructor comes first.
+  void Close();
+
  protected:
-  void* handle;
+  void* Handle() const { return handle.load(); }
+
+ private:
+  std::atomic<void*> handle;
 };
 
 // One HTTP request and its reply: made by CHttpConnection::OpenRequest (then
@@ -107,10 +122,18 @@ class CHttpFile : public CInternetFile {
   long long QueryInfoContentLength();
 };
 
+// How long a server may take (CInternetSession::SetTimeouts); 0: the
+// system's own.
+struct CInternetTimeouts {
+  unsigned long connectMs = 0;
+  unsigned long transferMs = 0;
+};
+
 // An HTTP connection to one server; it must not outlive its session.
 class CHttpConnection {
  public:
-  CHttpConnection(void* handle, std::uintptr_t context);  // takes ownership
+  // Takes ownership of the handle; its requests get `timeouts`.
+  CHttpConnection(void* handle, std::uintptr_t context, const CInternetTimeouts& timeouts = {});
   ~CHttpConnection();
   CHttpConnection(const CHttpConnection&) = delete;
   CHttpConnection& operator=(const CHttpConnection&) = delete;
@@ -125,6 +148,7 @@ class CHttpConnection {
  private:
   void* handle;
   std::uintptr_t context;
+  CInternetTimeouts timeouts;
 };
 
 // An internet session: the root of every connection and URL file.
@@ -137,6 +161,17 @@ class CInternetSession {
   explicit CInternetSession(const char* userAgent, std::uintptr_t context = 1,
                             unsigned long accessType = INTERNET_OPEN_TYPE_PRECONFIG,
                             unsigned long flags = 0);
+
+  // Limits every connection and request made from the session afterwards: a
+  // server must accept the connection within `connectMs` milliseconds, and
+  // take the request and send the reply's bytes with no pause longer than
+  // `transferMs`; beyond, the call fails with TimedOut.
+  void SetTimeouts(unsigned long connectMs, unsigned long transferMs);
+
+  // The number of connections the internet layer opens to one server at a
+  // time, for the whole process (the system's own limit can be lower than
+  // the exchanges a program runs side by side).
+  static void SetConnectionsPerServer(unsigned long count);
   ~CInternetSession();
   CInternetSession(const CInternetSession&) = delete;
   CInternetSession& operator=(const CInternetSession&) = delete;
@@ -156,6 +191,7 @@ class CInternetSession {
  private:
   void* handle;
   std::uintptr_t context;
+  CInternetTimeouts timeouts;
 };
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #define IDD_ABOUT 100
 #define IDS_ABOUT_ITEM 101
 #define IDD_QUERY_FORM 102
+#define IDD_RETRIEVAL_PROGRESS 103
 #define IDI_FORM_ICON 128
 
 // System-menu command that opens the about box.
@@ -78,3 +79,7 @@
 #define IDC_ACCUMULATED_TEMP 1051
 #define IDC_CHECK_ALL_ELEMENTS 1054
 #define IDC_CLEAR_ALL_ELEMENTS 1055
+
+// The progress window of the retrieval (its 中止 button is IDCANCEL).
+#define IDC_PROGRESS_TEXT 1060
+#define IDC_PROGRESS_BAR 1061

@@ -124,6 +124,29 @@ TEST_F(SettingsFileTest, BothProgramsReadTheSecureKeyWhichTheInstalledFileLeaves
   }
 }
 
+TEST_F(SettingsFileTest, TheViewerReadsItsConnectionsWhichTheInstalledFileSetsToSix) {
+  struct Case {
+    std::string settings;
+    int connections;
+  };
+  const std::string installed = test_support::ReadBytes(test_support::EnvironmentValue("TARVEX_SOURCE_DIR") +
+                                                        "/data/qorvanet.ini");
+  const Case cases[] = {
+      {installed, 6},
+      {"[system]\r\nConnections=1\r\n", 1},
+      {"[system]\r\nConnections = 3 \r\n", 3},
+      {"[system]\r\nServerIP=127.0.0.1\r\n", DEFAULT_CONNECTIONS},
+      {"[Version]\r\nConnections=1\r\n", DEFAULT_CONNECTIONS},
+  };
+  for (const Case& one : cases) {
+    ASSERT_TRUE(test_support::WriteBytes(path, one.settings));
+    SettingsFile viewer(SettingsProgram::Viewer);
+    viewer.connections = 0;
+    EXPECT_TRUE(viewer.Read());
+    EXPECT_EQ(one.connections, viewer.connections) << one.settings;
+  }
+}
+
 TEST(SettingsFolder, ItsFilesCanBeNamedAndTheMessageWouldNameIt) {
   EXPECT_TRUE(SettingsFile::FolderUsable());
   EXPECT_EQ("プログラムのフォルダ[" + platform::ModuleFolder() +

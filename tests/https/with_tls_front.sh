@@ -12,6 +12,9 @@
 #   127.0.15.5:443  trusted like 127.0.15.1, but it redirects every request
 #                   to the same address over plain http
 #   127.0.15.1-5:80 plain listeners: whatever arrives there travelled in clear
+#   127.0.15.6      nothing listens; the trusted certificate names it too, so
+#                   a relay there in front of 127.0.15.1:443 passes the checks
+#                   (tools/bench_link.sh models a link that way)
 #
 # The server runs on 127.0.15.9 port 80 (tools/with_server.sh) and trusts
 # nginx, whose connections come from 127.0.15.8, to name the client in
@@ -38,6 +41,7 @@ UNKNOWN_ISSUER=127.0.15.2
 OTHER_HOST=127.0.15.3
 EXPIRED=127.0.15.4
 REDIRECTING=127.0.15.5
+RELAY=127.0.15.6
 PROXY=127.0.15.8
 SERVER=127.0.15.9
 
@@ -98,7 +102,7 @@ make_certificates() {
   local from until
   from=$(date -u -d '-1 day' +%Y%m%d%H%M%SZ)
   until=$(date -u -d '+2 days' +%Y%m%d%H%M%SZ)
-  server_certificate trusted authority "$(names_of $FRONT),$(names_of $REDIRECTING)" "$from" "$until"
+  server_certificate trusted authority "$(names_of $FRONT),$(names_of $REDIRECTING),$(names_of $RELAY)" "$from" "$until"
   server_certificate unknown_issuer stranger "$(names_of $UNKNOWN_ISSUER)" "$from" "$until"
   server_certificate other_host authority "DNS:other.example" "$from" "$until"
   server_certificate expired authority "$(names_of $EXPIRED)" 20200101000000Z 20200201000000Z

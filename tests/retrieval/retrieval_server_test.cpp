@@ -87,11 +87,11 @@ using Events = std::vector<std::string>;
 
 // Retrieve with the program's exchange with the data server.
 std::vector<ObservationRow> RetrieveRows(QueryRequest& request, int32_t& rowCount, Events* events = nullptr) {
+  StationExchange exchange = DataServerExchange(request, nullptr, nullptr, std::make_shared<std::atomic<bool>>(false));
   return request.Retrieve(
       [&](const std::string& statement, std::string& reply, int& rows) {
         if (events) events->push_back("exchange");
-        bool allowanceUsedUp = false;
-        return ExchangeWithDataServer(request, statement, reply, rows, allowanceUsedUp);
+        return exchange(statement, reply, rows);
       },
       [&](const char* station) {
         if (events) events->push_back(std::string("failed ") + station);

@@ -19,6 +19,7 @@ constexpr int POLL_MS = 20;
 // test instead of hanging it.
 constexpr UINT SEND_TIMEOUT_MS = 5000;
 constexpr wchar_t DIALOG_CLASS[] = L"#32770";
+constexpr wchar_t PROGRESS_CLASS_NAME[] = L"msctls_progress32";
 
 HWND Handle(WindowHandle window) { return static_cast<HWND>(window); }
 
@@ -107,8 +108,15 @@ HWND WaitForTopLevel(DWORD processId, const std::function<bool(HWND)>& accept, i
   return found;
 }
 
+// A dialog that shows a progress bar: a window that tells how a long
+// command goes, not a box that waits for an answer.
+bool IsProgressWindow(HWND window) {
+  return IsClass(window, DIALOG_CLASS) && FindWindowExW(window, nullptr, PROGRESS_CLASS_NAME, nullptr) != nullptr;
+}
+
 bool IsModalBox(HWND window) {
   if (!IsClass(window, DIALOG_CLASS) || !IsWindowVisible(window) || !IsWindowEnabled(window)) return false;
+  if (IsProgressWindow(window)) return false;
   HWND owner = GetWindow(window, GW_OWNER);
   return owner != nullptr && !IsWindowEnabled(owner);
 }
@@ -211,9 +219,14 @@ WindowHandle GuiProgram::WaitForModalBox(int timeoutMs) const {
 WindowHandle GuiProgram::WaitForDialogBeside(WindowHandle main, int timeoutMs) const {
   auto isOtherDialog = [&](HWND window) {
     return window != Handle(main) && IsClass(window, DIALOG_CLASS) && IsWindowVisible(window) &&
-           IsWindowEnabled(window);
+           IsWindowEnabled(window) && !IsProgressWindow(window);
   };
   return WaitForTopLevel(processId, isOtherDialog, timeoutMs);
+}
+
+WindowHandle GuiProgram::WaitForProgressWindow(int timeoutMs) const {
+  auto isShownProgress = [](HWND window) { return IsWindowVisible(window) && IsProgressWindow(window); };
+  return WaitForTopLevel(processId, isShownProgress, timeoutMs);
 }
 
 bool GuiProgram::WaitForNoModalBox(int timeoutMs) const {

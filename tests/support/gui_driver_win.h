@@ -58,12 +58,17 @@ class GuiProgram {
   WindowHandle WaitForWindow(const std::string& caption, int timeoutMs = DEFAULT_WAIT_MS) const;
 
   // A visible, enabled top-level dialog of the program whose owner window is
-  // disabled: a message box, or another modal dialog over the main one.
+  // disabled: a message box, or another modal dialog over the main one. A
+  // progress window (a dialog showing a progress bar) is none.
   WindowHandle WaitForModalBox(int timeoutMs = DEFAULT_WAIT_MS) const;
 
-  // A visible, enabled top-level dialog of the program other than `main`:
-  // also a box shown without an owner, which leaves `main` enabled.
+  // A visible, enabled top-level dialog of the program other than `main`
+  // and other than a progress window: also a box shown without an owner,
+  // which leaves `main` enabled.
   WindowHandle WaitForDialogBeside(WindowHandle main, int timeoutMs = DEFAULT_WAIT_MS) const;
+
+  // A visible top-level dialog of the program that shows a progress bar.
+  WindowHandle WaitForProgressWindow(int timeoutMs = DEFAULT_WAIT_MS) const;
 
   // True once no modal box (as WaitForModalBox sees one) is open any more.
   bool WaitForNoModalBox(int timeoutMs = DEFAULT_WAIT_MS) const;

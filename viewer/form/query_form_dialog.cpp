@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "common/exchange_canceller.h"
 #include "common/server_link.h"
 #include "common/server_statements.h"
 #include "common/settings_file.h"
@@ -17,6 +19,7 @@
 #include "viewer/form/about_dialog.h"
 #include "viewer/form/data_years_file.h"
 #include "viewer/form/master_table.h"
+#include "viewer/form/retrieval_progress_dialog.h"
 #include "viewer/form/station_picker.h"
 #include "viewer/report/report_writer.h"
 #include "viewer/report/template_merger.h"
@@ -385,46 +388,24 @@ void QueryFormDialog::RunDisplayCommand() {
   if (!SignIn(settings, link, signInReply)) return;
 
   std::vector<ObservationRow> rows;
-  int32_t rowCount = 0;
+  if (!FetchObservations(settings, link, request, rows)) return;
+
+  int32_t rowCount = static_cast<int32_t>(rows.size());
   std::string reportPath;
   std::string reportError;
   bool reportMade = false;
-  bool allowanceUsedUp = false;
   {
     platform::CWaitCursor wait;
-    request.server = settings.dataServer.empty() ? BUILT_IN_DATA_SERVER : settings.dataServer;
-    request.secure = settings.secure;
-    // A data server whose certificate does not check out ends the whole
-    // retrieval with one message, not one message per station.
-    ExchangeResult retrieved = GuardExchange([&] {
-      // A station whose exchange failed is told at once in a box of its
-      // own; the other stations go on. Once the server says the month's
-      // allowance is used up, no further station is asked and one message
-      // says why after the loop.
-      rows = request.Retrieve(
-          [&](const std::string& statement, std::string& reply, int& replyRows) {
-            return !allowanceUsedUp &&
-                   ExchangeWithDataServer(request, statement, reply, replyRows, allowanceUsedUp);
-          },
-          [&](const char*) {
-            if (!allowanceUsedUp) platform::ShowMessage(nullptr, COMMUNICATION_ERROR_MESSAGE, VIEWER_CAPTION);
-          },
-          rowCount);
-      if (allowanceUsedUp) return true;
+    ExchangeResult written = GuardExchange([&] {
       report.SetOutputMode(spreadsheetMode);
       reportMade = report.MakeReport(rows.data(), rowCount, reportPath, reportError);
       return true;
     });
     wait.Restore();
-    if (retrieved != ExchangeResult::Done) {
-      Tell(ExchangeFailureMessage(retrieved));
+    if (written != ExchangeResult::Done) {
+      Tell(ExchangeFailureMessage(written));
       return;
     }
-  }
-  // The month's allowance is used up: one message, no report, no usage record.
-  if (allowanceUsedUp) {
-    Tell(ALLOWANCE_USED_UP_MESSAGE);
-    return;
   }
   // The report writer says nothing itself: its reason is shown here.
   if (!reportMade) {
@@ -485,6 +466,29 @@ bool QueryFormDialog::SignIn(SettingsFile& settings, ServerLink& link, std::stri
   ExchangeResult result = ExecuteGuarded(link, SignInStatement(userId, password), reply, rows);
   if (result != ExchangeResult::Done) return Stop(ExchangeFailureMessage(result));
   if (rows != 1) return Stop(SIGN_IN_FAILED_MESSAGE);
+  return true;
+}
+
+// The stations' observations from the data server (DataServer, else the
+// built-in one) over the sign-in's internet session, side by side under the
+// progress window. A station whose exchange failed is told in a box of its
+// own when its turn in the list comes, and the others go on; a data server
+// whose certificate does not check out or that does not answer ends the
+// whole retrieval with one message; 中止 ends it silently, the form as it was.
+bool QueryFormDialog::FetchObservations(const SettingsFile& settings, ServerLink& link, QueryRequest& request,
+                                        std::vector<ObservationRow>& rows) {
+  request.server = settings.dataServer.empty() ? BUILT_IN_DATA_SERVER : settings.dataServer;
+  request.secure = settings.secure;
+  auto canceller = std::make_shared<ExchangeCanceller>();
+  auto allowanceUsedUp = std::make_shared<std::atomic<bool>>(false);
+  RetrievalProgressDialog progress(*this, request, settings.connections,
+                                   DataServerExchange(request, link.session, canceller, allowanceUsedUp),
+                                   [canceller] { canceller->Cancel(); }, *allowanceUsedUp);
+  ExchangeResult retrieved = progress.Run(rows);
+  // The month's allowance is used up: one message, no report, no usage record.
+  if (*allowanceUsedUp) return Stop(ALLOWANCE_USED_UP_MESSAGE);
+  if (retrieved == ExchangeResult::Cancelled) return false;
+  if (retrieved != ExchangeResult::Done) return Stop(ExchangeFailureMessage(retrieved));
   return true;
 }
 

@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/controls.h"
 #include "platform/dialog.h"
+#include "viewer/base/observation_row.h"
 #include "viewer/base/pair_list.h"
 #include "viewer/form/period_selection.h"
 
@@ -83,6 +85,8 @@ class QueryFormDialog : public platform::CDialog {
   // rows is to run; false when the user answers No.
   bool ConfirmSize(const QueryRequest& request, const SettingsFile& settings);
   bool SignIn(SettingsFile& settings, ServerLink& link, std::string& reply);
+  bool FetchObservations(const SettingsFile& settings, ServerLink& link, QueryRequest& request,
+                         std::vector<ObservationRow>& rows);
   void RecordUsage(ServerLink& link, const std::string& clientNumber, int rowCount);
 
   // Documents and the spreadsheet road.

@@ -3,19 +3,30 @@
 // the internet layer.
 #pragma once
 
-#include <string>
+#include <atomic>
+#include <memory>
 
+#include "common/exchange_canceller.h"
 #include "viewer/retrieval/query_request.h"
 
-// Sends `statement` through a ServerLink of its own to `request.server`
-// (HTTPS when `request.secure`) under the wait cursor, which is off again
-// when it returns, and appends the reply's rows to `reply` (ServerLink::Execute).
-// False when the exchange failed (status other than 200, or "ERROR:" in the
-// reply); `allowanceUsedUp` then says whether the server refused because the
-// subscriber's rows this month reached their allowance. Exceptions of the
-// internet layer pass out.
-bool ExchangeWithDataServer(const QueryRequest& request, const std::string& statement, std::string& reply,
-                            int& rowCount, bool& allowanceUsedUp);
+namespace platform {
+class CInternetSession;
+}
+
+// An exchange that sends a statement through a ServerLink of its own to
+// `request.server` (HTTPS when `request.secure`) over `session` (nullptr: a
+// session of the exchange's own), ended by `canceller` when given, and
+// appends the reply's rows to `reply` (ServerLink::Execute). It answers
+// false when the exchange failed (status other than 200, or "ERROR:" in the
+// reply); exceptions of the internet layer pass out. Once the data server
+// has refused a station because the subscriber's rows this month reached
+// their allowance, it sets `allowanceUsedUp` and asks nothing more. It
+// copies what it needs of the request, keeps the session, the canceller and
+// the flag alive, and may run on any thread, several side by side.
+StationExchange DataServerExchange(const QueryRequest& request,
+                                   std::shared_ptr<platform::CInternetSession> session,
+                                   std::shared_ptr<ExchangeCanceller> canceller,
+                                   std::shared_ptr<std::atomic<bool>> allowanceUsedUp);
 
 // What the viewer tells the user, once, when the data server refused a
 // station because the month's allowance of rows is used up.

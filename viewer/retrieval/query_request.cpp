@@ -5,11 +5,13 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "viewer/base/pair_list.h"
 #include "viewer/base/period_fields.h"
 #include "viewer/base/period_walk.h"
 #include "viewer/retrieval/observation_statements.h"
+#include "viewer/retrieval/parallel_retrieval.h"
 #include "viewer/retrieval/reply_rows.h"
 
 namespace {
@@ -90,24 +92,33 @@ bool QueryRequest::CheckPeriodRange() const {
 
 int QueryRequest::StationCount() const { return stations == nullptr ? 0 : stations->Count(); }
 
-std::vector<ObservationRow> QueryRequest::Retrieve(const StationExchange& exchange,
-                                                   const StationFailed& stationFailed, int32_t& rowCount) {
-  std::vector<ObservationRow> rows;
-  int periods = CountPeriodRows(periodType, ReadPeriodFields(periodFrom.c_str()), ReadPeriodFields(periodTo.c_str()));
-  ReserveRows(rows, static_cast<int64_t>(periods) * StationCount());
+std::vector<std::string> QueryRequest::StationStatements() const {
+  std::vector<std::string> statements;
   for (int position = 0; position < StationCount(); ++position) {
     std::string station;
     std::string name;
     stations->GetAt(position, station, name);
-    std::string reply;
-    int replyRows = 0;
-    if (!exchange(StationStatement(periodType, station.c_str(), periodFrom.c_str(), periodTo.c_str()), reply,
-                  replyRows)) {
-      stationFailed(station.c_str());
-      continue;
-    }
-    ReadReplyRows(periodType, reply.data(), reply.size(), replyRows, rows);
+    statements.push_back(StationStatement(periodType, station.c_str(), periodFrom.c_str(), periodTo.c_str()));
   }
-  rowCount = static_cast<int32_t>(rows.size());
+  return statements;
+}
+
+std::vector<ObservationRow> QueryRequest::EmptyRows() const {
+  std::vector<ObservationRow> rows;
+  int periods = CountPeriodRows(periodType, ReadPeriodFields(periodFrom.c_str()), ReadPeriodFields(periodTo.c_str()));
+  ReserveRows(rows, static_cast<int64_t>(periods) * StationCount());
   return rows;
+}
+
+void QueryRequest::TakeReply(const std::string& reply, int replyRows, std::vector<ObservationRow>& rows) const {
+  ReadReplyRows(periodType, reply.data(), reply.size(), replyRows, rows);
+}
+
+std::vector<ObservationRow> QueryRequest::Retrieve(const StationExchange& exchange,
+                                                   const StationFailed& stationFailed, int32_t& rowCount,
+                                                   int connections) {
+  ParallelRetrieval retrieval(*this, connections, exchange, nullptr);
+  retrieval.TakeAll(stationFailed);
+  rowCount = static_cast<int32_t>(retrieval.Rows().size());
+  return std::move(retrieval.Rows());
 }

@@ -17,9 +17,10 @@ class PairList;
 
 // One exchange of a station's statement with the data server: appends the
 // reply's rows to `reply` and sets `rowCount`; false when the exchange failed.
-// The program's is ExchangeWithDataServer (data_server_exchange.h).
+// The program's is made by DataServerExchange (data_server_exchange.h); it
+// may run on worker threads (ParallelRetrieval).
 using StationExchange = std::function<bool(const std::string& statement, std::string& reply, int& rowCount)>;
-// Told about a station whose exchange failed, right after that exchange.
+// Told about a station whose exchange failed, when its turn in the list comes.
 using StationFailed = std::function<void(const char* station)>;
 
 class QueryRequest {
@@ -66,13 +67,25 @@ class QueryRequest {
   // Number of chosen stations (0 before SetStations).
   int StationCount() const;
 
+  // The statement of each chosen station, in list order.
+  std::vector<std::string> StationStatements() const;
+
+  // An empty row array with room reserved for the rows the period should
+  // bring from every station (it grows when a reply brings more).
+  std::vector<ObservationRow> EmptyRows() const;
+
+  // Appends the rows of one station's reply (`replyRows` rows of the text a
+  // ServerLink gathered) to `rows`; std::bad_alloc when they cannot be held.
+  void TakeReply(const std::string& reply, int replyRows, std::vector<ObservationRow>& rows) const;
+
   // Sends the period type's statement for each chosen station through
-  // `exchange`, in list order, and returns all rows gathered: the first
-  // station's rows first, then the next station's. `rowCount` receives the
-  // number of rows (0 when none). A station whose exchange fails adds no rows
-  // and is told to `stationFailed`; the loop goes on. Exceptions of the
-  // exchange, and std::bad_alloc when the rows cannot be held, leave Retrieve
-  // with `rowCount` untouched.
+  // `exchange`, over up to `connections` exchanges side by side
+  // (ParallelRetrieval), and returns all rows gathered: the first station's
+  // rows first, then the next station's. `rowCount` receives the number of
+  // rows (0 when none). A station whose exchange fails adds no rows and is
+  // told to `stationFailed` when its turn in the list comes; the loop goes
+  // on. Exceptions of the exchange, and std::bad_alloc when the rows cannot
+  // be held, leave Retrieve with `rowCount` untouched.
   std::vector<ObservationRow> Retrieve(const StationExchange& exchange, const StationFailed& stationFailed,
-                                       int32_t& rowCount);
+                                       int32_t& rowCount, int connections = 1);
 };

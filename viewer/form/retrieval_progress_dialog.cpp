@@ -1,0 +1,122 @@
+#include "viewer/form/retrieval_progress_dialog.h"
+
+#include <chrono>
+#include <cstdio>
+#include <utility>
+
+#include "platform/internet.h"
+#include "platform/message_box.h"
+#include "resources/viewer/resource.h"
+#include "viewer/form/query_form_dialog.h"
+#include "viewer/retrieval/parallel_retrieval.h"
+
+namespace {
+
+constexpr char PROGRESS_FORMAT[] = "データを取得しています（%d／%d 地点）";
+// A retrieval done sooner shows no window: a window that flashes up tells
+// nothing, and under Wine without a window manager hiding one costs two
+// seconds.
+constexpr unsigned SHOW_DELAY_MS = 500;
+// The text and the bar change at most this often: drawing them for every
+// one of hundreds of stations would cost more than the stations.
+constexpr std::chrono::milliseconds PROGRESS_INTERVAL{100};
+constexpr size_t PROGRESS_TEXT_SIZE = 128;
+
+}  // namespace
+
+RetrievalProgressDialog::RetrievalProgressDialog(platform::CWnd& form, const QueryRequest& request,
+                                                 int connections, StationExchange exchange,
+                                                 std::function<void()> cancelExchanges,
+                                                 const std::atomic<bool>& allowanceUsedUp)
+    : CDialog(IDD_RETRIEVAL_PROGRESS, &form),
+      request(request),
+      connections(connections),
+      exchange(std::move(exchange)),
+      cancelExchanges(std::move(cancelExchanges)),
+      allowanceUsedUp(allowanceUsedUp) {}
+
+RetrievalProgressDialog::~RetrievalProgressDialog() = default;
+
+ExchangeResult RetrievalProgressDialog::Run(std::vector<ObservationRow>& rows) {
+  result = ExchangeResult::Cancelled;
+  ended = false;
+  if (DoModal() == -1) return ExchangeResult::Raised;
+  if (result == ExchangeResult::Done) rows = std::move(retrieval->Rows());
+  retrieval.reset();
+  return result;
+}
+
+void RetrievalProgressDialog::DoDataExchange(platform::CDataExchange& dx) {
+  platform::DDX_Control(dx, IDC_PROGRESS_TEXT, progressText);
+  platform::DDX_Control(dx, IDC_PROGRESS_BAR, progressBar);
+}
+
+bool RetrievalProgressDialog::OnInitDialog() {
+  CDialog::OnInitDialog();
+  ShowAfter(SHOW_DELAY_MS);
+  progressBar.SetRange(0, request.StationCount());
+  ShowProgress(0);
+  platform::WindowHandle window = GetSafeHwnd();
+  // The system may allow fewer connections to one server than the
+  // exchanges run side by side.
+  platform::CInternetSession::SetConnectionsPerServer(static_cast<unsigned long>(connections));
+  ExchangeResult started = GuardExchange([&] {
+    retrieval = std::make_unique<ParallelRetrieval>(request, connections, exchange,
+                                                    [window] { PostWake(window); });
+    return true;
+  });
+  if (started != ExchangeResult::Done) Finish(started);
+  return true;
+}
+
+void RetrievalProgressDialog::OnWake() {
+  if (retrieval == nullptr || ended) return;
+  // A station's exchange that raised ends the retrieval when its turn
+  // comes, as it would have one station after the other.
+  ExchangeResult taken = GuardExchange([&] {
+    retrieval->TakeArrived([this](const char*) {
+      if (!allowanceUsedUp) platform::ShowMessage(nullptr, COMMUNICATION_ERROR_MESSAGE, VIEWER_CAPTION);
+    });
+    return true;
+  });
+  if (taken != ExchangeResult::Done) {
+    Finish(taken);
+    return;
+  }
+  if (allowanceUsedUp) {
+    Finish(ExchangeResult::Cancelled);
+    return;
+  }
+  // The user may have cancelled while a station's box was open.
+  if (ended) return;
+  if (retrieval->Finished()) {
+    Finish(ExchangeResult::Done);
+    return;
+  }
+  auto now = std::chrono::steady_clock::now();
+  if (now - lastShown < PROGRESS_INTERVAL) return;
+  lastShown = now;
+  ShowProgress(retrieval->Arrived());
+}
+
+void RetrievalProgressDialog::OnOK() {}
+
+void RetrievalProgressDialog::OnCancel() { Finish(ExchangeResult::Cancelled); }
+
+void RetrievalProgressDialog::ShowProgress(int arrived) {
+  char text[PROGRESS_TEXT_SIZE];
+  std::snprintf(text, sizeof text, PROGRESS_FORMAT, arrived, request.StationCount());
+  progressText.SetWindowText(text);
+  progressBar.SetPos(arrived);
+}
+
+void RetrievalProgressDialog::Finish(ExchangeResult how) {
+  if (ended) return;
+  ended = true;
+  result = how;
+  if (how != ExchangeResult::Done) {
+    if (retrieval != nullptr) retrieval->Cancel();
+    cancelExchanges();
+  }
+  EndDialog(static_cast<int>(how));
+}
