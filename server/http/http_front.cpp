@@ -263,13 +263,20 @@ void HttpFront::Loop::OnEvent(uint64_t id, uint32_t events) {
   (void)events;
 }
 
+// Out of descriptors, the connection receiving longest gives way and
+// accepting goes on, so the connections waiting in the backlog are each
+// read once (a client that sent its request is then past receiving); with
+// nobody to give way the listener rests a moment instead of being polled
+// in vain.
 void HttpFront::Loop::AcceptBatch() {
-  Listener::AcceptEnd end =
-      listener_.AcceptSome(ACCEPT_SLICE, [this](ScopedFd fd, const std::string& peer) { Admit(std::move(fd), peer); });
-  if (end == Listener::AcceptEnd::OutOfDescriptors) {
-    PauseListener();
-    if (auto longest = admission_.LongestReceiving()) GiveWay(*longest);
+  auto admit = [this](ScopedFd fd, const std::string& peer) { Admit(std::move(fd), peer); };
+  for (size_t tries = 0; tries < ACCEPT_SLICE; ++tries) {
+    if (listener_.AcceptSome(ACCEPT_SLICE, admit) != Listener::AcceptEnd::OutOfDescriptors) return;
+    auto longest = admission_.LongestReceiving();
+    if (!longest) break;
+    GiveWay(*longest);
   }
+  PauseListener();
 }
 
 // Takes a new connection unless its address has its share already. When all
