@@ -35,6 +35,11 @@ PACKAGES=(
   libreoffice-calc-nogui
   openssl
   curl
+  prometheus-cpp-dev
+  libsystemd-dev
+  prometheus
+  lintian
+  logrotate
 )
 if dpkg -s "${PACKAGES[@]}" >/dev/null 2>&1; then
   exit 0

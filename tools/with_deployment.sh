@@ -43,6 +43,7 @@ source "$here/native_build.sh"
 
 POSTGRES_PORT=54320
 SERVER_PORT=8080
+METRICS_PORT=9464
 FRONT_PORT=80
 FRONT_TLS_PORT=443
 # The sample data reaches the service the way an operator loads data: one
@@ -134,10 +135,13 @@ start_servers() {
   local address log
   for address in "${server_addresses[@]}"; do
     log=$workdir/server-$address.log
-    "$native/server/norda_server" --address "$address" --port "$SERVER_PORT" \
-      --database "$(conninfo "$primary_address" norda_server norda)" \
-      --read-database "$(conninfo "$replica_address" norda_server norda)" \
-      --trusted-proxy "$PROXY_ADDRESS" 2>"$log" &
+    sed -e "s#^address = .*#address = $address#" -e "s#^port = .*#port = $SERVER_PORT#" \
+      -e "s#^database = .*#database = $(conninfo "$primary_address" norda_server norda)#" \
+      -e "s#^read-database = .*#read-database = $(conninfo "$replica_address" norda_server norda)#" \
+      -e "s#^trusted-proxy = .*#trusted-proxy = $PROXY_ADDRESS#" \
+      -e "s#^metrics-address = .*#metrics-address = $address:$METRICS_PORT#" \
+      "$deploy/systemd/norda-a.conf" >"$workdir/norda-$address.conf"
+    "$native/server/norda_server" --config "$workdir/norda-$address.conf" 2>"$log" &
     server_pids+=($!)
   done
   for address in "${server_addresses[@]}"; do
