@@ -494,12 +494,15 @@ def log_tally(path, offset):
             data = log.read()
     except OSError:
         return tally
-    # Lines read "TIME ADDRESS KIND OUTCOME... 1.23ms".
+    # Lines read "TIME ADDRESS KIND OUTCOME... 1.23ms FATE"; a reply not
+    # delivered is counted apart.
     for line in data.decode(errors="replace").splitlines():
         words = line.split(" ")
-        if len(words) >= 5:
+        if len(words) >= 6:
             who = "legit" if words[1] == LEGIT_ADDRESS else "attackers"
-            tally["%s %s" % (who, " ".join(words[2:-1]))] += 1
+            tally["%s %s" % (who, " ".join(words[2:-2]))] += 1
+            if words[-1] == "not-delivered":
+                tally["%s reply not delivered" % who] += 1
     return tally
 
 

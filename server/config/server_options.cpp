@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "server/config/config_file.h"
+#include "server/http/client_address.h"
 
 namespace {
 
@@ -91,8 +92,10 @@ const std::vector<OptionSpec>& Specs() {
       {"metrics-address", nullptr, ApplyHostPort},
       {"trusted-proxy", [](ServerOptions& o) { o.limits.trustedProxies.clear(); },
        [](const std::string& v, ServerOptions& o, std::string& r) {
-         std::string address;
-         return ApplyAddress(v, address, r) && (o.limits.trustedProxies.push_back(address), true);
+         std::string proxy;
+         if (CanonicalAddress(v, proxy)) return o.limits.trustedProxies.push_back(proxy), true;
+         r = "not an IP address";
+         return false;
        }},
       Whole("max-connections", 1, LARGEST_COUNT, [](ServerOptions& o, long n) { o.limits.maxConnections = n; }),
       Whole("max-connections-per-address", 1, LARGEST_COUNT,

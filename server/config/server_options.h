@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "server/http/http_front.h"
+#include "server/http/http_limits.h"
 #include "server/store/store.h"
 
 struct ServerOptions {

@@ -18,8 +18,21 @@ bool AccessLog::Open(const std::string& path, std::string& error) {
   return true;
 }
 
+namespace {
+
+const char* FateText(ReplyFate fate) {
+  switch (fate) {
+    case ReplyFate::Delivered: return "delivered";
+    case ReplyFate::NotDelivered: return "not-delivered";
+    case ReplyFate::NoReply: return "no-reply";
+  }
+  return "-";
+}
+
+}  // namespace
+
 void AccessLog::Write(const std::string& address, const std::string& kind, const std::string& outcome,
-                      double milliseconds) {
+                      double milliseconds, ReplyFate fate) {
   time_t now = time(nullptr);
   struct tm local;
   localtime_r(&now, &local);
@@ -27,6 +40,7 @@ void AccessLog::Write(const std::string& address, const std::string& kind, const
   strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%S", &local);
   std::lock_guard<std::mutex> lock(mutex_);
   FILE* out = file_ != nullptr ? file_ : stderr;
-  fprintf(out, "%s %s %s %s %.2fms\n", when, address.c_str(), kind.c_str(), outcome.c_str(), milliseconds);
+  fprintf(out, "%s %s %s %s %.2fms %s\n", when, address.c_str(), kind.c_str(), outcome.c_str(), milliseconds,
+          FateText(fate));
   fflush(out);
 }

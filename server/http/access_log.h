@@ -1,11 +1,19 @@
 // One line per request: when it ended, the client's address, what kind of
-// statement it was, how it ended and how long it took. Never a password or
-// any other text of the request: refusal details name only what was wrong.
+// statement it was, how it ended, how long it took and whether its reply
+// reached the client. Never a password or any other text of the request:
+// refusal details name only what was wrong.
 #pragma once
 
 #include <cstdio>
 #include <mutex>
 #include <string>
+
+// What became of a request's reply.
+enum class ReplyFate {
+  Delivered,     // every byte written and taken by the client
+  NotDelivered,  // the connection ended before the client took it all
+  NoReply,       // none was sent (the request never arrived whole)
+};
 
 class AccessLog {
  public:
@@ -19,8 +27,10 @@ class AccessLog {
   // set when it cannot be opened.
   bool Open(const std::string& path, std::string& error);
 
-  // "2026-12-07T12:34:56 127.0.0.5 sign-in ok 0.42ms"; safe from any thread.
-  void Write(const std::string& address, const std::string& kind, const std::string& outcome, double milliseconds);
+  // "2026-12-07T12:34:56 127.0.0.5 sign-in ok 0.42ms delivered"; safe from
+  // any thread.
+  void Write(const std::string& address, const std::string& kind, const std::string& outcome, double milliseconds,
+             ReplyFate fate);
 
  private:
   std::mutex mutex_;

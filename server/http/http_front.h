@@ -3,34 +3,34 @@
 // moves the bytes of every connection; each complete request runs on a work
 // queue, the client addresses taking turns, each one's requests in order.
 //
-// Hostile clients are held to limits: a whole request (head and body) must
-// arrive within a fixed time whatever its pace, connections are capped in
-// all and per client address, the request bytes held (arriving, waiting for
-// a worker or being answered) are capped, heads and bodies have a size
-// limit, and a head whose body length two readers could take differently is
-// refused. Every reply closes its connection.
+// The front is four parts: the listener (the socket, accepting in bounded
+// batches, the graceful stop), admission (connection caps, the fair share
+// of request memory, proxy trust, who gives way), deadlines (one time limit
+// per connection and phase) and the connection's byte handling (bounded
+// reads, the reply, the orderly close). This file joins them in the event
+// loop.
+//
+// A connection serves up to MAX_REQUESTS_PER_CONNECTION requests while the
+// client keeps it (HTTP/1.1, or "Connection: keep-alive" on HTTP/1.0) and
+// is closed after IDLE_TIME without a next request; every request is held
+// to all the limits as if it came on a connection of its own.
 #pragma once
 
 #include <chrono>
 #include <memory>
 #include <string>
-#include <vector>
+
+#include "server/http/http_limits.h"
 
 class AccessLog;
 class DbCommitService;
 
 // Path of the server script, as the programs post to it.
 constexpr const char* SCRIPT_PATH = "/norda/dbcommit.php";
-
-struct HttpLimits {
-  size_t maxConnections = 1024;          // open at once, in all
-  size_t maxConnectionsPerAddress = 32;  // open at once from one client address
-  std::chrono::seconds requestTime{10};  // for a whole request to arrive
-  size_t maxBufferedBytes = 64 << 20;    // request bytes held: arriving, queued or being answered
-  // Proxies (nginx in front) whose X-Real-IP / X-Forwarded-For header names
-  // the client; from any other peer the headers are ignored.
-  std::vector<std::string> trustedProxies;
-};
+// Requests one connection may carry before the server closes it.
+constexpr unsigned MAX_REQUESTS_PER_CONNECTION = 100;
+// How long a kept connection may wait for its next request.
+constexpr std::chrono::seconds IDLE_TIME{5};
 
 class HttpFront {
  public:

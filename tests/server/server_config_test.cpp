@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "server/config/server_options.h"
+#include "server/http/http_front.h"
 #include "tests/server/http_client.h"
 #include "tests/server/server_process.h"
 #include "tests/support/test_files.h"
