@@ -2,6 +2,7 @@
 // options. Serves POST /norda/dbcommit.php until SIGTERM or SIGINT.
 #include <signal.h>
 #include <sys/resource.h>
+#include <systemd/sd-daemon.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -16,6 +17,8 @@
 #include "server/config/server_options.h"
 #include "server/http/access_log.h"
 #include "server/http/http_front.h"
+#include "server/metrics/metrics_listener.h"
+#include "server/metrics/server_metrics.h"
 #include "server/protocol/db_commit.h"
 #include "server/store/store.h"
 
@@ -149,14 +152,28 @@ int main(int argc, char** argv) {
     return 1;
   }
   DbCommitService service(store);
-  HttpFront front(service, log, options.limits);
+  ServerMetrics metrics;
+  log.CountInto(metrics);
+  HttpFront front(service, log, options.limits, metrics);
   if (!front.Start(options.address, options.port, options.store.workers, error)) {
+    fprintf(stderr, "norda_server: %s\n", error.c_str());
+    return 1;
+  }
+  MetricsListener operatorPort([&] { return metrics.Text(store.Pools()); },
+                               [&] {
+                                 std::string failure;
+                                 return store.Answers(failure);
+                               });
+  if (!options.metricsAddress.empty() && !operatorPort.Start(options.metricsAddress, options.metricsPort, error)) {
     fprintf(stderr, "norda_server: %s\n", error.c_str());
     return 1;
   }
   fprintf(stderr, "norda_server: serving %s on %s:%d\n", Describe(options.store.database).c_str(),
           options.address.c_str(), options.port);
+  sd_notify(0, "READY=1");
   WaitForStopSignal();
+  sd_notify(0, "STOPPING=1");
   front.Stop();
+  operatorPort.Stop();
   return 0;
 }

@@ -132,8 +132,11 @@ ServiceReply DbCommitService::Answer(const MonthlyUsageRequest& request, const s
 ServiceReply DbCommitService::Answer(const ObservationRequest& request, const std::string&) {
   constexpr const char* KIND = "observation";
   std::string reply = OK_LINE, error;
-  if (!store_.ObservationRows(request, [&reply](const ResultRow& row) { AppendRow(row, reply); }, error)) {
-    return Failed(KIND, error);
-  }
-  return {reply + STATEMENT_END_LINE, KIND};
+  size_t rows = 0;
+  auto onRow = [&](const ResultRow& row) {
+    AppendRow(row, reply);
+    ++rows;
+  };
+  if (!store_.ObservationRows(request, onRow, error)) return Failed(KIND, error);
+  return {reply + STATEMENT_END_LINE, KIND, "ok", rows};
 }

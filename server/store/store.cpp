@@ -215,6 +215,19 @@ bool Store::ObservationRows(const ObservationQuery& query, const RowHandler& onR
   return pool.Borrow()->Run(sql, params, onUniqueRow, error);
 }
 
+bool Store::Answers(std::string& error) { return primary_.Borrow()->Run("SELECT 1", {}, nullptr, error); }
+
+PoolStatistics Store::Pools() const {
+  PoolStatistics statistics;
+  const ConnectionPool* pools[] = {&primary_, writer_.get(), observations_.get()};
+  for (const ConnectionPool* pool : pools) {
+    if (pool == nullptr) continue;
+    statistics.size += pool->Size();
+    statistics.waits += pool->Waits();
+  }
+  return statistics;
+}
+
 int64_t EpochSeconds() { return static_cast<int64_t>(time(nullptr)); }
 
 std::string LocalTimestamp() {
