@@ -46,6 +46,7 @@ SERVER_PORT=8080
 METRICS_PORT=9464
 FRONT_PORT=80
 FRONT_TLS_PORT=443
+STATUS_PORT=8081
 # The sample data reaches the service the way an operator loads data: one
 # \copy per table.
 LOADED_TABLES=(client_mt block_mt prefecture_mt station_mt st_data_h st_data_th st_data_rh st_data_j st_data_t st_data_n)
@@ -177,6 +178,7 @@ render_nginx_site() {
       -e "s/server 192\.0\.2\.12:8080 /server ${server_addresses[1]}:$SERVER_PORT /" \
       -e "s/listen 80 default_server;/listen $front:$FRONT_PORT default_server;/" \
       -e "s/listen 443 ssl default_server;/listen $front:$FRONT_TLS_PORT ssl default_server;/" \
+      -e "s/listen 127\.0\.0\.1:8081;/listen $front:$STATUS_PORT;/" \
       -e "s#/var/log/nginx/#$workdir/nginx/#" \
       -e "s#/etc/nginx/tls/#$workdir/nginx/tls/#" \
       "$deploy/nginx/norda.conf" >"$workdir/nginx/norda.conf"
