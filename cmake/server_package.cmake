@@ -15,14 +15,26 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/package
   COMMAND gzip -9n -c ${PACKAGE_FILES}/changelog > ${PACKAGE_CHANGELOG}
   DEPENDS ${PACKAGE_FILES}/changelog)
-add_custom_target(package_changelog ALL DEPENDS ${PACKAGE_CHANGELOG})
+# The manual pages, compressed likewise.
+set(PACKAGE_MANUALS)
+foreach(program norda_server norda_admin norda_sample)
+  set(manual ${CMAKE_BINARY_DIR}/package/${program}.1.gz)
+  add_custom_command(
+    OUTPUT ${manual}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/package
+    COMMAND gzip -9n -c ${PACKAGE_FILES}/man/${program}.1 > ${manual}
+    DEPENDS ${PACKAGE_FILES}/man/${program}.1)
+  list(APPEND PACKAGE_MANUALS ${manual})
+endforeach()
+install(FILES ${PACKAGE_MANUALS} DESTINATION share/man/man1)
+add_custom_target(package_documents ALL DEPENDS ${PACKAGE_CHANGELOG} ${PACKAGE_MANUALS})
 install(FILES ${PACKAGE_FILES}/copyright ${PACKAGE_CHANGELOG} DESTINATION share/doc/norda-server)
 
 # The package needs only the programs, not every test of the build.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 add_custom_target(deb_package
   COMMAND cpack --config ${CMAKE_BINARY_DIR}/CPackConfig.cmake -B ${CMAKE_BINARY_DIR}
-  DEPENDS norda_server norda_admin norda_sample package_changelog
+  DEPENDS norda_server norda_admin norda_sample package_documents
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   COMMENT "Writing the Debian package norda-server")
 

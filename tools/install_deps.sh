@@ -40,6 +40,7 @@ PACKAGES=(
   prometheus
   lintian
   logrotate
+  man-db
 )
 if dpkg -s "${PACKAGES[@]}" >/dev/null 2>&1; then
   exit 0

@@ -18,7 +18,8 @@ server=/usr/bin/norda_server
 grep -q "^ExecStart=$server --config /etc/norda/norda-%i.conf$" "$unit" || fail "ExecStart does not run $server on its settings file"
 grep -q "^Type=notify$" "$unit" && grep -q "^WatchdogSec=[1-9]" "$unit" || fail "the unit does not watch the server"
 sed "s#$server#$native/server/norda_server#" "$unit" >"$scratch/norda-server@.service"
-findings=$(systemd-analyze verify "$scratch/norda-server@.service" 2>&1) || fail "systemd-analyze verify failed"
+# Its manual page comes with the package, not with this checkout.
+findings=$(systemd-analyze verify --man=no "$scratch/norda-server@.service" 2>&1) || fail "systemd-analyze verify failed"
 [ -z "$findings" ] || fail "systemd-analyze verify: $findings"
 
 setting() { sed -n "s/^$1 = //p" "$2"; }

@@ -25,7 +25,8 @@ dpkg -i "$deb" >/dev/null || { echo "dpkg -i failed"; exit 1; }
 
 for file in /usr/bin/norda_server /usr/bin/norda_admin /usr/bin/norda_sample \
   /lib/systemd/system/norda-server@.service $CONF /etc/logrotate.d/norda-server \
-  /usr/share/doc/norda-server/copyright /usr/share/doc/norda-server/changelog.gz; do
+  /usr/share/doc/norda-server/copyright /usr/share/doc/norda-server/changelog.gz \
+  /usr/share/man/man1/norda_admin.1.gz /usr/share/man/man1/norda_sample.1.gz; do
   [ -f "$file" ] || fail "$file is not installed"
 done
 getent passwd norda >/dev/null || fail "no user norda"
@@ -33,6 +34,9 @@ getent passwd norda >/dev/null || fail "no user norda"
 [ "$(stat -c %U /var/log/norda 2>/dev/null)" = norda ] || fail "/var/log/norda does not belong to norda"
 dpkg-query -W -f='${Conffiles}\n' norda-server | grep -q "^ $CONF " || fail "$CONF is no conffile"
 logrotate --debug /etc/logrotate.d/norda-server >/dev/null 2>&1 || fail "logrotate refuses its rule"
+findings=$(systemd-analyze verify /lib/systemd/system/norda-server@.service 2>&1)
+[ $? = 0 ] && [ -z "$findings" ] || fail "systemd-analyze verify of the installed unit: $findings"
+man -w norda_server >/dev/null 2>&1 || fail "no manual page of norda_server"
 
 # The installed programs on the installed settings, as the user norda.
 runuser -u norda -- norda_sample --database /var/lib/norda/norda.sqlite || fail "norda_sample failed"
