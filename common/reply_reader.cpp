@@ -26,7 +26,10 @@ void ReplyReader::Finish() {
 }
 
 void ReplyReader::TakeLine() {
-  if (line.find(ERROR_MARK) != std::string::npos) failed = true;
+  if (line.find(ERROR_MARK) != std::string::npos && !failed) {
+    failed = true;
+    errorLine = line;
+  }
   if (pastFirstLine && line != STATEMENT_END) {
     result += line;
     result += rowTerminator;

@@ -27,6 +27,10 @@ class ReplyReader {
   // True when some line held "ERROR:".
   bool Failed() const { return failed; }
 
+  // The first line that held "ERROR:", as it stood (carriage returns
+  // dropped); empty when none did.
+  const std::string& ErrorLine() const { return errorLine; }
+
   // Rows appended so far; rows stay appended after a failure.
   int RowCount() const { return rowCount; }
 
@@ -39,4 +43,5 @@ class ReplyReader {
   bool pastFirstLine = false;  // the first line is the server's status, never a row
   int rowCount = 0;
   bool failed = false;
+  std::string errorLine;
 };

@@ -25,6 +25,7 @@ ServerLink::ServerLink(const char* rowTerminator) : rowTerminator(rowTerminator)
 
 bool ServerLink::Execute(const std::string& statement, std::string& result, int& rowCount) {
   rowCount = 0;
+  errorLine.clear();
   // Declared in this order so that the request closes first, then the
   // connection, then the session, on every way out of this function.
   platform::CInternetSession session(USER_AGENT, CONTEXT, INTERNET_OPEN_TYPE_PRECONFIG, 0);
@@ -42,6 +43,7 @@ bool ServerLink::Execute(const std::string& statement, std::string& result, int&
   char block[READ_BLOCK_SIZE];
   while (std::size_t arrived = request->Read(block, sizeof(block))) reader.Feed(block, arrived);
   reader.Finish();
+  errorLine = reader.ErrorLine();
   if (reader.Failed()) return false;
   rowCount = reader.RowCount();
   return true;

@@ -30,6 +30,10 @@ class ServerLink {
   // with `rowCount` 0 and every handle closed.
   bool Execute(const std::string& statement, std::string& result, int& rowCount);
 
+  // The first "ERROR:" line of the last Execute's reply, so a caller can
+  // tell one refusal from another; empty when the reply held none.
+  std::string errorLine;
+
  private:
   std::string rowTerminator;
 };

@@ -89,6 +89,7 @@ bool SettingsFile::Read() {
   } else {
     serverIp = value(SYSTEM_SECTION, "ServerIP");
     dataServer = value(SYSTEM_SECTION, "DataServer");
+    confirmRows = value(SYSTEM_SECTION, "ConfirmRows");
   }
   secure = SecureSettingOn(value(SYSTEM_SECTION, "Secure"));
   return !path.empty() && FileExists(path);

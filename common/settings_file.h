@@ -5,8 +5,8 @@
 
 #include <string>
 
-// Which program reads: the viewer needs ServerIP, DataServer and Secure, the
-// launcher the other keys and Secure.
+// Which program reads: the viewer needs ServerIP, DataServer, ConfirmRows and
+// Secure, the launcher the other keys and Secure.
 enum class SettingsProgram { Viewer, Launcher };
 
 // A value read from the settings file holds at most this many bytes.
@@ -21,7 +21,8 @@ class SettingsFile {
   explicit SettingsFile(SettingsProgram program);
 
   // Reads the program's keys (launcher order: SystemVer, ServerIP, DLIniFile,
-  // DLSrvPath, UserURL, Secure; viewer: ServerIP, DataServer, Secure), missing
+  // DLSrvPath, UserURL, Secure; viewer: ServerIP, DataServer, ConfirmRows,
+  // Secure), missing
   // ones as empty texts. Returns false when the settings file does not exist,
   // true otherwise.
   bool Read();
@@ -76,6 +77,9 @@ class SettingsFile {
   // The viewer's data server (host of the observation tables); empty: the
   // one built into the viewer.
   std::string dataServer;
+  // The viewer's ConfirmRows as written: above how many rows a query is
+  // confirmed before it runs (the viewer reads the number).
+  std::string confirmRows;
   std::string dlIniFile;
   std::string dlSrvPath;
   std::string userUrl;

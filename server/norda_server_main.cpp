@@ -57,7 +57,10 @@ constexpr const char* USAGE =
     "  --request-time SECONDS     time for a whole request to arrive, at any pace (10)\n"
     "  --sign-in-failures N       failed sign-ins from one address before it is held off (10)\n"
     "  --sign-in-window SECONDS   how long failed sign-ins count (600)\n"
-    "  --usage-window SECONDS     how long after a sign-in the address may record usage (3600)\n"
+    "  --usage-window SECONDS     how long after a sign-in the address may record usage and\n"
+    "                             read observations (3600)\n"
+    "  --open-reads               serve observations to any address and count them for none:\n"
+    "                             a server of observation data only, without subscribers\n"
     "  --metrics-address HOST:PORT\n"
     "                             serve /metrics and /healthz there (off)\n";
 

@@ -29,6 +29,18 @@ The attacks:
                    8 at a time from one address
   parens-40        the same, 600 at a time over 40 addresses: more complete
                    requests than the server can answer
+  memory-cap       64 connections from two addresses announcing 1 MiB and
+                   sending just under it, and 32 from a third sending 64
+                   bytes of a head that never ends: together just under the
+                   64 MiB of request memory the server shares out
+  descriptors      the server's open-file limit lowered to 64 for the attack
+                   (prlimit on its process, restored after); 96 connections
+                   from three addresses sending a request line and nothing
+                   more
+  trailing-bytes   4 clients (an address each) that sign in, post an eight-
+                   station query of five years of days and 0.2 s later send
+                   the CR LF some HTTP stacks put after a body: each counts
+                   whether its reply arrived whole
 
 An attacker's connection that the server closes is opened again after
 --reconnect-delay seconds, so the attack keeps its numbers up.
@@ -104,6 +116,13 @@ END_WAIT_SECONDS = 5           # for a connection to end once an attacker stoppe
 SPARE_FILES = 256              # descriptors beyond the attackers' connections
 WIDE_FLOOD_PER_ADDRESS = 15    # parens-40: 600 bodies at once, each address under its cap
 CLEAR_PEAK_RSS = "5"           # written to /proc/PID/clear_refs, resets VmHWM
+UNFINISHED_HEAD_BYTES = 64     # memory-cap: the heads that never end
+SERVER_FILES_UNDER_ATTACK = 64  # descriptors: the server's open-file limit meanwhile
+TRAILING_CLIENTS = 4
+TRAILER_DELAY_SECONDS = 0.2
+EIGHT_STATION_QUERY = (b"sql=BEGIN;" + b" UNION ".join(
+    b"SELECT * FROM st_data_h WHERE sChiten = %d AND (d2 >= 1999 AND d2 <= 2003)" % station
+    for station in (11001, 11011, 12001, 12011, 13001, 14001, 14011, 15001)) + b";COMMIT;")
 
 
 # ---------------------------------------------------------------- HTTP pieces
@@ -116,6 +135,11 @@ def post_head(host, length):
 
 def post(host, body):
     return post_head(host, len(body)) + body
+
+
+def closing(request):
+    """`request` asking the server to close the connection after its reply."""
+    return request.replace(b"\r\n\r\n", b"\r\nConnection: close\r\n\r\n", 1)
 
 
 def reply_body(reply):
@@ -235,15 +259,38 @@ class Attack:
 
 
 class ConnectionAttack(Attack):
-    """Connections that each send `first`, then `piece` every `interval` s."""
+    """Connections that each send `first`, then `piece` every `interval` s,
+    from `addresses` addresses (after the first `skip` of the attack's)."""
 
-    def __init__(self, name, summary, connections, addresses, first, piece, interval):
+    def __init__(self, name, summary, connections, addresses, first, piece, interval, skip=0):
         super().__init__(name, summary)
         self.connections = connections
         self.addresses = addresses
         self.first = first
         self.piece = piece
         self.interval = interval
+        self.skip = skip
+
+
+class GroupAttack(Attack):
+    """Several kinds of connection at once; with `server_files`, the server's
+    open-file limit is lowered to that for the attack."""
+
+    def __init__(self, name, summary, groups, server_files=None):
+        super().__init__(name, summary)
+        self.groups = groups
+        self.connections = sum(group.connections for group in groups)
+        self.server_files = server_files
+
+
+class TrailingAttack(Attack):
+    """`parallel` clients, an address each, posting `request` and then `trailer`."""
+
+    def __init__(self, name, summary, parallel, request, trailer):
+        super().__init__(name, summary)
+        self.parallel = parallel
+        self.request = request
+        self.trailer = trailer
 
 
 class GuessAttack(Attack):
@@ -359,6 +406,45 @@ async def guessing_connection(loop, source, target, host, counter, stats):
         stats.endings["no account" if body == NO_ACCOUNT_REPLY else status_of(seen or b"")] += 1
 
 
+async def read_whole_reply(loop, sock):
+    """Reads a reply to its Content-Length or the connection's end: 'whole
+    reply', 'cut short' (fewer bytes than announced) or the status line."""
+    seen = b""
+    try:
+        while not reply_complete(seen):
+            piece = await loop.sock_recv(sock, 65536)
+            if not piece:
+                break
+            seen += piece
+    except OSError:
+        pass
+    if reply_complete(seen):
+        return "whole reply" if seen.startswith(b"HTTP/1.1 200") else status_of(seen)
+    return "cut short" if seen else "no reply"
+
+
+async def trailing_client(loop, attack, source, target, host, stats):
+    """Signs in, then posts the query and its trailer, again and again."""
+    while True:
+        await request_once(loop, source, target, post(host, SIGN_IN_BODY), stats)
+        sock = await open_from(loop, source, target, stats)
+        if sock is None:
+            await asyncio.sleep(1)
+            continue
+        ending = asyncio.ensure_future(read_whole_reply(loop, sock))
+        try:
+            await loop.sock_sendall(sock, attack.request)
+            await asyncio.sleep(TRAILER_DELAY_SECONDS)
+            await loop.sock_sendall(sock, attack.trailer)
+            stats.sent_bytes += len(attack.request) + len(attack.trailer)
+        except OSError:
+            pass
+        try:
+            stats.endings[await ending] += 1
+        finally:
+            await close_after(sock, (ending,))
+
+
 def attacker_addresses(index, count):
     return ["127.0.%d.%d" % (FIRST_ATTACKER_NET + index, i + 1) for i in range(count)]
 
@@ -367,10 +453,15 @@ async def run_attackers(attack, index, target, options, stats, stop):
     loop = asyncio.get_running_loop()
     host = "%s:%d" % target
     tasks = []
-    if isinstance(attack, ConnectionAttack):
-        sources = attacker_addresses(index, attack.addresses)
-        for i in range(attack.connections):
-            tasks.append(trickling_connection(loop, attack, sources[i % len(sources)], target, options, stats))
+    for group in attack.groups if isinstance(attack, GroupAttack) else [attack]:
+        if not isinstance(group, ConnectionAttack):
+            break
+        sources = attacker_addresses(index, group.skip + group.addresses)[group.skip:]
+        for i in range(group.connections):
+            tasks.append(trickling_connection(loop, group, sources[i % len(sources)], target, options, stats))
+    if isinstance(attack, TrailingAttack):
+        sources = attacker_addresses(index, attack.parallel)
+        tasks = [trailing_client(loop, attack, source, target, host, stats) for source in sources]
     elif isinstance(attack, GuessAttack):
         source = attacker_addresses(index, 1)[0]
         counter = [0]
@@ -413,6 +504,21 @@ def make_attacks(options, host):
                                 (n, addresses, options.trickle_interval),
                                 n, addresses, trickle_body_first, b"A", options.trickle_interval)
 
+    unfinished = trickle_head_first + b"X-Pad: "
+    unfinished += b"a" * (UNFINISHED_HEAD_BYTES - len(unfinished))
+    # With the unfinished heads, the bodies fill all but a sign-in of 64 MiB.
+    nearly_1m = post_head(host, MIB)
+    nearly_1m += b"(" * (MIB - len(nearly_1m) - UNFINISHED_HEAD_BYTES // 2 - 2)
+    memory_cap = GroupAttack("memory-cap", "64 connections from 2 addresses, just under 1 MiB of 1 MiB each; "
+                             "32 heads of 64 bytes from a third", [
+                                 ConnectionAttack("", "", 64, 2, nearly_1m, b"(", options.upload_interval),
+                                 ConnectionAttack("", "", 32, 1, unfinished, b"", 3600, skip=2)])
+    descriptors = GroupAttack("descriptors", "the server's open-file limit at %d; 96 request lines from 3 "
+                              "addresses" % SERVER_FILES_UNDER_ATTACK, [
+                                  ConnectionAttack("", "", 96, 3, trickle_head_first, b"", 3600)],
+                              server_files=SERVER_FILES_UNDER_ATTACK)
+    trailing = TrailingAttack("trailing-bytes", "4 clients: an 8-station query, then CR LF 0.2 s later",
+                              TRAILING_CLIENTS, closing(post(host, EIGHT_STATION_QUERY)), b"\r\n")
     return [
         Attack("idle", "no attack"),
         trickle_head(1), trickle_head(spread), trickle_head(wide),
@@ -429,6 +535,7 @@ def make_attacks(options, host):
                     options.parens_parallel, 1, post(host, parens)),
         FloodAttack("parens-%d" % wide, "1 MiB bodies of \"(\", %d at a time over %d addresses" %
                     (WIDE_FLOOD_PER_ADDRESS * wide, wide), WIDE_FLOOD_PER_ADDRESS * wide, wide, post(host, parens)),
+        memory_cap, descriptors, trailing,
     ]
 
 
@@ -535,6 +642,11 @@ def run_attack(attack, index, target, pid, options):
     sampler = MemorySampler(pid)
     sampler.start()
     stats = AttackStats()
+    files_before = None
+    if getattr(attack, "server_files", None):
+        # The soft limit only: the hard one could not be raised again.
+        soft, hard = resource.prlimit(pid, resource.RLIMIT_NOFILE)
+        files_before = resource.prlimit(pid, resource.RLIMIT_NOFILE, (attack.server_files, hard))
     stop_attack = threading.Event()
     attackers = threading.Thread(target=lambda: asyncio.run(
         run_attackers(attack, index, target, options, stats, stop_attack)), daemon=True)
@@ -547,6 +659,8 @@ def run_attack(attack, index, target, pid, options):
     legit.join()
     stop_attack.set()
     attackers.join()
+    if files_before is not None:
+        resource.prlimit(pid, resource.RLIMIT_NOFILE, files_before)
 
     time.sleep(options.settle)
     sampler.done.set()

@@ -41,6 +41,8 @@ PACKAGES=(
   lintian
   logrotate
   man-db
+  php-fpm
+  php-sqlite3
 )
 if dpkg -s "${PACKAGES[@]}" >/dev/null 2>&1; then
   exit 0

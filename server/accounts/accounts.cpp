@@ -1,5 +1,6 @@
 #include "server/accounts/accounts.h"
 
+#include "server/accounts/account_rules.h"
 #include "server/accounts/password_hash.h"
 #include "server/protocol/text_encoding.h"
 
@@ -79,11 +80,27 @@ bool SetAccountDisabled(Connection& db, const std::string& userId, bool disabled
                 error);
 }
 
-bool ListAccounts(Connection& db, std::vector<AccountListing>& accounts, std::string& error) {
+bool SetAllowance(Connection& db, const std::string& userId, bool limited, int64_t rows, std::string& error) {
+  if (limited && (rows < 0 || rows > MAX_USAGE_ROWS)) {
+    error = "an allowance is from 0 to " + std::to_string(MAX_USAGE_ROWS) + " rows";
+    return false;
+  }
+  if (!HasAccount(db, userId, error)) return false;
+  if (!limited) return db.Run("UPDATE client_mt SET allowance = NULL WHERE user_id = $1", {userId}, nullptr, error);
+  return db.Run("UPDATE client_mt SET allowance = $1 WHERE user_id = $2", {rows, userId}, nullptr, error);
+}
+
+bool ListAccounts(Connection& db, const std::string& month, std::vector<AccountListing>& accounts,
+                  std::string& error) {
   accounts.clear();
-  return db.Run("SELECT client_no, user_id, disabled FROM client_mt ORDER BY client_no, user_id", {},
+  return db.Run("SELECT c.client_no, c.user_id, c.disabled, c.allowance, "
+                "(SELECT COALESCE(SUM(d.delivered_rows), 0) FROM delivery_dt d "
+                "WHERE d.client_no = c.client_no AND d.delivered_on LIKE $1) "
+                "FROM client_mt c ORDER BY c.client_no, c.user_id",
+                {month + "-%"},
                 [&accounts](const ResultRow& row) {
-                  accounts.push_back({std::string(row.Text(0)), std::string(row.Text(1)), row.Integer(2) != 0});
+                  accounts.push_back({std::string(row.Text(0)), std::string(row.Text(1)), row.Integer(2) != 0,
+                                      !row.IsNull(3), row.Integer(3), row.Integer(4)});
                 },
                 error);
 }

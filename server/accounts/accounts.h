@@ -1,10 +1,12 @@
 // The operator's work on subscriber accounts: add one, change a password,
-// switch an account off and on, list them. A user ID names one account; a
+// switch an account off and on, hold its client to a monthly allowance of
+// rows, list them. A user ID names one account; a
 // client number is five characters and belongs to one account; passwords
 // are stored hashed. Every text must be one the programs can send
 // (Shift-JIS), or its subscriber could never sign in.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,9 @@ struct AccountListing {
   std::string clientNo;
   std::string userId;
   bool disabled = false;
+  bool hasAllowance = false;
+  int64_t allowance = 0;           // rows a month, when hasAllowance
+  int64_t deliveredThisMonth = 0;  // rows the server delivered to the client in the listed month
 };
 
 // Adds an account. Refuses (false, `error` saying why, nothing changed) a
@@ -29,5 +34,13 @@ bool ChangePassword(Connection& db, const std::string& userId, const std::string
 // Switches the account of `userId` off (no sign-in answers it) or on again.
 bool SetAccountDisabled(Connection& db, const std::string& userId, bool disabled, std::string& error);
 
-// Every account, by client number. Never a password or its hash.
-bool ListAccounts(Connection& db, std::vector<AccountListing>& accounts, std::string& error);
+// Holds the client of `userId` to `rows` observation rows a month (a
+// request is refused once the server delivered that many this month), or,
+// with `limited` false, to none. False with `error` set when there is no
+// such account or `rows` is below 0 or above MAX_USAGE_ROWS.
+bool SetAllowance(Connection& db, const std::string& userId, bool limited, int64_t rows, std::string& error);
+
+// Every account, by client number, with the rows delivered to its client in
+// `month` ("YYYY-MM"). Never a password or its hash.
+bool ListAccounts(Connection& db, const std::string& month, std::vector<AccountListing>& accounts,
+                  std::string& error);

@@ -16,7 +16,7 @@ namespace {
 constexpr long MAX_PORT = 65535;
 constexpr long LARGEST_COUNT = 1'000'000;
 constexpr long LONGEST_SECONDS = 86'400;
-constexpr const char* CONFIG_OPTION = "--config";
+constexpr const char* CONFIG_NAME = "config";
 
 struct OptionSpec {
   const char* name;
@@ -25,6 +25,9 @@ struct OptionSpec {
   std::function<void(ServerOptions& options)> reset;
   // Sets the option; false with `reason` set when the value does not fit.
   std::function<bool(const std::string& value, ServerOptions& options, std::string& reason)> apply;
+  // A switch: on the command line it stands alone, in the file its value
+  // is yes or no.
+  bool isSwitch = false;
 };
 
 // A whole decimal number from `low` to `high`, nothing else in the text.
@@ -79,6 +82,12 @@ bool ApplyHostPort(const std::string& value, ServerOptions& options, std::string
   return true;
 }
 
+bool ApplySwitch(const std::string& value, bool& on, std::string& reason) {
+  if (value == "yes" || value == "no") return on = value == "yes", true;
+  reason = "not yes or no";
+  return false;
+}
+
 using Seconds = std::chrono::seconds;
 
 // Every option of the server; adding one is adding a line.
@@ -104,6 +113,9 @@ const std::vector<OptionSpec>& Specs() {
       Whole("sign-in-failures", 1, LARGEST_COUNT, [](ServerOptions& o, long n) { o.store.rules.failureLimit = n; }),
       Whole("sign-in-window", 1, LONGEST_SECONDS,
             [](ServerOptions& o, long n) { o.store.rules.failureWindow = Seconds(n); }),
+      {"open-reads", nullptr,
+       [](const std::string& v, ServerOptions& o, std::string& r) { return ApplySwitch(v, o.store.openReads, r); },
+       true},
       Whole("usage-window", 1, LONGEST_SECONDS, [](ServerOptions& o, long n) { o.store.rules.usageWindow = Seconds(n); }),
   };
   return specs;
@@ -116,15 +128,31 @@ const OptionSpec* FindSpec(const std::string& name) {
   return nullptr;
 }
 
-// The config file named on the command line, or "" when none is.
-bool FindConfigFile(int argc, char** argv, std::string& path, std::string& error) {
-  for (int i = 1; i + 1 < argc; i += 2) {
-    if (std::string(argv[i]) != CONFIG_OPTION) continue;
-    if (!path.empty()) {
-      error = "--config is given twice";
+constexpr const char* SWITCH_ON = "yes";
+
+struct CommandLineOption {
+  std::string name;  // without "--"
+  std::string value;
+};
+
+// The command line as options with their values (a switch's being "yes").
+bool SplitCommandLine(int argc, char** argv, std::vector<CommandLineOption>& split, std::string& error) {
+  for (int i = 1; i < argc; ++i) {
+    std::string flag = argv[i];
+    if (flag.rfind("--", 0) != 0) {
+      error = "\"" + flag + "\" is not an option";
       return false;
     }
-    path = argv[i + 1];
+    std::string name = flag.substr(2);
+    const OptionSpec* spec = FindSpec(name);
+    if (spec != nullptr && spec->isSwitch) {
+      split.push_back({name, SWITCH_ON});
+    } else if (i + 1 < argc) {
+      split.push_back({name, argv[++i]});
+    } else {
+      error = "option " + flag + " has no value";
+      return false;
+    }
   }
   return true;
 }
@@ -165,25 +193,24 @@ bool LoadServerConfigFile(const std::string& path, ServerOptions& options, std::
 }
 
 bool LoadServerOptions(int argc, char** argv, ServerOptions& options, std::string& error) {
-  if (argc % 2 == 0) {
-    error = std::string("option ") + argv[argc - 1] + " has no value";
-    return false;
-  }
+  std::vector<CommandLineOption> split;
+  if (!SplitCommandLine(argc, argv, split, error)) return false;
   std::string config;
-  if (!FindConfigFile(argc, argv, config, error)) return false;
-  if (!config.empty() && !LoadServerConfigFile(config, options, error)) return false;
-  std::set<std::string> replaced;
-  for (int i = 1; i < argc; i += 2) {
-    std::string flag = argv[i];
-    if (flag == CONFIG_OPTION) continue;
-    if (flag.rfind("--", 0) != 0) {
-      error = "\"" + flag + "\" is not an option";
+  for (const CommandLineOption& option : split) {
+    if (option.name != CONFIG_NAME) continue;
+    if (!config.empty()) {
+      error = "--config is given twice";
       return false;
     }
-    std::string name = flag.substr(2);
-    const OptionSpec* spec = FindSpec(name);
-    if (spec != nullptr && spec->reset && replaced.insert(name).second) spec->reset(options);
-    if (!ApplyServerOption(name, argv[i + 1], options, error)) return false;
+    config = option.value;
+  }
+  if (!config.empty() && !LoadServerConfigFile(config, options, error)) return false;
+  std::set<std::string> replaced;
+  for (const CommandLineOption& option : split) {
+    if (option.name == CONFIG_NAME) continue;
+    const OptionSpec* spec = FindSpec(option.name);
+    if (spec != nullptr && spec->reset && replaced.insert(option.name).second) spec->reset(options);
+    if (!ApplyServerOption(option.name, option.value, options, error)) return false;
   }
   if (options.store.database.empty()) {
     error = "no database: give --database or database in the --config file";

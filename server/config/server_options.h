@@ -28,7 +28,8 @@ bool ApplyServerOption(const std::string& name, const std::string& value, Server
 // set to "PATH:LINE: reason" at the first unknown key or bad value.
 bool LoadServerConfigFile(const std::string& path, ServerOptions& options, std::string& error);
 
-// Reads a command line of "--name value" pairs; "--config FILE" is read
+// Reads a command line of "--name value" pairs and switches standing alone
+// ("--open-reads"; "open-reads = yes" in the file); "--config FILE" is read
 // first wherever it stands, and the command line overrides the file (a
 // repeatable option given on the command line replaces the file's values).
 // Returns false with `error` set when an option is unknown, a value bad,

@@ -129,14 +129,20 @@ ServiceReply DbCommitService::Answer(const MonthlyUsageRequest& request, const s
 }
 
 // Observation rows hold numbers only, so the reply needs no conversion.
-ServiceReply DbCommitService::Answer(const ObservationRequest& request, const std::string&) {
+ServiceReply DbCommitService::Answer(const ObservationRequest& request, const std::string& address) {
   constexpr const char* KIND = "observation";
   std::string reply = OK_LINE, error;
+  ReadOutcome outcome;
   size_t rows = 0;
-  auto onRow = [&](const ResultRow& row) {
+  auto append = [&](const ResultRow& row) {
     AppendRow(row, reply);
     ++rows;
   };
-  if (!store_.ObservationRows(request, onRow, error)) return Failed(KIND, error);
+  if (!store_.ObservationRowsFor(request, address, LocalTimestamp().substr(0, DAY_TEXT_LENGTH), append, outcome,
+                                 error)) {
+    return Failed(KIND, error);
+  }
+  if (outcome == ReadOutcome::NotSignedIn) return Refused(KIND, NOT_SIGNED_IN_REASON, "not signed in");
+  if (outcome == ReadOutcome::AllowanceReached) return Refused(KIND, ALLOWANCE_REACHED_REASON, "allowance reached");
   return {reply + STATEMENT_END_LINE, KIND, "ok", rows};
 }

@@ -15,6 +15,13 @@
 // Largest request body accepted, in bytes.
 constexpr size_t MAX_REQUEST_BYTES = 1 << 20;
 
+// The reasons an observation request is refused before anything is read:
+// no account signed in from the client's address lately, or the client's
+// rows this month reached its allowance. The viewer knows the second by
+// its text and tells the user in words of its own.
+constexpr const char* NOT_SIGNED_IN_REASON = "observations are served after a sign-in only";
+constexpr const char* ALLOWANCE_REACHED_REASON = "the monthly allowance of rows is used up";
+
 // A reply, and what the access log says of the request.
 struct ServiceReply {
   std::string body;              // as the programs read it: "OK" and rows, or one "ERROR: " line

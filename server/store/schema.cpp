@@ -9,6 +9,8 @@ namespace {
 
 // An account the operator switched off signs in no more.
 constexpr const char* DISABLED_COLUMN = " disabled INTEGER NOT NULL DEFAULT 0";
+// The rows a month the server may deliver to the account's client; NULL: no limit.
+constexpr const char* ALLOWANCE_COLUMN = " allowance BIGINT";
 
 // Texts compare as bytes: SQLite's default, PostgreSQL's "C" collation.
 std::string TextType(Engine engine) { return engine == Engine::Sqlite ? "TEXT" : "text COLLATE \"C\""; }
@@ -19,7 +21,7 @@ std::string AccountSchema(Engine engine) {
   return "CREATE TABLE client_mt("
          " client_no " + text + " NOT NULL CHECK (" + (sqlite ? "length" : "char_length") + "(client_no) = 5),"
          " user_id " + text + " NOT NULL,"
-         " password " + text + " NOT NULL," + DISABLED_COLUMN + ");"
+         " password " + text + " NOT NULL," + DISABLED_COLUMN + "," + ALLOWANCE_COLUMN + ");"
          "CREATE INDEX client_mt_user ON client_mt(user_id);"
          "CREATE TABLE fee_history_dt("
          " client_no " + text + " NOT NULL,"
@@ -30,8 +32,8 @@ std::string AccountSchema(Engine engine) {
 }
 
 // The tables an earlier version lacks (the record of sign-ins, the station
-// list behind the master files); "IF NOT EXISTS" lets an upgrade run them
-// on any database.
+// list behind the master files, the rows delivered per client and day);
+// "IF NOT EXISTS" lets an upgrade run them on any database.
 std::string LaterTablesSchema(Engine engine) {
   std::string text = TextType(engine);
   return "CREATE TABLE IF NOT EXISTS block_mt("
@@ -51,11 +53,17 @@ std::string LaterTablesSchema(Engine engine) {
          " signed_in BIGINT NOT NULL,"
          " PRIMARY KEY (client_no, address));"
          "CREATE INDEX IF NOT EXISTS sign_in_time ON sign_in_dt(signed_in);"
+         "CREATE INDEX IF NOT EXISTS sign_in_address ON sign_in_dt(address, signed_in);"
          "CREATE TABLE IF NOT EXISTS sign_in_failure_dt("
          " address " + text + " NOT NULL,"
          " failed_at BIGINT NOT NULL);"
          "CREATE INDEX IF NOT EXISTS sign_in_failure_address ON sign_in_failure_dt(address, failed_at);"
-         "CREATE INDEX IF NOT EXISTS sign_in_failure_time ON sign_in_failure_dt(failed_at);";
+         "CREATE INDEX IF NOT EXISTS sign_in_failure_time ON sign_in_failure_dt(failed_at);"
+         "CREATE TABLE IF NOT EXISTS delivery_dt("
+         " client_no " + text + " NOT NULL,"
+         " delivered_on " + text + " NOT NULL,"
+         " delivered_rows BIGINT NOT NULL CHECK (delivered_rows >= 0),"
+         " PRIMARY KEY (client_no, delivered_on));";
 }
 
 bool HasColumn(Connection& connection, const char* table, const char* column) {
@@ -111,12 +119,15 @@ bool CreateSchema(Connection& connection, std::string& error) {
 bool UpgradeSchema(Connection& connection, std::string& error) {
   // Asked before the transaction: a failed statement would end it on PostgreSQL.
   bool hasDisabled = HasColumn(connection, "client_mt", "disabled");
+  bool hasAllowance = HasColumn(connection, "client_mt", "allowance");
   return RunInTransaction(
       connection,
       [&](std::string& failure) {
         return connection.Exec(LaterTablesSchema(connection.Kind()), failure) &&
                (hasDisabled ||
                 connection.Exec(std::string("ALTER TABLE client_mt ADD COLUMN") + DISABLED_COLUMN, failure)) &&
+               (hasAllowance ||
+                connection.Exec(std::string("ALTER TABLE client_mt ADD COLUMN") + ALLOWANCE_COLUMN, failure)) &&
                HashClearPasswords(connection, failure);
       },
       error);
@@ -124,15 +135,18 @@ bool UpgradeSchema(Connection& connection, std::string& error) {
 
 bool SchemaIsCurrent(Connection& connection, std::string& problem) {
   std::string error;
-  for (const char* table : {"client_mt", "fee_history_dt", "sign_in_dt", "sign_in_failure_dt", "station_mt"}) {
+  for (const char* table : {"client_mt", "fee_history_dt", "sign_in_dt", "sign_in_failure_dt", "station_mt",
+                            "delivery_dt"}) {
     if (!HasColumn(connection, table, "*")) {
       problem = std::string("the database has no table ") + table;
       return false;
     }
   }
-  if (!HasColumn(connection, "client_mt", "disabled")) {
-    problem = "the account table has no column disabled";
-    return false;
+  for (const char* column : {"disabled", "allowance"}) {
+    if (!HasColumn(connection, "client_mt", column)) {
+      problem = std::string("the account table has no column ") + column;
+      return false;
+    }
   }
   bool clear = false;
   connection.Run("SELECT password FROM client_mt", {},

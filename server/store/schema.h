@@ -1,6 +1,6 @@
 // The server's tables on either engine: the account table, the usage ledger,
 // the record of sign-ins (who signed in from where, and the failures per
-// address), the station list (blocks, prefectures, stations: what the
+// address), the rows the server delivered per client and day, the station list (blocks, prefectures, stations: what the
 // master files list) and the six observation tables, with the same columns, keys and
 // checks. Texts compare byte by byte on both engines. Passwords are kept as
 // hashes only.
@@ -16,8 +16,8 @@
 bool CreateSchema(Connection& connection, std::string& error);
 
 // Brings a database written by an earlier version up to date, in one
-// transaction: creates the sign-in and station tables, adds the accounts'
-// disabled column and replaces every password kept in clear by its hash.
+// transaction: creates the sign-in, station and delivery tables, adds the
+// accounts' disabled and allowance columns and replaces every password kept in clear by its hash.
 // Returns false with `error` set (nothing changed).
 bool UpgradeSchema(Connection& connection, std::string& error);
 

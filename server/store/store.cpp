@@ -15,10 +15,38 @@ constexpr const char* FORGET_FAILURES_SQL = "DELETE FROM sign_in_failure_dt WHER
 constexpr const char* RECORD_SIGN_IN_SQL =
     "INSERT INTO sign_in_dt(client_no, address, signed_in) VALUES ($1, $2, $3) "
     "ON CONFLICT (client_no, address) DO UPDATE SET signed_in = excluded.signed_in";
+// Sign-ins are kept to the second: another client's sign-in from the same
+// address in the same second (or, on a front whose clock runs ahead, later)
+// is moved just behind this one, so the latest sign-in names the reader.
+constexpr const char* PUT_OTHERS_BEHIND_SQL =
+    "UPDATE sign_in_dt SET signed_in = $3 - 1 WHERE address = $1 AND client_no <> $2 AND signed_in >= $3";
 constexpr const char* FORGET_SIGN_INS_SQL = "DELETE FROM sign_in_dt WHERE signed_in <= $1";
 constexpr const char* SIGNED_IN_SQL =
     "SELECT count(*) FROM sign_in_dt s JOIN client_mt c ON c.client_no = s.client_no "
     "WHERE s.client_no = $1 AND s.address = $2 AND s.signed_in > $3";
+// The account whose sign-in from the address is the latest; its delivered
+// rows this month are summed only when it has an allowance to hold them to.
+constexpr const char* READER_SQL =
+    "SELECT s.client_no, c.allowance, CASE WHEN c.allowance IS NULL THEN 0 ELSE "
+    "(SELECT COALESCE(SUM(d.delivered_rows), 0) FROM delivery_dt d "
+    "WHERE d.client_no = s.client_no AND d.delivered_on >= $3 AND d.delivered_on <= $4) END "
+    "FROM sign_in_dt s JOIN client_mt c ON c.client_no = s.client_no "
+    "WHERE s.address = $1 AND s.signed_in > $2 AND c.disabled = 0 "
+    "ORDER BY s.signed_in DESC, s.client_no LIMIT 1";
+constexpr const char* TALLY_SQL =
+    "INSERT INTO delivery_dt(client_no, delivered_on, delivered_rows) VALUES ($1, $2, $3) "
+    "ON CONFLICT (client_no, delivered_on) DO UPDATE SET delivered_rows = delivery_dt.delivered_rows + "
+    "excluded.delivered_rows";
+// Tallies are written with every observation reply: each is committed
+// before its reply leaves, but not forced to disk one by one, so a machine
+// that loses power may forget the last moment's counts (the server or the
+// database process failing loses none on SQLite). Waiting for the disk
+// would cost more than the read being counted.
+constexpr const char* SQLITE_RELAXED_COMMITS = "PRAGMA synchronous = NORMAL";
+constexpr const char* POSTGRES_RELAXED_COMMIT = "SET LOCAL synchronous_commit = off";
+// The first and last day of a month as texts compare.
+constexpr const char* FIRST_DAY = "-01";
+constexpr const char* LAST_DAY = "-31";
 constexpr const char* RECORD_USAGE_SQL =
     "INSERT INTO fee_history_dt(client_no, feeday, data_total) VALUES ($1, $2, $3)";
 // LIKE escapes differ between the engines (none in SQLite, a backslash in
@@ -112,6 +140,7 @@ bool CountOf(Connection& connection, const char* sql, const std::vector<SqlParam
 
 bool Store::Open(const StoreConfig& config, std::string& error) {
   rules_ = config.rules;
+  openReads_ = config.openReads;
   if (!primary_.Open(config.database, config.workers, error)) return false;
   std::string problem;
   if (!SchemaIsCurrent(*primary_.Borrow(), problem)) {
@@ -121,6 +150,12 @@ bool Store::Open(const StoreConfig& config, std::string& error) {
   if (primary_.Kind() == Engine::Sqlite) {
     writer_ = std::make_unique<ConnectionPool>();
     if (!writer_->Open(config.database, 1, error)) return false;
+  }
+  if (!config.openReads && primary_.Kind() == Engine::Sqlite) {
+    tally_ = std::make_unique<ConnectionPool>();
+    if (!tally_->Open(config.database, 1, error) || !tally_->Borrow()->Exec(SQLITE_RELAXED_COMMITS, error)) {
+      return false;
+    }
   }
   if (!config.readDatabase.empty()) {
     observations_ = std::make_unique<ConnectionPool>();
@@ -166,6 +201,9 @@ bool Store::SignIn(const std::string& userId, const std::string& password, const
         }
         for (const std::string& clientNo : clientNos) {
           if (!db->Run(RECORD_SIGN_IN_SQL, {clientNo, address, now}, nullptr, failure)) return false;
+        }
+        if (clientNos.size() == 1 && !db->Run(PUT_OTHERS_BEHIND_SQL, {address, clientNos[0], now}, nullptr, failure)) {
+          return false;
         }
         return db->Run(FORGET_SIGN_INS_SQL, {now - rules_.usageWindow.count()}, nullptr, failure);
       },
@@ -219,13 +257,66 @@ bool Store::Answers(std::string& error) { return primary_.Borrow()->Run("SELECT 
 
 PoolStatistics Store::Pools() const {
   PoolStatistics statistics;
-  const ConnectionPool* pools[] = {&primary_, writer_.get(), observations_.get()};
+  const ConnectionPool* pools[] = {&primary_, writer_.get(), observations_.get(), tally_.get()};
   for (const ConnectionPool* pool : pools) {
     if (pool == nullptr) continue;
     statistics.size += pool->Size();
     statistics.waits += pool->Waits();
   }
   return statistics;
+}
+
+bool Store::ObservationRowsFor(const ObservationQuery& query, const std::string& address, const std::string& day,
+                               const RowHandler& onRow, ReadOutcome& outcome, std::string& error) {
+  outcome = ReadOutcome::Served;
+  if (openReads_) return ObservationRows(query, onRow, error);
+  Reader reader;
+  bool found = false;
+  if (!FindReader(address, day, reader, found, error)) return false;
+  if (!found) {
+    outcome = ReadOutcome::NotSignedIn;
+    return true;
+  }
+  if (reader.hasAllowance && reader.deliveredThisMonth >= reader.allowance) {
+    outcome = ReadOutcome::AllowanceReached;
+    return true;
+  }
+  int64_t rows = 0;
+  auto counted = [&rows, &onRow](const ResultRow& row) {
+    ++rows;
+    onRow(row);
+  };
+  return ObservationRows(query, counted, error) && (rows == 0 || AddToTally(reader.clientNo, day, rows, error));
+}
+
+bool Store::FindReader(const std::string& address, const std::string& day, Reader& reader, bool& found,
+                       std::string& error) {
+  found = false;
+  std::string month = day.substr(0, MONTH_TEXT_LENGTH);
+  std::string first = month + FIRST_DAY, last = month + LAST_DAY;
+  int64_t since = EpochSeconds() - rules_.usageWindow.count();
+  auto take = [&](const ResultRow& row) {
+    found = true;
+    reader.clientNo = row.Text(0);
+    reader.hasAllowance = !row.IsNull(1);
+    reader.allowance = row.Integer(1);
+    reader.deliveredThisMonth = row.Integer(2);
+  };
+  return primary_.Borrow()->Run(READER_SQL, {address, since, first, last}, take, error);
+}
+
+bool Store::AddToTally(const std::string& clientNo, const std::string& day, int64_t rows, std::string& error) {
+  if (!tally_) {
+    ConnectionPool::Lease db = primary_.Borrow();
+    return RunInTransaction(
+        *db,
+        [&](std::string& failure) {
+          return db->Exec(POSTGRES_RELAXED_COMMIT, failure) &&
+                 db->Run(TALLY_SQL, {clientNo, day, rows}, nullptr, failure);
+        },
+        error);
+  }
+  return tally_->Borrow()->Run(TALLY_SQL, {clientNo, day, rows}, nullptr, error);
 }
 
 int64_t EpochSeconds() { return static_cast<int64_t>(time(nullptr)); }

@@ -19,6 +19,8 @@ struct StoreConfig {
   std::string readDatabase;  // optional: where observation rows are read (a replica)
   size_t workers = 1;        // threads that may call the store at once
   AccountRules rules;
+  // Observations for any client, counted for none: a server of data only.
+  bool openReads = false;
 };
 
 enum class SignInOutcome {
@@ -30,6 +32,12 @@ enum class SignInOutcome {
 enum class UsageOutcome {
   Recorded,
   NotSignedIn  // the client did not sign in from this address lately, or has no account
+};
+
+enum class ReadOutcome {
+  Served,           // the rows went to the handler (and, unless reads are open, to the client's tally)
+  NotSignedIn,      // no account signed in from this address within the usage window: nothing read
+  AllowanceReached  // the client's delivered rows this month reached its allowance: nothing read
 };
 
 class Store {
@@ -76,8 +84,33 @@ class Store {
 
   // The connections of every pool, and how often a request waited for one.
   PoolStatistics Pools() const;
+  // Observation rows for the client at `address`: the latest account that
+  // signed in from it within the usage window is the reader. Nothing is
+  // read (NotSignedIn) without one, nor (AllowanceReached) once the rows
+  // delivered to its client this month, by the local date, have reached
+  // the account's allowance. Otherwise the rows go to `onRow` as
+  // ObservationRows hands them over, and their count is added to the
+  // client's tally for `day` ("YYYY-MM-DD") before this returns, so no row
+  // leaves uncounted. With open reads every address is served and nothing
+  // counted. Returns false with `error` set when the database fails; rows
+  // handed over then must not be sent.
+  bool ObservationRowsFor(const ObservationQuery& query, const std::string& address, const std::string& day,
+                          const RowHandler& onRow, ReadOutcome& outcome, std::string& error);
 
  private:
+  struct Reader {
+    std::string clientNo;
+    bool hasAllowance = false;
+    int64_t allowance = 0;
+    int64_t deliveredThisMonth = 0;  // counted only when the account has an allowance
+  };
+
+  // The reader at `address` on `day`; false in `found` when none signed in lately.
+  bool FindReader(const std::string& address, const std::string& day, Reader& reader, bool& found,
+                  std::string& error);
+  bool AddToTally(const std::string& clientNo, const std::string& day, int64_t rows, std::string& error);
+
+  bool openReads_ = false;
   ConnectionPool& Writer() { return writer_ ? *writer_ : primary_; }
 
   AccountRules rules_;
@@ -85,10 +118,17 @@ class Store {
   ConnectionPool primary_;
   std::unique_ptr<ConnectionPool> writer_;        // SQLite only
   std::unique_ptr<ConnectionPool> observations_;  // with a read database only
+  // SQLite: the one connection that writes tallies, committing without
+  // waiting for the disk; PostgreSQL relaxes each tally's own transaction.
+  std::unique_ptr<ConnectionPool> tally_;
 };
 
 // The local time as "YYYY-MM-DD HH:MM:SS", the feeday of a usage row.
 std::string LocalTimestamp();
+
+// The length of "YYYY-MM-DD" and "YYYY-MM", the day of a tally and its month.
+constexpr size_t DAY_TEXT_LENGTH = 10;
+constexpr size_t MONTH_TEXT_LENGTH = 7;
 
 // Seconds since 1970, the time of sign-ins and failures.
 int64_t EpochSeconds();

@@ -10,6 +10,11 @@ namespace {
 
 constexpr const char* TOTAL = "total";
 constexpr const char* CSV_LINE_END = "\r\n";
+constexpr const char* SHORT_MARK = "yes";
+constexpr size_t COLUMNS = 6;
+constexpr size_t FIRST_NUMBER_COLUMN = 2;
+const std::vector<std::string> HEADINGS = {"client_no",     "user_ids",       "usage_records",
+                                           "rows_reported", "rows_delivered", "short"};
 
 bool IsMonth(const std::string& month) {
   if (month.size() != 7 || month[4] != '-') return false;
@@ -68,7 +73,15 @@ bool MonthlyBilling(Connection& db, const std::string& month, std::vector<Billin
                BillingLine& line = byClient[std::string(row.Text(0))];
                line.clientNo = row.Text(0);
                line.records = row.Integer(1);
-               line.rows = row.Integer(2);
+               line.reportedRows = row.Integer(2);
+             },
+             error) &&
+      db.Run("SELECT client_no, SUM(delivered_rows) FROM delivery_dt WHERE delivered_on LIKE $1 GROUP BY client_no",
+             {month + "-%"},
+             [&byClient](const ResultRow& row) {
+               BillingLine& line = byClient[std::string(row.Text(0))];
+               line.clientNo = row.Text(0);
+               line.deliveredRows = row.Integer(1);
              },
              error);
   if (!read) return false;
@@ -76,35 +89,50 @@ bool MonthlyBilling(Connection& db, const std::string& month, std::vector<Billin
   total.clientNo = TOTAL;
   for (auto& [clientNo, line] : byClient) {
     total.records += line.records;
-    total.rows += line.rows;
+    total.reportedRows += line.reportedRows;
+    total.deliveredRows += line.deliveredRows;
     lines.push_back(line);
   }
   lines.push_back(total);
   return true;
 }
 
-std::string BillingCsv(const std::vector<BillingLine>& lines) {
-  std::string csv = std::string("client_no,user_ids,usage_records,rows_delivered") + CSV_LINE_END;
+namespace {
+
+// The headings, then one row of cells per line.
+std::vector<std::vector<std::string>> Cells(const std::vector<BillingLine>& lines) {
+  std::vector<std::vector<std::string>> cells = {HEADINGS};
   for (const BillingLine& line : lines) {
-    csv += CsvField(line.clientNo) + "," + CsvField(line.userIds) + "," + std::to_string(line.records) + "," +
-           std::to_string(line.rows) + CSV_LINE_END;
+    cells.push_back({line.clientNo, line.userIds, std::to_string(line.records), std::to_string(line.reportedRows),
+                     std::to_string(line.deliveredRows), line.ReportsTooFew() ? SHORT_MARK : ""});
+  }
+  return cells;
+}
+
+}  // namespace
+
+std::string BillingCsv(const std::vector<BillingLine>& lines) {
+  std::string csv;
+  for (const auto& row : Cells(lines)) {
+    for (size_t i = 0; i < COLUMNS; ++i) csv += (i ? "," : "") + CsvField(row[i]);
+    csv += CSV_LINE_END;
   }
   return csv;
 }
 
 std::string BillingTable(const std::vector<BillingLine>& lines) {
-  std::vector<std::vector<std::string>> cells = {{"client_no", "user_ids", "usage_records", "rows_delivered"}};
-  for (const BillingLine& line : lines) {
-    cells.push_back({line.clientNo, line.userIds, std::to_string(line.records), std::to_string(line.rows)});
-  }
-  size_t widths[4] = {};
+  std::vector<std::vector<std::string>> cells = Cells(lines);
+  size_t widths[COLUMNS] = {};
   for (const auto& row : cells) {
-    for (size_t i = 0; i < 4; ++i) widths[i] = std::max(widths[i], DisplayWidth(row[i]));
+    for (size_t i = 0; i < COLUMNS; ++i) widths[i] = std::max(widths[i], DisplayWidth(row[i]));
   }
   std::string table;
   for (const auto& row : cells) {
-    for (size_t i = 0; i < 4; ++i) table += (i ? "  " : "") + Padded(row[i], widths[i], i >= 2);
-    table += "\n";
+    std::string line;
+    for (size_t i = 0; i < COLUMNS; ++i) {
+      line += (i ? "  " : "") + Padded(row[i], widths[i], i >= FIRST_NUMBER_COLUMN);
+    }
+    table += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
   }
   return table;
 }

@@ -1,5 +1,8 @@
 // What to bill for a month: per client number its user IDs, the number of
-// usage records and the rows delivered, from the usage ledger.
+// usage records and the rows they report (the usage ledger, written by the
+// subscriber's program), beside the rows the server counted as delivered
+// (its own tally). A client whose reports fall short of what it was served
+// is marked.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +15,10 @@ struct BillingLine {
   std::string clientNo;
   std::string userIds;  // the account's user IDs, separated by blanks; empty for a client without one now
   int64_t records = 0;
-  int64_t rows = 0;
+  int64_t reportedRows = 0;
+  int64_t deliveredRows = 0;
+
+  bool ReportsTooFew() const { return reportedRows < deliveredRows; }
 };
 
 // The lines of `month` ("YYYY-MM"): every client with an account or with
@@ -22,7 +28,9 @@ struct BillingLine {
 // malformed month or a failing database.
 bool MonthlyBilling(Connection& db, const std::string& month, std::vector<BillingLine>& lines, std::string& error);
 
-// The lines as CSV ("client_no,user_ids,usage_records,rows_delivered" and
-// one line each, CR LF) or as an aligned table for a terminal, in UTF-8.
+// The lines as CSV ("client_no,user_ids,usage_records,rows_reported,
+// rows_delivered,short" and one line each, CR LF; short is "yes" for a
+// client that reported fewer rows than it was delivered, else empty) or as
+// an aligned table for a terminal, in UTF-8.
 std::string BillingCsv(const std::vector<BillingLine>& lines);
 std::string BillingTable(const std::vector<BillingLine>& lines);

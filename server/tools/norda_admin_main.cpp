@@ -47,11 +47,16 @@ constexpr const char* USAGE =
     "  passwd USER_ID           give the account a new password\n"
     "  disable USER_ID          switch the account off: it signs in no more\n"
     "  enable USER_ID           switch it on again\n"
-    "  list                     every account: client number, user ID, whether it is off\n"
+    "  allowance USER_ID ROWS|none\n"
+    "                           hold the account's client to ROWS observation rows a month: the\n"
+    "                           server refuses its requests once it delivered that many this month\n"
+    "  list                     every account: client number, whether it is off, its allowance,\n"
+    "                           the rows delivered to it this month, user ID\n"
     "billing:\n"
     "  usage --month YYYY-MM [--format csv|table] [--encoding utf-8|shift-jis]\n"
-    "                           per client: user IDs, usage records and rows delivered in the month,\n"
-    "                           and a total line (table and utf-8 unless said)\n"
+    "                           per client: user IDs, usage records, the rows its program reported\n"
+    "                           and the rows the server delivered in the month, \"yes\" under short\n"
+    "                           when it reported fewer; and a total line (table and utf-8 unless said)\n"
     "stations and observations:\n"
     "  import-stations FILE [--encoding utf-8|shift-jis]\n"
     "                           add or rename stations: number,name,prefecture code,prefecture name,\n"
@@ -72,6 +77,11 @@ constexpr const char* USAGE =
     "  throttled                the addresses with failed sign-ins within the window, and\n"
     "                           whether they are held off (as many failures as the limit or more)\n"
     "  unthrottle ADDRESS       forget the failed sign-ins of ADDRESS, so it may sign in again\n";
+
+// An account without a monthly allowance, as the operator writes and reads it.
+constexpr const char* NO_ALLOWANCE = "none";
+// More digits than any allowance the accounts take, so the number cannot overflow.
+constexpr size_t MAX_ALLOWANCE_DIGITS = 18;
 
 // What one command line gives a command.
 struct Invocation {
@@ -226,13 +236,24 @@ bool Passwd(Connection& db, const Invocation& invocation, std::string& error) {
 
 bool List(Connection& db, const Invocation&, std::string& error) {
   std::vector<AccountListing> accounts;
-  if (!ListAccounts(db, accounts, error)) return false;
-  printf("%-10s %-8s %s\n", "client_no", "state", "user_id");
+  if (!ListAccounts(db, LocalTimestamp().substr(0, MONTH_TEXT_LENGTH), accounts, error)) return false;
+  printf("%-10s %-8s %10s %10s %s\n", "client_no", "state", "allowance", "this_month", "user_id");
   for (const AccountListing& account : accounts) {
-    printf("%-10s %-8s %s\n", account.clientNo.c_str(), account.disabled ? "disabled" : "enabled",
-           account.userId.c_str());
+    std::string allowance = account.hasAllowance ? std::to_string(account.allowance) : NO_ALLOWANCE;
+    printf("%-10s %-8s %10s %10lld %s\n", account.clientNo.c_str(), account.disabled ? "disabled" : "enabled",
+           allowance.c_str(), static_cast<long long>(account.deliveredThisMonth), account.userId.c_str());
   }
   return true;
+}
+
+bool Allowance(Connection& db, const Invocation& invocation, std::string& error) {
+  const std::string& rows = invocation.arguments[1];
+  if (rows == NO_ALLOWANCE) return SetAllowance(db, invocation.arguments[0], false, 0, error);
+  if (rows.empty() || rows.size() > MAX_ALLOWANCE_DIGITS || rows.find_first_not_of("0123456789") != std::string::npos) {
+    error = "the allowance is a number of rows or none: \"" + rows + "\"";
+    return false;
+  }
+  return SetAllowance(db, invocation.arguments[0], true, std::stoll(rows), error);
 }
 
 const std::set<std::string> PASSWORD_OPTION = {"--password-file"};
@@ -252,6 +273,7 @@ const Command COMMANDS[] = {
      [](Connection& db, const Invocation& i, std::string& error) {
        return SetAccountDisabled(db, i.arguments[0], false, error);
      }},
+    {"allowance", 2, {}, {}, Allowance},
     {"list", 0, {}, {}, List},
     {"usage", 0, {"--month", "--format", "--encoding"}, {"--month"}, Usage},
     {"import-stations", 1, ENCODING_OPTION, {}, ImportStations},

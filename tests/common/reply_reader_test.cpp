@@ -91,6 +91,26 @@ TEST(ReplyReader, ErrorOnAnyLineFailsButReadingGoesOn) {
   EXPECT_EQ(Read("OK\nERR\rOR:\n").failed, true);
 }
 
+// A caller tells one refusal from another by the first error line.
+TEST(ReplyReader, KeepsTheFirstErrorLineAsItStood) {
+  struct Case {
+    const char* body;
+    const char* errorLine;
+  } cases[] = {
+      {"ERROR: the monthly allowance of rows is used up\n", "ERROR: the monthly allowance of rows is used up"},
+      {"ERROR: first\r\nERROR: second\n", "ERROR: first"},
+      {"OK\nrow\nx ERROR: late", "x ERROR: late"},
+      {"OK\nrow\n;\n", ""},
+  };
+  for (const Case& c : cases) {
+    std::string result;
+    ReplyReader reader(",\n", result);
+    reader.Feed(c.body, std::string(c.body).size());
+    reader.Finish();
+    EXPECT_EQ(c.errorLine, reader.ErrorLine()) << c.body;
+  }
+}
+
 TEST(ReplyReader, BytesAboveAsciiAndZeroBytesPassUnchanged) {
   const std::string row("12345,\x95\x5c\x8e\xa6,a\0b", 13);
   EXPECT_EQ(Read("OK\n" + row + "\n"), (Outcome{row + ",\n", 1, false}));

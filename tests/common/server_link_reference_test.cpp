@@ -101,6 +101,9 @@ TEST_F(ReferenceServer, UsageRecordsAddUpInThisMonthsSum) {
 TEST_F(ReferenceServer, YearlyObservationQueryGivesOneRowPerYear) {
   const std::string station = test_support::EnvironmentValue("TARVEX_TEST_STATION");
   ASSERT_EQ(station.size(), 5u) << "station from with_link_fixtures.sh";
+  // As the viewer does: observations are served after a sign-in only.
+  ASSERT_TRUE(viewerLink.Execute(SignInStatement("demo", "tarvex"), result, rowCount));
+  result.clear();
   const std::string statement =
       "SELECT * FROM st_data_n WHERE sChiten = " + station + " AND (d1 >= 1999 AND d1 <= 2003);";
   ASSERT_TRUE(viewerLink.Execute(statement, result, rowCount));

@@ -28,6 +28,7 @@ const char FULL_SETTINGS[] =
     "[system]\r\n"
     "ServerIP=192.0.2.7\r\n"
     "DataServer=192.0.2.10\r\n"
+    "ConfirmRows=250000\r\n"
     "DLIniFile=version.ini\r\n"
     "DLSrvPath=http://192.0.2.8/update/\r\n"
     "UserURL=http://192.0.2.9/user/\r\n"
@@ -64,11 +65,13 @@ TEST_F(SettingsFileTest, LauncherReadsItsKeysViewerTheTwoServers) {
   EXPECT_EQ("http://192.0.2.9/user/", launcher.userUrl);
   EXPECT_EQ("12", launcher.systemVer);
   EXPECT_EQ("", launcher.dataServer);
+  EXPECT_EQ("", launcher.confirmRows);
 
   SettingsFile viewer(SettingsProgram::Viewer);
   EXPECT_TRUE(viewer.Read());
   EXPECT_EQ("192.0.2.7", viewer.serverIp);
   EXPECT_EQ("192.0.2.10", viewer.dataServer);
+  EXPECT_EQ("250000", viewer.confirmRows);
   EXPECT_EQ("", viewer.dlIniFile);
   EXPECT_EQ("", viewer.systemVer);
 }
@@ -92,6 +95,7 @@ TEST_F(SettingsFileTest, TheInstalledSettingsReadWithoutTheirExplanations) {
   EXPECT_TRUE(viewer.Read());
   EXPECT_EQ("127.0.0.1", viewer.serverIp);
   EXPECT_EQ("", viewer.dataServer);
+  EXPECT_EQ("100000", viewer.confirmRows);
 }
 
 TEST_F(SettingsFileTest, BothProgramsReadTheSecureKeyWhichTheInstalledFileLeavesOff) {

@@ -14,6 +14,8 @@
 #include <tuple>
 #include <vector>
 
+#include "common/server_link.h"
+#include "common/server_statements.h"
 #include "platform/internet.h"
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/test_files.h"
@@ -88,7 +90,8 @@ std::vector<ObservationRow> RetrieveRows(QueryRequest& request, int32_t& rowCoun
   return request.Retrieve(
       [&](const std::string& statement, std::string& reply, int& rows) {
         if (events) events->push_back("exchange");
-        return ExchangeWithDataServer(request, statement, reply, rows);
+        bool allowanceUsedUp = false;
+        return ExchangeWithDataServer(request, statement, reply, rows, allowanceUsedUp);
       },
       [&](const char* station) {
         if (events) events->push_back(std::string("failed ") + station);
@@ -109,6 +112,14 @@ class RetrievalAgainstServer : public ::testing::Test {
     ASSERT_FALSE(server.empty()) << "run inside tools/with_server.sh";
     stationNumbers = ReadLines(expectedDir + "/stations.txt");
     ASSERT_EQ(stationNumbers.size(), 2u);
+    // As the viewer does: the server serves observations only to an
+    // address that signed in.
+    ServerLink link(VIEWER_ROW_TERMINATOR);
+    link.server = server;
+    std::string reply;
+    int rows = 0;
+    ASSERT_TRUE(link.Execute(SignInStatement("demo", "tarvex"), reply, rows));
+    ASSERT_EQ(1, rows);
   }
 
   // The rows the database holds for `station` within the case's period.

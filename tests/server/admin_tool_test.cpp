@@ -115,7 +115,7 @@ TEST_P(AdminTool, AccountsAreAddedChangedSwitchedOffAndListedWithoutPasswords) {
   ASSERT_EQ(0, Admin("disable tanaka").status);
   EXPECT_EQ("OK\n;\n", SignIn("tanaka", "second"));
   CommandOutcome list = Admin("list");
-  EXPECT_NE(std::string::npos, list.output.find("20001      disabled tanaka")) << list.output;
+  EXPECT_NE(std::string::npos, list.output.find("20001      disabled       none          0 tanaka")) << list.output;
   EXPECT_EQ(std::string::npos, list.output.find("argon2")) << list.output;
   ASSERT_EQ(0, Admin("enable tanaka").status);
   EXPECT_EQ("OK\n20001\n;\n", SignIn("tanaka", "second"));
@@ -129,14 +129,14 @@ TEST_P(AdminTool, BillingCountsTheMonthsRecordsAndRowsPerClient) {
   CommandOutcome csv = Admin("usage --month 2026-12 --format csv");
   ASSERT_EQ(0, csv.status) << csv.output;
   EXPECT_EQ("\xEF\xBB\xBF"
-            "client_no,user_ids,usage_records,rows_delivered\r\n"
-            "10001,demo,2,1831\r\n"
-            "20002," + std::string(u8"気象") + ",1,62\r\n"
-            "30003,,1,10000000\r\n"
-            "total,,4,10001893\r\n",
+            "client_no,user_ids,usage_records,rows_reported,rows_delivered,short\r\n"
+            "10001,demo,2,1831,0,\r\n"
+            "20002," + std::string(u8"気象") + ",1,62,0,\r\n"
+            "30003,,1,10000000,0,\r\n"
+            "total,,4,10001893,0,\r\n",
             csv.output);
   CommandOutcome shiftJis = Admin("usage --month 2026-12 --format csv --encoding shift-jis");
-  EXPECT_NE(std::string::npos, shiftJis.output.find(Utf8ToCp932(u8"20002,気象,1,62\r\n")));
+  EXPECT_NE(std::string::npos, shiftJis.output.find(Utf8ToCp932(u8"20002,気象,1,62,0,\r\n")));
   if (GetParam() == Engine::Sqlite) {
     // A spreadsheet reads the same cells from either file.
     std::string expected = csv.output.substr(3);

@@ -56,6 +56,7 @@ std::string DatabaseSnapshot(const std::string& database) {
                            : QueryDatabase(database, SQLITE_SCHEMA);
   return schema + QueryDatabase(database, "SELECT * FROM client_mt ORDER BY client_no, user_id, password") +
          QueryDatabase(database, "SELECT * FROM fee_history_dt ORDER BY feeday, client_no, data_total") +
+         QueryDatabase(database, "SELECT * FROM delivery_dt ORDER BY client_no, delivered_on") +
          QueryDatabase(database,
                        "SELECT (SELECT count(*) FROM st_data_h), (SELECT count(*) FROM st_data_th),"
                        " (SELECT count(*) FROM st_data_rh), (SELECT count(*) FROM st_data_j),"

@@ -11,7 +11,7 @@
 std::string QueryDatabase(const std::string& database, const std::string& sql);
 
 // A fingerprint of everything a refused request must leave alone: the
-// schema, the accounts, the ledger and the size of every observation table.
+// schema, the accounts, the ledger, the tally of delivered rows and the size of every observation table.
 std::string DatabaseSnapshot(const std::string& database);
 
 // Adds an account whose password is kept hashed, as the server keeps it.

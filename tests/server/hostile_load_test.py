@@ -5,7 +5,9 @@ client's sign-ins are all answered (its wait is not timed here: speed is
 what the full run's figures show), and each attack meets the refusal it
 should: slow connections closed without a reply, an oversized upload told
 so, a guesser held off even with the right password, a statement of
-parentheses refused.
+parentheses refused, a client pushed off its share of request memory told
+the server is busy, connections beyond the descriptors giving way without a
+reply, and a reply followed by a client's stray CR LF still arriving whole.
 """
 import json
 import os
@@ -17,7 +19,7 @@ import unittest
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 TOOL = os.path.join(ROOT, "tools", "hostile_load.py")
 BUILD = os.environ.get("TARVEX_BUILD_DIR") or os.path.join(ROOT, "build", "native")
-ATTACKS = ["trickle-head-1", "upload-16m", "guess", "parens"]
+ATTACKS = ["trickle-head-1", "upload-16m", "guess", "parens", "memory-cap", "descriptors", "trailing-bytes"]
 SMALL_RUN = ["--duration", "1", "--settle", "0.3", "--connections", "80", "--uploads", "40",
              "--addresses", "4", "--legit-timeout", "30"]
 
@@ -51,6 +53,9 @@ class ShortHostileRun(unittest.TestCase):
             "upload-16m": "200 ERROR: request body too large",
             "parens": "200 ERROR: statement not allowed",
             "guess": "no account",
+            "memory-cap": "503 ERROR: the server is busy",
+            "descriptors": "no reply",
+            "trailing-bytes": "whole reply",
         }
         for name, ending in refusals.items():
             endings = self.figures.get(name, {}).get("attackers", {}).get("endings", {})

@@ -40,6 +40,8 @@ const FileCase FILE_CASES[] = {
     {"a host name where an address is due", "address = localhost\n", ":1: address = localhost: not an IPv4"},
     {"metrics without a port", "metrics-address = 127.0.0.1\n", "not an IPv4 address and port"},
     {"a setting given twice", "port = 80\nport = 81\n", ":2: port is set twice"},
+    {"a switch on", "open-reads = yes\n", ""},
+    {"a switch neither on nor off", "open-reads = 1\n", ":1: open-reads = 1: not yes or no"},
 };
 
 class ConfigFileCases : public testing::TestWithParam<FileCase> {};
@@ -72,7 +74,8 @@ TEST(ConfigFile, GivesEveryValueAndTheCommandLineOverridesIt) {
                                        "database = file.sqlite\nport = 8080\ntrusted-proxy = 10.0.0.2\n"
                                        "trusted-proxy = 10.0.0.3\nsign-in-failures = 3\n"
                                        "metrics-address = 127.0.0.9:9464\n"));
-  std::vector<std::string> words = {"norda_server", "--port", "8081", "--config", path, "--trusted-proxy", "10.0.0.4"};
+  std::vector<std::string> words = {"norda_server", "--port",          "8081",    "--open-reads",
+                                    "--config",     path,              "--trusted-proxy", "10.0.0.4"};
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   ServerOptions options;
@@ -82,6 +85,7 @@ TEST(ConfigFile, GivesEveryValueAndTheCommandLineOverridesIt) {
   EXPECT_EQ(8081, options.port) << "the command line wins, wherever --config stands";
   EXPECT_EQ(std::vector<std::string>{"10.0.0.4"}, options.limits.trustedProxies);
   EXPECT_EQ(3, options.store.rules.failureLimit);
+  EXPECT_TRUE(options.store.openReads) << "a switch stands alone on the command line";
   EXPECT_EQ("127.0.0.9", options.metricsAddress);
   EXPECT_EQ(9464, options.metricsPort);
 }

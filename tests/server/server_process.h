@@ -57,6 +57,9 @@ class ServerProcess {
   // The database the server runs on.
   const std::string& DatabasePath() const { return database_; }
 
+  // The server's process, -1 when it is not running.
+  pid_t Pid() const { return pid_; }
+
  private:
   pid_t pid_ = -1;
   std::string database_;

@@ -25,6 +25,9 @@ constexpr const char* REPLICA_FRONT = "127.0.20.23";
 constexpr const char* REPLICA_ADDRESS = "127.0.21.14";
 constexpr int CLIENTS_PER_FRONT = 4;
 constexpr int ROWS_PER_CLIENT = 25;
+constexpr int READS_PER_CLIENT = 10;
+// The rows of OBSERVATIONS[1]: one station's months of one year.
+constexpr int MONTHS_A_YEAR = 12;
 // A request may wait this long for an absent database before it must have
 // been answered (the server's own limits are 5 s to connect, 10 s a statement).
 constexpr auto ANSWER_BOUND = std::chrono::seconds(15);
@@ -104,9 +107,40 @@ TEST_F(SharedStore, TwoFrontServersRecordEveryUsageRowOnce) {
   EXPECT_EQ("OK\n" + total + ";\n", Post(SECOND_FRONT, sum));
 }
 
+// Every observation reply through either front is added to the one tally
+// of the client that signed in, none lost to the other front's additions.
+TEST_F(SharedStore, TwoFrontServersAddEveryReplyToOneTally) {
+  std::string database = CopySampleDatabase(Engine::Postgres, test_support::MakeScratchFolder("shared-tally"));
+  ServerProcess first, second;
+  ASSERT_TRUE(first.StartOn(FIRST_FRONT, PORT, database));
+  ASSERT_TRUE(second.StartOn(SECOND_FRONT, PORT, database));
+  EXPECT_TRUE(IsError(Post(SECOND_FRONT, OBSERVATIONS[1]))) << "no sign-in yet";
+  ASSERT_EQ("OK\n10001\n;\n", Post(FIRST_FRONT, SIGN_IN));
+
+  std::atomic<int> served{0};
+  std::vector<std::thread> clients;
+  for (const char* front : {FIRST_FRONT, SECOND_FRONT}) {
+    for (int client = 0; client < CLIENTS_PER_FRONT; ++client) {
+      clients.emplace_back([front, &served] {
+        for (int read = 0; read < READS_PER_CLIENT; ++read) {
+          served += Post(front, OBSERVATIONS[1]).rfind("OK\n", 0) == 0;
+        }
+      });
+    }
+  }
+  for (std::thread& client : clients) client.join();
+
+  int reads = 2 * CLIENTS_PER_FRONT * READS_PER_CLIENT;
+  EXPECT_EQ(reads, served.load());
+  EXPECT_EQ("10001|" + std::to_string(reads * MONTHS_A_YEAR) + "\n",
+            QueryDatabase(database, "SELECT client_no, sum(delivered_rows) FROM delivery_dt GROUP BY client_no"));
+}
+
 // Observation rows from a replica made with pg_basebackup: the same bytes
 // as the primary gives, and still served while the primary is down, when
-// sign-in (always on the primary) fails.
+// sign-in (always on the primary) fails. The replica's front serves data
+// only (open reads): the record of sign-ins and the tally live on the
+// primary, so a metered front could not go on without it.
 TEST_F(SharedStore, ObservationsComeFromTheReplicaAlikeToThePrimary) {
   std::string database = CopySampleDatabase(Engine::Postgres, test_support::MakeScratchFolder("shared-replica"));
   std::string replicaFolder = test_support::MakeScratchFolder("shared-replica-cluster");
@@ -121,10 +155,12 @@ TEST_F(SharedStore, ObservationsComeFromTheReplicaAlikeToThePrimary) {
 
   ServerProcess primaryOnly, withReplica;
   ASSERT_TRUE(primaryOnly.StartOn(FIRST_FRONT, PORT, database));
-  ASSERT_TRUE(withReplica.StartOn(REPLICA_FRONT, PORT, database, {"--read-database", replica}));
+  ASSERT_TRUE(withReplica.StartOn(REPLICA_FRONT, PORT, database, {"--read-database", replica, "--open-reads"}));
+  ASSERT_EQ("OK\n10001\n;\n", Post(FIRST_FRONT, SIGN_IN));
   std::vector<std::string> fromPrimary;
   for (const char* statement : OBSERVATIONS) {
     fromPrimary.push_back(Post(FIRST_FRONT, statement));
+    EXPECT_EQ(0u, fromPrimary.back().rfind("OK\n", 0)) << statement;
     EXPECT_EQ(fromPrimary.back(), Post(REPLICA_FRONT, statement)) << statement;
   }
   EXPECT_EQ("OK\n10001\n;\n", Post(REPLICA_FRONT, SIGN_IN));

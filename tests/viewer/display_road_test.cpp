@@ -34,9 +34,28 @@ constexpr int ROAD_WAIT_MS = 30000;
 constexpr const char* SIGN_IN_FAILED = "ユーザ認証に失敗しました。IDとパスワードを確認してください。";
 constexpr const char* COMMUNICATION_ERROR = "通信中にエラーが発生しました。";
 constexpr const char* NO_DATA = "該当するデータはありません。";
+constexpr const char* ALLOWANCE_USED_UP = "今月の利用可能件数を超えるため、データを取得できません。";
+// The account of tests/viewer/with_used_up_allowance.sh: its month's rows
+// have reached its allowance.
+constexpr const char* CAPPED_USER = "capped";
+constexpr const char* CAPPED_CLIENT = "20009";
+// Nothing listens there: any exchange would end in a message box.
+constexpr const char* NO_SERVER = "127.0.40.254";
+constexpr int SEVEN_DAYS_ROW = 6;  // 1999/01/01 to 1999/01/07
+constexpr int WAIT_FOR_ANY_EXCHANGE_MS = 3000;
+
+// The data server serves observations to an address that signed in lately,
+// as the viewer does before it asks; the test reads from the same address.
+void SignInAtDataServer() {
+  ServerLink link(LAUNCHER_ROW_TERMINATOR);
+  link.server = DATA_SERVER;
+  std::string reply;
+  int rows = 0;
+  EXPECT_TRUE(link.Execute(SignInStatement("demo", "tarvex"), reply, rows) && rows == 1);
+}
 
 // The rows of one statement, each split at its commas.
-std::vector<Texts> Query(const std::string& statement) {
+std::vector<Texts> Rows(const std::string& statement) {
   ServerLink link(LAUNCHER_ROW_TERMINATOR);
   link.server = DATA_SERVER;
   std::string reply;
@@ -53,9 +72,16 @@ std::vector<Texts> Query(const std::string& statement) {
   return result;
 }
 
-// Observation rows delivered to the demo client so far, by its ledger.
-long LedgerTotal() {
-  std::vector<Texts> rows = Query(MonthlyUsageStatement(DEMO_CLIENT, ""));
+// The rows of an observation statement, read as the demo subscriber.
+std::vector<Texts> Query(const std::string& statement) {
+  SignInAtDataServer();
+  return Rows(statement);
+}
+
+// Observation rows delivered to a client so far (the demo's by default), by its ledger.
+long LedgerTotal(const char* client = DEMO_CLIENT) {
+  // No sign-in here: it would name the demo as this address's reader.
+  std::vector<Texts> rows = Rows(MonthlyUsageStatement(client, ""));
   return rows.empty() || rows[0].empty() ? -1 : std::stol(rows[0][0]);
 }
 
@@ -308,6 +334,9 @@ TEST_F(DisplayRoad, ASignInAnsweredWithAnErrorStatusIsACommunicationError) {
 }
 
 TEST_F(DisplayRoad, AFailedUsageRecordIsToldAfterTheReportOpenedAndTheProgramGoesOn) {
+  // The scripted server signs the viewer in; the data server learns of a
+  // sign-in from this address here.
+  SignInAtDataServer();
   StartViewer("road-record-fails", ScriptedServer());
   viewer->WriteCredentials("account", "any");
   ChooseFirstStation();
@@ -359,6 +388,70 @@ TEST_F(DisplayRoad, AReportTheShellCannotOpenIsToldAndNotRecorded) {
   EXPECT_TRUE(viewer->NoMessageWithin(500));
   EXPECT_TRUE(viewer->Opened().empty());
   EXPECT_EQ(ledger, LedgerTotal());
+}
+
+// A query above ConfirmRows is asked about before anything is sent: No
+// leaves the form as it was (no server is even tried), Yes runs the road as
+// before; at the threshold nothing is asked.
+TEST_F(DisplayRoad, AQueryAboveConfirmRowsIsAskedAboutBeforeAnyExchange) {
+  struct Case {
+    const char* confirmRows;
+    const char* server;
+    int answer;  // the button pressed on the question; 0: no question comes
+    bool opens;
+  } cases[] = {
+      {"6", NO_SERVER, IDNO_BUTTON, false},
+      {"6", DATA_SERVER, IDYES_BUTTON, true},
+      {"7", DATA_SERVER, 0, true},
+  };
+  StartViewer("road-confirm");
+  ChooseFirstStation();
+  Select(IDC_TO_DAILY_DAY, SEVEN_DAYS_ROW);
+  SetCheck(viewer->form, IDC_PRECIPITATION, true);
+  size_t opened = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("ConfirmRows=") + c.confirmRows + " at " + c.server);
+    viewer->WriteFile("qorvanet.ini", std::string("[system]\r\nServerIP=") + c.server + "\r\nDataServer=" + c.server +
+                                          "\r\nConfirmRows=" + c.confirmRows + "\r\n");
+    long ledger = LedgerTotal();
+    PostCommand(viewer->form, IDC_DISPLAY);
+    if (c.answer != 0) {
+      WindowHandle question = viewer->program.WaitForModalBox(ROAD_WAIT_MS);
+      ASSERT_NE(nullptr, question);
+      EXPECT_EQ("この条件では7件のデータを取得します。実行しますか？", MessageBoxText(question));
+      EXPECT_EQ("Tarvex", WindowText(question));
+      PressButton(question, c.answer);
+      WaitForWindowGone(question);
+    }
+    if (c.opens) {
+      ASSERT_TRUE(WaitForOpened(++opened));
+      EXPECT_TRUE(WaitUntil([&] { return LedgerTotal() == ledger + 7; }));
+    } else {
+      EXPECT_TRUE(viewer->NoMessageWithin(WAIT_FOR_ANY_EXCHANGE_MS));
+      EXPECT_EQ(opened, viewer->Opened().size());
+      EXPECT_EQ(ledger, LedgerTotal());
+    }
+  }
+}
+
+// A subscriber whose month's rows reached the allowance gets one message of
+// the viewer's own instead of a box per station; nothing is written, opened
+// or recorded.
+TEST_F(DisplayRoad, AnAllowanceUsedUpIsToldOnceAndNothingIsWrittenOrRecorded) {
+  StartViewer("road-allowance");
+  viewer->WriteCredentials(CAPPED_USER, "tarvex");
+  SetListSelection(viewer->form, IDC_STATION_LIST, 0, true);
+  SetListSelection(viewer->form, IDC_STATION_LIST, 1, true);
+  ClickButton(viewer->form, IDC_CHOOSE);
+  ASSERT_TRUE(WaitUntil([&] { return ListTexts(viewer->form, IDC_CHOSEN_LIST).size() == 2u; }));
+  SetCheck(viewer->form, IDC_PRECIPITATION, true);
+  long ledger = LedgerTotal(CAPPED_CLIENT);
+
+  EXPECT_EQ(ALLOWANCE_USED_UP, RunUntilMessage(IDC_DISPLAY));
+  EXPECT_TRUE(viewer->NoMessageWithin(500));
+  EXPECT_TRUE(viewer->Opened().empty());
+  EXPECT_EQ("", viewer->TempFile("temp.html"));
+  EXPECT_EQ(ledger, LedgerTotal(CAPPED_CLIENT));
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "viewer/report/template_merger.h"
 #include "viewer/retrieval/data_server_exchange.h"
 #include "viewer/retrieval/query_request.h"
+#include "viewer/retrieval/query_size.h"
 
 namespace {
 
@@ -378,6 +379,7 @@ void QueryFormDialog::RunDisplayCommand() {
 
   SettingsFile settings(SettingsProgram::Viewer);
   if (!settings.Read()) Tell(SETTINGS_UNREADABLE);
+  if (!ConfirmSize(request, settings)) return;
   ServerLink link(VIEWER_ROW_TERMINATOR);
   std::string signInReply;
   if (!SignIn(settings, link, signInReply)) return;
@@ -387,6 +389,7 @@ void QueryFormDialog::RunDisplayCommand() {
   std::string reportPath;
   std::string reportError;
   bool reportMade = false;
+  bool allowanceUsedUp = false;
   {
     platform::CWaitCursor wait;
     request.server = settings.dataServer.empty() ? BUILT_IN_DATA_SERVER : settings.dataServer;
@@ -395,13 +398,19 @@ void QueryFormDialog::RunDisplayCommand() {
     // retrieval with one message, not one message per station.
     ExchangeResult retrieved = GuardExchange([&] {
       // A station whose exchange failed is told at once in a box of its
-      // own; the other stations go on.
+      // own; the other stations go on. Once the server says the month's
+      // allowance is used up, no further station is asked and one message
+      // says why after the loop.
       rows = request.Retrieve(
           [&](const std::string& statement, std::string& reply, int& replyRows) {
-            return ExchangeWithDataServer(request, statement, reply, replyRows);
+            return !allowanceUsedUp &&
+                   ExchangeWithDataServer(request, statement, reply, replyRows, allowanceUsedUp);
           },
-          [](const char*) { platform::ShowMessage(nullptr, COMMUNICATION_ERROR_MESSAGE, VIEWER_CAPTION); },
+          [&](const char*) {
+            if (!allowanceUsedUp) platform::ShowMessage(nullptr, COMMUNICATION_ERROR_MESSAGE, VIEWER_CAPTION);
+          },
           rowCount);
+      if (allowanceUsedUp) return true;
       report.SetOutputMode(spreadsheetMode);
       reportMade = report.MakeReport(rows.data(), rowCount, reportPath, reportError);
       return true;
@@ -411,6 +420,11 @@ void QueryFormDialog::RunDisplayCommand() {
       Tell(ExchangeFailureMessage(retrieved));
       return;
     }
+  }
+  // The month's allowance is used up: one message, no report, no usage record.
+  if (allowanceUsedUp) {
+    Tell(ALLOWANCE_USED_UP_MESSAGE);
+    return;
   }
   // The report writer says nothing itself: its reason is shown here.
   if (!reportMade) {
@@ -451,6 +465,13 @@ bool QueryFormDialog::CheckSelections(QueryRequest& request, ReportWriter& repor
   report.SetElements(flags);
   if (report.TotalColumns() > MAX_REPORT_COLUMNS) return Stop(TOO_MANY_COLUMNS_MESSAGE);
   return true;
+}
+
+bool QueryFormDialog::ConfirmSize(const QueryRequest& request, const SettingsFile& settings) {
+  int64_t rows = QueryRowCount(request.StationCount(), request.periodType, request.periodFrom, request.periodTo);
+  if (!AsksBeforeFetching(rows, ConfirmRowsSetting(settings.confirmRows))) return true;
+  return platform::ShowMessage(GetSafeHwnd(), RowConfirmationQuestion(rows).c_str(), VIEWER_CAPTION,
+                               platform::MessageKind::YesNoQuestion) == platform::ANSWER_YES;
 }
 
 bool QueryFormDialog::SignIn(SettingsFile& settings, ServerLink& link, std::string& reply) {

@@ -79,6 +79,9 @@ class QueryFormDialog : public platform::CDialog {
   // Steps of the display command; each shows what ends the command and then
   // returns false.
   bool CheckSelections(QueryRequest& request, ReportWriter& report);
+  // Asks, before any exchange, whether a query above the settings' ConfirmRows
+  // rows is to run; false when the user answers No.
+  bool ConfirmSize(const QueryRequest& request, const SettingsFile& settings);
   bool SignIn(SettingsFile& settings, ServerLink& link, std::string& reply);
   void RecordUsage(ServerLink& link, const std::string& clientNumber, int rowCount);
 
