@@ -1,8 +1,8 @@
 // norda_server: the reference data server. `norda_server --help` lists the
 // options. Serves POST /norda/dbcommit.php until SIGTERM or SIGINT.
-#include <arpa/inet.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <systemd/sd-daemon.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,23 +14,20 @@
 #include <string>
 #include <thread>
 
+#include "server/config/server_options.h"
 #include "server/http/access_log.h"
-#include "server/http/client_address.h"
 #include "server/http/http_front.h"
+#include "server/metrics/metrics_listener.h"
+#include "server/metrics/server_metrics.h"
 #include "server/protocol/db_commit.h"
 #include "server/store/store.h"
 
 namespace {
 
-constexpr const char* DEFAULT_ADDRESS = "127.0.0.1";
-constexpr int DEFAULT_PORT = 80;
-constexpr long MAX_PORT = 65535;
 // Worker threads per processor: requests mostly compute on SQLite, or wait
 // for PostgreSQL; two a core keep the cores busy in both cases.
 constexpr unsigned WORKERS_PER_CORE = 2;
 constexpr unsigned MIN_WORKERS = 4;
-constexpr long LARGEST_COUNT = 1'000'000;
-constexpr long LONGEST_SECONDS = 86'400;
 // Descriptors kept free of client connections: standard streams, the
 // listener, the event loop's own, the access log, and per worker its
 // database connections with their files (a SQLite database, its log and
@@ -39,11 +36,11 @@ constexpr rlim_t BASE_DESCRIPTORS = 16;
 constexpr rlim_t DESCRIPTORS_PER_WORKER = 6;
 // Fewer client connections than this and the server could not serve.
 constexpr rlim_t MIN_CONNECTIONS = 16;
-// The one option without a value.
-constexpr const char* OPEN_READS = "--open-reads";
 
 constexpr const char* USAGE =
-    "usage: norda_server [OPTION...] --database DATABASE\n"
+    "usage: norda_server [--config FILE] [OPTION...] --database DATABASE\n"
+    "  --config FILE              read the options from FILE, one \"name = value\" a line\n"
+    "                             (names without \"--\"); the command line overrides it\n"
     "  --database DATABASE        a SQLite file, or a PostgreSQL connection string\n"
     "                             (postgresql://... or key=value ...)\n"
     "  --read-database DATABASE   where observation rows are read, e.g. a streaming replica\n"
@@ -63,70 +60,9 @@ constexpr const char* USAGE =
     "  --usage-window SECONDS     how long after a sign-in the address may record usage and\n"
     "                             read observations (3600)\n"
     "  --open-reads               serve observations to any address and count them for none:\n"
-    "                             a server of observation data only, without subscribers\n";
-
-struct Options {
-  std::string address = DEFAULT_ADDRESS;
-  int port = DEFAULT_PORT;
-  std::string accessLog;
-  StoreConfig store;
-  HttpLimits limits;
-};
-
-// A whole decimal number from `low` to `high`, nothing else in the text.
-bool ParseNumber(const char* text, long low, long high, long& value) {
-  char* end = nullptr;
-  errno = 0;
-  value = std::strtol(text, &end, 10);
-  return end != text && *end == '\0' && errno != ERANGE && value >= low && value <= high;
-}
-
-bool ParseOption(const std::string& name, const char* value, Options& options) {
-  long number = 0;
-  auto count = [&](long low, long high, auto&& assign) {
-    if (!ParseNumber(value, low, high, number)) return false;
-    assign(number);
-    return true;
-  };
-  if (name == "--address") return (options.address = value, true);
-  if (name == "--port") return count(1, MAX_PORT, [&](long n) { options.port = static_cast<int>(n); });
-  if (name == "--database") return (options.store.database = value, true);
-  if (name == "--read-database") return (options.store.readDatabase = value, true);
-  if (name == "--access-log") return (options.accessLog = value, true);
-  if (name == "--trusted-proxy") {
-    std::string proxy;
-    return CanonicalAddress(value, proxy) && (options.limits.trustedProxies.push_back(proxy), true);
-  }
-  if (name == "--max-connections") return count(1, LARGEST_COUNT, [&](long n) { options.limits.maxConnections = n; });
-  if (name == "--max-connections-per-address") {
-    return count(1, LARGEST_COUNT, [&](long n) { options.limits.maxConnectionsPerAddress = n; });
-  }
-  if (name == "--request-time") {
-    return count(1, LONGEST_SECONDS, [&](long n) { options.limits.requestTime = std::chrono::seconds(n); });
-  }
-  if (name == "--sign-in-failures") {
-    return count(1, LARGEST_COUNT, [&](long n) { options.store.rules.failureLimit = n; });
-  }
-  if (name == "--sign-in-window") {
-    return count(1, LONGEST_SECONDS, [&](long n) { options.store.rules.failureWindow = std::chrono::seconds(n); });
-  }
-  if (name == "--usage-window") {
-    return count(1, LONGEST_SECONDS, [&](long n) { options.store.rules.usageWindow = std::chrono::seconds(n); });
-  }
-  return false;
-}
-
-bool ParseOptions(int argc, char** argv, Options& options) {
-  for (int i = 1; i < argc; i += 2) {
-    if (strcmp(argv[i], OPEN_READS) == 0) {
-      options.store.openReads = true;
-      --i;
-    } else if (i + 1 == argc || !ParseOption(argv[i], argv[i + 1], options)) {
-      return false;
-    }
-  }
-  return !options.store.database.empty();
-}
+    "                             a server of observation data only, without subscribers\n"
+    "  --metrics-address HOST:PORT\n"
+    "                             serve /metrics and /healthz there (off)\n";
 
 // Raises the soft limit of open descriptors to the hard one and makes the
 // connection cap fit below it, with room for the server's own files: a
@@ -192,9 +128,10 @@ int main(int argc, char** argv) {
     fputs(USAGE, stdout);
     return 0;
   }
-  Options options;
-  if (!ParseOptions(argc, argv, options)) {
-    fputs(USAGE, stderr);
+  ServerOptions options;
+  std::string error;
+  if (!LoadServerOptions(argc, argv, options, error)) {
+    fprintf(stderr, "norda_server: %s\n%s", error.c_str(), USAGE);
     return 2;
   }
   // Block the stop signals before any thread starts, so only sigwait sees them.
@@ -202,7 +139,6 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
-  std::string error;
   AccessLog log;
   if (!options.accessLog.empty() && !log.Open(options.accessLog, error)) {
     fprintf(stderr, "norda_server: %s\n", error.c_str());
@@ -219,14 +155,28 @@ int main(int argc, char** argv) {
     return 1;
   }
   DbCommitService service(store);
-  HttpFront front(service, log, options.limits);
+  ServerMetrics metrics;
+  log.CountInto(metrics);
+  HttpFront front(service, log, options.limits, metrics);
   if (!front.Start(options.address, options.port, options.store.workers, error)) {
+    fprintf(stderr, "norda_server: %s\n", error.c_str());
+    return 1;
+  }
+  MetricsListener operatorPort([&] { return metrics.Text(store.Pools()); },
+                               [&] {
+                                 std::string failure;
+                                 return store.Answers(failure);
+                               });
+  if (!options.metricsAddress.empty() && !operatorPort.Start(options.metricsAddress, options.metricsPort, error)) {
     fprintf(stderr, "norda_server: %s\n", error.c_str());
     return 1;
   }
   fprintf(stderr, "norda_server: serving %s on %s:%d\n", Describe(options.store.database).c_str(),
           options.address.c_str(), options.port);
+  sd_notify(0, "READY=1");
   WaitForStopSignal();
+  sd_notify(0, "STOPPING=1");
   front.Stop();
+  operatorPort.Stop();
   return 0;
 }

@@ -35,6 +35,12 @@ PACKAGES=(
   libreoffice-calc-nogui
   openssl
   curl
+  prometheus-cpp-dev
+  libsystemd-dev
+  prometheus
+  lintian
+  logrotate
+  man-db
   php-fpm
   php-sqlite3
 )

@@ -43,8 +43,10 @@ source "$here/native_build.sh"
 
 POSTGRES_PORT=54320
 SERVER_PORT=8080
+METRICS_PORT=9464
 FRONT_PORT=80
 FRONT_TLS_PORT=443
+STATUS_PORT=8081
 # The sample data reaches the service the way an operator loads data: one
 # \copy per table.
 LOADED_TABLES=(client_mt block_mt prefecture_mt station_mt st_data_h st_data_th st_data_rh st_data_j st_data_t st_data_n)
@@ -134,10 +136,13 @@ start_servers() {
   local address log
   for address in "${server_addresses[@]}"; do
     log=$workdir/server-$address.log
-    "$native/server/norda_server" --address "$address" --port "$SERVER_PORT" \
-      --database "$(conninfo "$primary_address" norda_server norda)" \
-      --read-database "$(conninfo "$replica_address" norda_server norda)" \
-      --trusted-proxy "$PROXY_ADDRESS" 2>"$log" &
+    sed -e "s#^address = .*#address = $address#" -e "s#^port = .*#port = $SERVER_PORT#" \
+      -e "s#^database = .*#database = $(conninfo "$primary_address" norda_server norda)#" \
+      -e "s#^read-database = .*#read-database = $(conninfo "$replica_address" norda_server norda)#" \
+      -e "s#^trusted-proxy = .*#trusted-proxy = $PROXY_ADDRESS#" \
+      -e "s#^metrics-address = .*#metrics-address = $address:$METRICS_PORT#" \
+      "$deploy/systemd/norda-a.conf" >"$workdir/norda-$address.conf"
+    "$native/server/norda_server" --config "$workdir/norda-$address.conf" 2>"$log" &
     server_pids+=($!)
   done
   for address in "${server_addresses[@]}"; do
@@ -173,6 +178,7 @@ render_nginx_site() {
       -e "s/server 192\.0\.2\.12:8080 /server ${server_addresses[1]}:$SERVER_PORT /" \
       -e "s/listen 80 default_server;/listen $front:$FRONT_PORT default_server;/" \
       -e "s/listen 443 ssl default_server;/listen $front:$FRONT_TLS_PORT ssl default_server;/" \
+      -e "s/listen 127\.0\.0\.1:8081;/listen $front:$STATUS_PORT;/" \
       -e "s#/var/log/nginx/#$workdir/nginx/#" \
       -e "s#/etc/nginx/tls/#$workdir/nginx/tls/#" \
       "$deploy/nginx/norda.conf" >"$workdir/nginx/norda.conf"

@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "server/metrics/server_metrics.h"
+
 AccessLog::~AccessLog() {
   if (file_ != nullptr) fclose(file_);
 }
@@ -29,10 +31,13 @@ const char* FateText(ReplyFate fate) {
   return "-";
 }
 
+constexpr double MILLISECONDS_PER_SECOND = 1000;
+
 }  // namespace
 
 void AccessLog::Write(const std::string& address, const std::string& kind, const std::string& outcome,
                       double milliseconds, ReplyFate fate) {
+  if (metrics_ != nullptr) metrics_->RequestFinished(kind, outcome, milliseconds / MILLISECONDS_PER_SECOND);
   time_t now = time(nullptr);
   struct tm local;
   localtime_r(&now, &local);

@@ -8,6 +8,8 @@
 #include <mutex>
 #include <string>
 
+class ServerMetrics;
+
 // What became of a request's reply.
 enum class ReplyFate {
   Delivered,     // every byte written and taken by the client
@@ -27,6 +29,10 @@ class AccessLog {
   // set when it cannot be opened.
   bool Open(const std::string& path, std::string& error);
 
+  // Counts every request written from now on in `metrics` too, which must
+  // outlive the log: the metrics see exactly the requests the log shows.
+  void CountInto(ServerMetrics& metrics) { metrics_ = &metrics; }
+
   // "2026-12-07T12:34:56 127.0.0.5 sign-in ok 0.42ms delivered"; safe from
   // any thread.
   void Write(const std::string& address, const std::string& kind, const std::string& outcome, double milliseconds,
@@ -35,4 +41,5 @@ class AccessLog {
  private:
   std::mutex mutex_;
   FILE* file_ = nullptr;
+  ServerMetrics* metrics_ = nullptr;
 };

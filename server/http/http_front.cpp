@@ -19,6 +19,7 @@
 #include "server/http/listener.h"
 #include "server/http/request_head.h"
 #include "server/http/work_queue.h"
+#include "server/metrics/server_metrics.h"
 #include "server/protocol/db_commit.h"
 
 namespace {
@@ -70,8 +71,8 @@ double MillisecondsSince(Clock::time_point start) {
 
 class HttpFront::Loop {
  public:
-  Loop(DbCommitService& service, AccessLog& log, HttpLimits limits)
-      : service_(service), log_(log), limits_(std::move(limits)), admission_(limits_) {}
+  Loop(DbCommitService& service, AccessLog& log, HttpLimits limits, ServerMetrics& metrics)
+      : service_(service), log_(log), limits_(std::move(limits)), admission_(limits_), metrics_(metrics) {}
   ~Loop() { Stop(); }
 
   bool Start(const std::string& address, int port, unsigned workers, std::string& error);
@@ -124,6 +125,7 @@ class HttpFront::Loop {
   AccessLog& log_;
   HttpLimits limits_;
   Admission admission_;
+  ServerMetrics& metrics_;
   Deadlines deadlines_{DEADLINE_KINDS};
   Listener listener_;
   std::unique_ptr<WorkQueue> queue_;
@@ -178,12 +180,13 @@ void HttpFront::Loop::Stop() {
 void HttpFront::Loop::Run() {
   epoll_event events[MAX_EVENTS];
   for (;;) {
+    metrics_.LoopHeartbeat();
     if (stopping_ && !closing_) BeginStop();
     Clock::time_point now = Clock::now();
     if (closing_ && listener_.Fd() >= 0 && now >= closeAt_) CloseListener();
     if (closing_ && listener_.Fd() < 0 && (connections_.empty() || now >= stopBy_)) return;
     if (paused_ && now >= resumeAt_) ResumeListener();
-    Clock::time_point next = NextWake();
+    Clock::time_point next = std::min(NextWake(), Clock::now() + LOOP_HEARTBEAT_TIME);
     int timeoutMs = -1;
     if (next != Clock::time_point::max()) {
       auto left = std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now()).count() + 1;
@@ -285,10 +288,10 @@ void HttpFront::Loop::AcceptBatch() {
 // request with its connection is past receiving before anyone can make it
 // give way.
 void HttpFront::Loop::Admit(ScopedFd fd, const std::string& peer) {
-  if (peer.empty() || !admission_.MayOpen(peer)) return;
+  if (peer.empty() || !admission_.MayOpen(peer)) return metrics_.ConnectionRefused();
   if (admission_.Full()) {
     auto longest = admission_.LongestReceiving();
-    if (!longest) return;
+    if (!longest) return metrics_.ConnectionRefused();
     GiveWay(*longest);
   }
   auto connection = std::make_unique<ClientConnection>();
@@ -300,6 +303,7 @@ void HttpFront::Loop::Admit(ScopedFd fd, const std::string& peer) {
   ClientConnection& admitted = *connection;
   connections_.emplace(admitted.id, std::move(connection));
   admission_.Opened(admitted.id, peer, admitted.started);
+  metrics_.ConnectionOpened();
   EnterReceiving(admitted);
   Receive(admitted);
 }
@@ -309,6 +313,7 @@ void HttpFront::Loop::GiveWay(uint64_t id) {
   auto found = connections_.find(id);
   if (found == connections_.end()) return;
   ClientConnection& connection = *found->second;
+  metrics_.ConnectionEvicted();
   if (connection.phase == Phase::Receiving) {
     log_.Write(connection.client, "-", "refused: gave way to other clients", MillisecondsSince(connection.started),
                ReplyFate::NoReply);
@@ -324,6 +329,7 @@ void HttpFront::Loop::Close(uint64_t id) {
   Unwatch(connection);
   admission_.Closed(id);
   connections_.erase(found);
+  metrics_.ConnectionClosed();
   TrimWhenIdle();
 }
 
@@ -351,6 +357,7 @@ void HttpFront::Loop::Receive(ClientConnection& connection) {
     most = std::min(most, whole - std::min(before, whole));
   }
   ReadResult read = ReadSome(connection.fd.Get(), connection.received, most);
+  metrics_.BytesReceived(read.bytes);
   uint64_t id = connection.id;
   if (read.bytes > 0 && !Hold(connection, read.bytes)) return;
   if (connections_.count(id) == 0) return;
@@ -488,6 +495,7 @@ void HttpFront::Loop::TakeCompletions() {
     Release(connection, completion.bodyBytes);
     connection.kind = completion.reply.kind;
     connection.outcome = completion.reply.outcome;
+    metrics_.RowsServed(completion.reply.rows);
     StartReply(connection, 200, completion.reply.body);
   }
 }
@@ -512,7 +520,9 @@ void HttpFront::Loop::Refuse(ClientConnection& connection, int status, const std
 }
 
 void HttpFront::Loop::Write(ClientConnection& connection) {
+  size_t before = connection.sent;
   WriteEnd end = WriteSome(connection.fd.Get(), connection.out, connection.sent);
+  metrics_.BytesSent(connection.sent - before);
   if (end == WriteEnd::Blocked) return;
   if (end == WriteEnd::Failed) {
     Finish(connection);
@@ -653,8 +663,8 @@ void HttpFront::Loop::TrimWhenIdle() {
   }
 }
 
-HttpFront::HttpFront(DbCommitService& service, AccessLog& log, HttpLimits limits)
-    : loop_(std::make_unique<Loop>(service, log, std::move(limits))) {}
+HttpFront::HttpFront(DbCommitService& service, AccessLog& log, HttpLimits limits, ServerMetrics& metrics)
+    : loop_(std::make_unique<Loop>(service, log, std::move(limits), metrics)) {}
 
 HttpFront::~HttpFront() { Stop(); }
 

@@ -24,6 +24,7 @@
 
 class AccessLog;
 class DbCommitService;
+class ServerMetrics;
 
 // Path of the server script, as the programs post to it.
 constexpr const char* SCRIPT_PATH = "/norda/dbcommit.php";
@@ -34,8 +35,9 @@ constexpr std::chrono::seconds IDLE_TIME{5};
 
 class HttpFront {
  public:
-  // `service` and `log` stay owned by the caller and must outlive the front.
-  HttpFront(DbCommitService& service, AccessLog& log, HttpLimits limits);
+  // `service`, `log` and `metrics` (told of connections, bytes, rows and the
+  // loop's turns) stay owned by the caller and must outlive the front.
+  HttpFront(DbCommitService& service, AccessLog& log, HttpLimits limits, ServerMetrics& metrics);
   ~HttpFront();
   HttpFront(const HttpFront&) = delete;
   HttpFront& operator=(const HttpFront&) = delete;

@@ -133,12 +133,16 @@ ServiceReply DbCommitService::Answer(const ObservationRequest& request, const st
   constexpr const char* KIND = "observation";
   std::string reply = OK_LINE, error;
   ReadOutcome outcome;
-  auto append = [&reply](const ResultRow& row) { AppendRow(row, reply); };
+  size_t rows = 0;
+  auto append = [&](const ResultRow& row) {
+    AppendRow(row, reply);
+    ++rows;
+  };
   if (!store_.ObservationRowsFor(request, address, LocalTimestamp().substr(0, DAY_TEXT_LENGTH), append, outcome,
                                  error)) {
     return Failed(KIND, error);
   }
   if (outcome == ReadOutcome::NotSignedIn) return Refused(KIND, NOT_SIGNED_IN_REASON, "not signed in");
   if (outcome == ReadOutcome::AllowanceReached) return Refused(KIND, ALLOWANCE_REACHED_REASON, "allowance reached");
-  return {reply + STATEMENT_END_LINE, KIND};
+  return {reply + STATEMENT_END_LINE, KIND, "ok", rows};
 }

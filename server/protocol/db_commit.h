@@ -27,6 +27,7 @@ struct ServiceReply {
   std::string body;              // as the programs read it: "OK" and rows, or one "ERROR: " line
   const char* kind = "-";        // "sign-in", "usage", "monthly-usage", "observation", or "-"
   std::string outcome = "ok";    // "ok", "refused: <why>" or "failed: <database's reason>"
+  size_t rows = 0;               // observation rows in the body
 };
 
 class DbCommitService {

@@ -3,13 +3,21 @@
 // threads ever use one connection at once.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "server/store/connection.h"
+
+// Database pools as one: connections in all, and borrows that had to wait.
+struct PoolStatistics {
+  size_t size = 0;
+  uint64_t waits = 0;
+};
 
 class ConnectionPool {
  public:
@@ -39,6 +47,10 @@ class ConnectionPool {
   // Waits until a connection is free and lends it.
   Lease Borrow();
 
+  // Connections of the pool, and borrows so far that had to wait for one.
+  size_t Size() const { return size_; }
+  uint64_t Waits() const { return waits_.load(std::memory_order_relaxed); }
+
  private:
   void GiveBack(std::unique_ptr<Connection> connection);
 
@@ -46,4 +58,6 @@ class ConnectionPool {
   std::mutex mutex_;
   std::condition_variable returned_;
   std::vector<std::unique_ptr<Connection>> idle_;
+  size_t size_ = 0;
+  std::atomic<uint64_t> waits_{0};
 };

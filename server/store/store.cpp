@@ -253,6 +253,19 @@ bool Store::ObservationRows(const ObservationQuery& query, const RowHandler& onR
   return pool.Borrow()->Run(sql, params, onUniqueRow, error);
 }
 
+bool Store::Answers(std::string& error) { return primary_.Borrow()->Run("SELECT 1", {}, nullptr, error); }
+
+PoolStatistics Store::Pools() const {
+  PoolStatistics statistics;
+  const ConnectionPool* pools[] = {&primary_, writer_.get(), observations_.get(), tally_.get()};
+  for (const ConnectionPool* pool : pools) {
+    if (pool == nullptr) continue;
+    statistics.size += pool->Size();
+    statistics.waits += pool->Waits();
+  }
+  return statistics;
+}
+
 bool Store::ObservationRowsFor(const ObservationQuery& query, const std::string& address, const std::string& day,
                                const RowHandler& onRow, ReadOutcome& outcome, std::string& error) {
   outcome = ReadOutcome::Served;

@@ -78,6 +78,12 @@ class Store {
   // the database fails; rows handed over before that stay handed over.
   bool ObservationRows(const ObservationQuery& query, const RowHandler& onRow, std::string& error);
 
+  // True when the primary answers a trivial query; false with `error` set.
+  // Waits for a free connection like any request.
+  bool Answers(std::string& error);
+
+  // The connections of every pool, and how often a request waited for one.
+  PoolStatistics Pools() const;
   // Observation rows for the client at `address`: the latest account that
   // signed in from it within the usage window is the reader. Nothing is
   // read (NotSignedIn) without one, nor (AllowanceReached) once the rows

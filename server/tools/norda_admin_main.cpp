@@ -17,6 +17,7 @@
 
 #include "server/accounts/account_rules.h"
 #include "server/accounts/accounts.h"
+#include "server/config/server_options.h"
 #include "server/protocol/text_encoding.h"
 #include "server/store/connection.h"
 #include "server/store/schema.h"
@@ -25,13 +26,16 @@
 #include "server/tools/daily_import.h"
 #include "server/tools/import_text.h"
 #include "server/tools/master_files.h"
+#include "server/tools/sqlite_backup.h"
 #include "server/tools/station_list.h"
 
 namespace {
 
 constexpr const char* USAGE =
-    "usage: norda_admin --database DATABASE COMMAND [ARGUMENT...] [--OPTION VALUE...]\n"
+    "usage: norda_admin [--config FILE] [--database DATABASE] COMMAND [ARGUMENT...] [--OPTION VALUE...]\n"
     "  DATABASE: a SQLite file, or a PostgreSQL connection string (postgresql://... or key=value ...)\n"
+    "  FILE: the server's settings file; its database and sign-in rules apply unless --database\n"
+    "        names another database\n"
     "database:\n"
     "  init                     create the server's tables (a SQLite file is created; a PostgreSQL\n"
     "                           database must exist and be empty)\n"
@@ -66,9 +70,12 @@ constexpr const char* USAGE =
     "                           prevailing_wind_direction, mean_temperature, max_temperature,\n"
     "                           min_temperature, sunshine), replacing the file's date range, and\n"
     "                           compute the summaries of the years it touches; all or nothing\n"
-    "sign-in guessing:\n"
-    "  throttled                the addresses with failed sign-ins in the last 600 seconds, and\n"
-    "                           whether they are held off (10 failures or more)\n"
+    "backups (SQLite; for PostgreSQL use pg_dump or pg_basebackup):\n"
+    "  backup FILE              copy the database into FILE, consistent while the server writes\n"
+    "  restore FILE             replace the database by the backup FILE (stop the server first)\n"
+    "sign-in guessing (with the rules of --config FILE, else 10 failures in 600 seconds):\n"
+    "  throttled                the addresses with failed sign-ins within the window, and\n"
+    "                           whether they are held off (as many failures as the limit or more)\n"
     "  unthrottle ADDRESS       forget the failed sign-ins of ADDRESS, so it may sign in again\n";
 
 // An account without a monthly allowance, as the operator writes and reads it.
@@ -78,6 +85,8 @@ constexpr size_t MAX_ALLOWANCE_DIGITS = 18;
 
 // What one command line gives a command.
 struct Invocation {
+  std::string database;
+  AccountRules rules;
   std::vector<std::string> arguments;
   std::map<std::string, std::string> options;
 
@@ -92,7 +101,10 @@ struct Command {
   size_t arguments;
   std::set<std::string> options;
   std::set<std::string> required;
+  // Works through a connection to the database; or, for the commands
+  // that copy the database file as a whole, on its path (runOnPath).
   std::function<bool(Connection&, const Invocation&, std::string&)> run;
+  std::function<bool(const Invocation&, std::string&)> runOnPath = nullptr;
 };
 
 // Reads a line from the terminal without showing it.
@@ -131,8 +143,8 @@ bool ReadPassword(const Invocation& invocation, std::string& password, std::stri
   return true;
 }
 
-bool Throttled(Connection& db, const Invocation&, std::string& error) {
-  AccountRules rules;
+bool Throttled(Connection& db, const Invocation& invocation, std::string& error) {
+  const AccountRules& rules = invocation.rules;
   int64_t since = EpochSeconds() - rules.failureWindow.count();
   printf("%-40s %8s %s\n", "address", "failures", "held off");
   return db.Run(
@@ -272,18 +284,45 @@ const Command COMMANDS[] = {
      [](Connection& db, const Invocation& i, std::string& error) {
        return db.Run("DELETE FROM sign_in_failure_dt WHERE address = $1", {i.arguments[0]}, nullptr, error);
      }},
+    {"backup", 1, {}, {}, nullptr,
+     [](const Invocation& i, std::string& error) { return BackupSqlite(i.database, i.arguments[0], error); }},
+    {"restore", 1, {}, {}, nullptr,
+     [](const Invocation& i, std::string& error) { return RestoreSqlite(i.arguments[0], i.database, error); }},
 };
+
+// Takes the leading "--config FILE" and "--database DATABASE" into
+// `invocation`; the database named on the line wins over the file's.
+// Returns the index of the command, or 0 with `error` set.
+int ReadDatabaseOptions(int argc, char** argv, Invocation& invocation, std::string& error) {
+  std::string config, database;
+  int i = 1;
+  for (; i + 1 < argc; i += 2) {
+    if (strcmp(argv[i], "--config") == 0) {
+      config = argv[i + 1];
+    } else if (strcmp(argv[i], "--database") == 0) {
+      database = argv[i + 1];
+    } else {
+      break;
+    }
+  }
+  ServerOptions settings;
+  if (!config.empty() && !LoadServerConfigFile(config, settings, error)) return 0;
+  invocation.database = database.empty() ? settings.store.database : database;
+  invocation.rules = settings.store.rules;
+  return invocation.database.empty() || i >= argc ? 0 : i;
+}
 
 // The command named on the command line with its arguments and options;
 // nullptr when the line does not fit one.
-const Command* ReadCommandLine(int argc, char** argv, Invocation& invocation) {
-  if (argc < 4 || strcmp(argv[1], "--database") != 0) return nullptr;
+const Command* ReadCommandLine(int argc, char** argv, Invocation& invocation, std::string& error) {
+  int first = ReadDatabaseOptions(argc, argv, invocation, error);
+  if (first == 0) return nullptr;
   const Command* command = nullptr;
   for (const Command& candidate : COMMANDS) {
-    if (strcmp(argv[3], candidate.name) == 0) command = &candidate;
+    if (strcmp(argv[first], candidate.name) == 0) command = &candidate;
   }
   if (command == nullptr) return nullptr;
-  for (int i = 4; i < argc; ++i) {
+  for (int i = first + 1; i < argc; ++i) {
     if (strncmp(argv[i], "--", 2) != 0) {
       invocation.arguments.push_back(argv[i]);
     } else if (i + 1 < argc && command->options.count(argv[i]) > 0) {
@@ -303,13 +342,21 @@ const Command* ReadCommandLine(int argc, char** argv, Invocation& invocation) {
 
 int main(int argc, char** argv) {
   Invocation invocation;
-  const Command* command = ReadCommandLine(argc, argv, invocation);
+  std::string error;
+  const Command* command = ReadCommandLine(argc, argv, invocation, error);
   if (command == nullptr) {
+    if (!error.empty()) fprintf(stderr, "norda_admin: %s\n", error.c_str());
     fputs(USAGE, stderr);
     return 2;
   }
-  std::string error;
-  std::string database = argv[2];
+  const std::string& database = invocation.database;
+  if (command->runOnPath) {
+    if (!command->runOnPath(invocation, error)) {
+      fprintf(stderr, "norda_admin: %s\n", error.c_str());
+      return 1;
+    }
+    return 0;
+  }
   // Only init makes a SQLite file; the others must not leave an empty one
   // behind a mistyped path.
   if (!IsPostgresTarget(database) && strcmp(command->name, "init") != 0 && access(database.c_str(), F_OK) != 0) {

@@ -208,6 +208,23 @@ TEST_F(DeploymentTest, RequestsGoToBothFrontServers) {
   }
 }
 
+// What the machines' monitoring reads: each front server's health check
+// and metrics on its metrics address, nginx's counters on loopback.
+TEST_F(DeploymentTest, FrontServersAndNginxReportTheirHealth) {
+  constexpr int METRICS_PORT = 9464;  // the settings files' metrics-address
+  constexpr int STATUS_PORT = 8081;   // norda.conf's stub_status
+  for (const FrontServer& server : deployment_.servers) {
+    HttpReply health, metrics;
+    ASSERT_TRUE(SendWithoutBody(server.address, METRICS_PORT, "GET", "/healthz", health));
+    EXPECT_EQ(200, health.status) << server.address;
+    ASSERT_TRUE(SendWithoutBody(server.address, METRICS_PORT, "GET", "/metrics", metrics));
+    EXPECT_NE(std::string::npos, metrics.body.find("norda_database_pool_connections ")) << metrics.body;
+  }
+  HttpReply status;
+  ASSERT_TRUE(SendWithoutBody(deployment_.front, STATUS_PORT, "GET", "/nginx_status", status));
+  EXPECT_NE(std::string::npos, status.body.find("Active connections:")) << status.body;
+}
+
 // The front servers' role reads the accounts and observations, reads the
 // ledger and adds to it, on the primary and (reads) on the replica;
 // everything else is refused by the database itself.
