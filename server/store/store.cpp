@@ -179,9 +179,8 @@ bool Store::SignIn(const std::string& userId, const std::string& password, const
     }
   }
   outcome = clientNos.empty() ? SignInOutcome::Refused : SignInOutcome::Accepted;
-  if (!clientNos.empty()) readers_.Forget(address);
   ConnectionPool::Lease db = Writer().Borrow();
-  return RunInTransaction(
+  bool recorded = RunInTransaction(
       *db,
       [&](std::string& failure) {
         if (clientNos.empty()) {
@@ -197,6 +196,9 @@ bool Store::SignIn(const std::string& userId, const std::string& password, const
         return db->Run(FORGET_SIGN_INS_SQL, {now - rules_.usageWindow.count()}, nullptr, failure);
       },
       error);
+  // Once committed, the next read from the address looks up its new reader.
+  if (recorded && !clientNos.empty()) readers_.Forget(address);
+  return recorded;
 }
 
 bool Store::RecordUsage(const std::string& clientNo, int64_t dataTotal, const std::string& feeday,
