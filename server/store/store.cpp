@@ -1,6 +1,7 @@
 #include "server/store/store.h"
 
 #include <ctime>
+#include <map>
 
 #include "server/accounts/password_hash.h"
 #include "server/store/schema.h"
@@ -27,23 +28,12 @@ constexpr const char* SIGNED_IN_SQL =
 // The account whose sign-in from the address is the latest; its delivered
 // rows this month are summed only when it has an allowance to hold them to.
 constexpr const char* READER_SQL =
-    "SELECT s.client_no, c.allowance, CASE WHEN c.allowance IS NULL THEN 0 ELSE "
+    "SELECT s.client_no, s.signed_in, c.allowance, CASE WHEN c.allowance IS NULL THEN 0 ELSE "
     "(SELECT COALESCE(SUM(d.delivered_rows), 0) FROM delivery_dt d "
     "WHERE d.client_no = s.client_no AND d.delivered_on >= $3 AND d.delivered_on <= $4) END "
     "FROM sign_in_dt s JOIN client_mt c ON c.client_no = s.client_no "
     "WHERE s.address = $1 AND s.signed_in > $2 AND c.disabled = 0 "
     "ORDER BY s.signed_in DESC, s.client_no LIMIT 1";
-constexpr const char* TALLY_SQL =
-    "INSERT INTO delivery_dt(client_no, delivered_on, delivered_rows) VALUES ($1, $2, $3) "
-    "ON CONFLICT (client_no, delivered_on) DO UPDATE SET delivered_rows = delivery_dt.delivered_rows + "
-    "excluded.delivered_rows";
-// Tallies are written with every observation reply: each is committed
-// before its reply leaves, but not forced to disk one by one, so a machine
-// that loses power may forget the last moment's counts (the server or the
-// database process failing loses none on SQLite). Waiting for the disk
-// would cost more than the read being counted.
-constexpr const char* SQLITE_RELAXED_COMMITS = "PRAGMA synchronous = NORMAL";
-constexpr const char* POSTGRES_RELAXED_COMMIT = "SET LOCAL synchronous_commit = off";
 // The first and last day of a month as texts compare.
 constexpr const char* FIRST_DAY = "-01";
 constexpr const char* LAST_DAY = "-31";
@@ -151,11 +141,9 @@ bool Store::Open(const StoreConfig& config, std::string& error) {
     writer_ = std::make_unique<ConnectionPool>();
     if (!writer_->Open(config.database, 1, error)) return false;
   }
-  if (!config.openReads && primary_.Kind() == Engine::Sqlite) {
-    tally_ = std::make_unique<ConnectionPool>();
-    if (!tally_->Open(config.database, 1, error) || !tally_->Borrow()->Exec(SQLITE_RELAXED_COMMITS, error)) {
-      return false;
-    }
+  if (!config.openReads) {
+    tally_ = std::make_unique<DeliveryTally>();
+    if (!tally_->Open(config.database, error)) return false;
   }
   if (!config.readDatabase.empty()) {
     observations_ = std::make_unique<ConnectionPool>();
@@ -192,7 +180,7 @@ bool Store::SignIn(const std::string& userId, const std::string& password, const
   }
   outcome = clientNos.empty() ? SignInOutcome::Refused : SignInOutcome::Accepted;
   ConnectionPool::Lease db = Writer().Borrow();
-  return RunInTransaction(
+  bool recorded = RunInTransaction(
       *db,
       [&](std::string& failure) {
         if (clientNos.empty()) {
@@ -208,6 +196,9 @@ bool Store::SignIn(const std::string& userId, const std::string& password, const
         return db->Run(FORGET_SIGN_INS_SQL, {now - rules_.usageWindow.count()}, nullptr, failure);
       },
       error);
+  // Once committed, the next read from the address looks up its new reader.
+  if (recorded && !clientNos.empty()) readers_.Forget(address);
+  return recorded;
 }
 
 bool Store::RecordUsage(const std::string& clientNo, int64_t dataTotal, const std::string& feeday,
@@ -286,7 +277,9 @@ bool Store::ObservationRowsFor(const ObservationQuery& query, const std::string&
     ++rows;
     onRow(row);
   };
-  return ObservationRows(query, counted, error) && (rows == 0 || AddToTally(reader.clientNo, day, rows, error));
+  if (!ObservationRows(query, counted, error)) return false;
+  if (rows > 0) tally_->Add(reader.clientNo, day, rows);
+  return true;
 }
 
 bool Store::FindReader(const std::string& address, const std::string& day, Reader& reader, bool& found,
@@ -295,28 +288,27 @@ bool Store::FindReader(const std::string& address, const std::string& day, Reade
   std::string month = day.substr(0, MONTH_TEXT_LENGTH);
   std::string first = month + FIRST_DAY, last = month + LAST_DAY;
   int64_t since = EpochSeconds() - rules_.usageWindow.count();
+  if (readers_.Recall(address, since, reader)) {
+    found = true;
+    return true;
+  }
+  // Rows not yet written are taken before the table is read, so a flush
+  // committing in between counts them twice, never not at all.
+  std::map<std::string, int64_t> unwritten = tally_->Unwritten(month);
   auto take = [&](const ResultRow& row) {
     found = true;
     reader.clientNo = row.Text(0);
-    reader.hasAllowance = !row.IsNull(1);
-    reader.allowance = row.Integer(1);
-    reader.deliveredThisMonth = row.Integer(2);
+    reader.signedIn = row.Integer(1);
+    reader.hasAllowance = !row.IsNull(2);
+    reader.allowance = row.Integer(2);
+    reader.deliveredThisMonth = row.Integer(3);
   };
-  return primary_.Borrow()->Run(READER_SQL, {address, since, first, last}, take, error);
-}
-
-bool Store::AddToTally(const std::string& clientNo, const std::string& day, int64_t rows, std::string& error) {
-  if (!tally_) {
-    ConnectionPool::Lease db = primary_.Borrow();
-    return RunInTransaction(
-        *db,
-        [&](std::string& failure) {
-          return db->Exec(POSTGRES_RELAXED_COMMIT, failure) &&
-                 db->Run(TALLY_SQL, {clientNo, day, rows}, nullptr, failure);
-        },
-        error);
-  }
-  return tally_->Borrow()->Run(TALLY_SQL, {clientNo, day, rows}, nullptr, error);
+  if (!primary_.Borrow()->Run(READER_SQL, {address, since, first, last}, take, error)) return false;
+  if (!found) return true;
+  auto mine = unwritten.find(reader.clientNo);
+  if (reader.hasAllowance && mine != unwritten.end()) reader.deliveredThisMonth += mine->second;
+  readers_.Remember(address, reader);
+  return true;
 }
 
 int64_t EpochSeconds() { return static_cast<int64_t>(time(nullptr)); }

@@ -12,7 +12,9 @@
 #include "server/accounts/sign_in_cache.h"
 #include "server/store/connection.h"
 #include "server/store/connection_pool.h"
+#include "server/store/delivery_tally.h"
 #include "server/store/observation_query.h"
+#include "server/store/reader_memory.h"
 
 struct StoreConfig {
   std::string database;      // the primary: accounts, ledger, and observations unless readDatabase is set
@@ -85,30 +87,23 @@ class Store {
   // The connections of every pool, and how often a request waited for one.
   PoolStatistics Pools() const;
   // Observation rows for the client at `address`: the latest account that
-  // signed in from it within the usage window is the reader. Nothing is
-  // read (NotSignedIn) without one, nor (AllowanceReached) once the rows
-  // delivered to its client this month, by the local date, have reached
-  // the account's allowance. Otherwise the rows go to `onRow` as
-  // ObservationRows hands them over, and their count is added to the
-  // client's tally for `day` ("YYYY-MM-DD") before this returns, so no row
-  // leaves uncounted. With open reads every address is served and nothing
-  // counted. Returns false with `error` set when the database fails; rows
-  // handed over then must not be sent.
+  // signed in from it within the usage window is the reader (remembered
+  // for a moment, see ReaderMemory). Nothing is read (NotSignedIn) without
+  // one, nor (AllowanceReached) once the rows delivered to its client this
+  // month, by the local date, have reached the account's allowance: those
+  // in the table and those this server has not written yet. Otherwise the
+  // rows go to `onRow` as ObservationRows hands them over, and their count
+  // joins the client's tally for `day` ("YYYY-MM-DD"), written within
+  // DeliveryTally::FLUSH_INTERVAL. With open reads every address is served
+  // and nothing counted. Returns false with `error` set when the database
+  // fails; rows handed over then must not be sent.
   bool ObservationRowsFor(const ObservationQuery& query, const std::string& address, const std::string& day,
                           const RowHandler& onRow, ReadOutcome& outcome, std::string& error);
 
  private:
-  struct Reader {
-    std::string clientNo;
-    bool hasAllowance = false;
-    int64_t allowance = 0;
-    int64_t deliveredThisMonth = 0;  // counted only when the account has an allowance
-  };
-
   // The reader at `address` on `day`; false in `found` when none signed in lately.
   bool FindReader(const std::string& address, const std::string& day, Reader& reader, bool& found,
                   std::string& error);
-  bool AddToTally(const std::string& clientNo, const std::string& day, int64_t rows, std::string& error);
 
   bool openReads_ = false;
   ConnectionPool& Writer() { return writer_ ? *writer_ : primary_; }
@@ -118,9 +113,10 @@ class Store {
   ConnectionPool primary_;
   std::unique_ptr<ConnectionPool> writer_;        // SQLite only
   std::unique_ptr<ConnectionPool> observations_;  // with a read database only
-  // SQLite: the one connection that writes tallies, committing without
-  // waiting for the disk; PostgreSQL relaxes each tally's own transaction.
-  std::unique_ptr<ConnectionPool> tally_;
+  ReaderMemory readers_;
+  // Last, so that it is destroyed first and writes its pending rows while
+  // the store is whole.
+  std::unique_ptr<DeliveryTally> tally_;  // unless reads are open
 };
 
 // The local time as "YYYY-MM-DD HH:MM:SS", the feeday of a usage row.

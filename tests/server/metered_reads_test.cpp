@@ -4,9 +4,13 @@
 // read, and the operator's view of it (norda_admin list and usage).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "server/protocol/db_commit.h"
+#include "server/store/delivery_tally.h"
+#include "server/store/reader_memory.h"
 #include "tests/server/database_probe.h"
 #include "tests/server/http_client.h"
 #include "tests/server/server_process.h"
@@ -24,6 +28,15 @@ constexpr int64_t FIVE = 5;
 constexpr const char* YEAR_OF_DAYS = "SELECT * FROM st_data_h WHERE sChiten = 44001 AND d2 = 2001;";
 constexpr int64_t DAYS_OF_2001 = 365;
 constexpr int USAGE_WINDOW = 3600;
+constexpr const char* TALLY = "SELECT client_no, delivered_rows FROM delivery_dt ORDER BY client_no";
+// The allowance test moves earlier deliveries to a month long past.
+constexpr const char* THIS_MONTHS_TALLY = "SELECT delivered_rows FROM delivery_dt WHERE delivered_on <> '1999-01-01'";
+// How long a test waits for a server's delivered rows to reach the table.
+constexpr auto SETTLING_TIME = 5 * DeliveryTally::FLUSH_INTERVAL;
+constexpr auto POLL_INTERVAL = std::chrono::milliseconds(50);
+// A change made in the database behind the server's back is seen once what
+// it remembers of the reader has expired.
+constexpr auto READER_FORGOTTEN = ReaderMemory::READER_MEMORY + std::chrono::milliseconds(100);
 
 std::string Post(const std::string& server, const std::string& statement, const std::string& from) {
   HttpReply reply;
@@ -56,7 +69,19 @@ class MeteredReads : public testing::TestWithParam<Engine> {
   const char* Address() const { return GetParam() == Engine::Sqlite ? "127.0.20.35" : "127.0.20.36"; }
   std::string Post(const std::string& statement, const std::string& from) { return ::Post(Address(), statement, from); }
   std::string Db(const std::string& sql) { return QueryDatabase(database_, sql); }
-  std::string Tally() { return Db("SELECT client_no, delivered_rows FROM delivery_dt ORDER BY client_no"); }
+  std::string Tally() { return Db(TALLY); }
+  // What `sql` reads once it reads `expected`, or after SETTLING_TIME: the
+  // server writes delivered rows a moment after it sends them.
+  std::string Settled(const std::string& sql, const std::string& expected) {
+    auto deadline = std::chrono::steady_clock::now() + SETTLING_TIME;
+    std::string now = Db(sql);
+    while (now != expected && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(POLL_INTERVAL);
+      now = Db(sql);
+    }
+    return now;
+  }
+  std::string SettledTally(const std::string& expected) { return Settled(TALLY, expected); }
   std::string Admin(const std::string& arguments) {
     return RunCommand(NativeBuildFolder() + "/server/norda_admin --database '" + database_ + "' " + arguments +
                       " 2>&1")
@@ -89,8 +114,13 @@ TEST_P(MeteredReads, OnlyAnAddressWithARecentSignInOfAnOpenAccountIsServed) {
       {"the account was switched off since", "UPDATE client_mt SET disabled = 1", nullptr, false},
   };
   int64_t served = 0;
+  auto tallyOf = [](int64_t rows) { return rows ? "10001|" + std::to_string(rows) + "\n" : std::string(); };
   for (const Step& step : steps) {
-    if (*step.sql) Db(step.sql);
+    ASSERT_EQ(tallyOf(served), SettledTally(tallyOf(served))) << step.situation;
+    if (*step.sql) {
+      Db(step.sql);
+      std::this_thread::sleep_for(READER_FORGOTTEN);
+    }
     if (step.signInFrom) {
       ASSERT_EQ(SIGNED_IN_REPLY, Post(SIGN_IN, step.signInFrom)) << step.situation;
     }
@@ -104,13 +134,14 @@ TEST_P(MeteredReads, OnlyAnAddressWithARecentSignInOfAnOpenAccountIsServed) {
       EXPECT_EQ(before, DatabaseSnapshot(database_)) << step.situation << ": nothing counted";
     }
   }
-  EXPECT_EQ("10001|" + std::to_string(served) + "\n", Tally());
+  EXPECT_EQ(tallyOf(served), SettledTally(tallyOf(served)));
   EXPECT_EQ(notSignedIn, Post(FIVE_ROWS, elsewhere));
 }
 
 TEST_P(MeteredReads, OpenReadsServeEveryAddressAndCountNothing) {
   Start({"--open-reads"});
   EXPECT_EQ(DAYS_OF_2001, RowsOf(Post(YEAR_OF_DAYS, "127.0.0.73")));
+  server_.Stop();
   EXPECT_EQ("", Tally());
 }
 
@@ -126,11 +157,11 @@ TEST_P(MeteredReads, TheLatestSignInFromAnAddressNamesTheClientWhoseTallyGrows) 
   ASSERT_EQ("OK\n20002\n;\n", Post("SELECT client_no FROM client_mt WHERE user_id = 'sato' AND password = 'pw';", shared));
   EXPECT_EQ(FIVE, RowsOf(Post(FIVE_ROWS, shared)));
   EXPECT_EQ(0, RowsOf(Post("SELECT * FROM st_data_n WHERE sChiten = 11001 AND d1 = 1900;", shared)));
-  EXPECT_EQ("10001|370\n20002|5\n", Tally());
+  EXPECT_EQ("10001|370\n20002|5\n", SettledTally("10001|370\n20002|5\n"));
   // And back: the demo signs in again and is the reader once more.
   ASSERT_EQ(SIGNED_IN_REPLY, Post(SIGN_IN, shared));
   EXPECT_EQ(FIVE, RowsOf(Post(FIVE_ROWS, shared)));
-  EXPECT_EQ("10001|375\n20002|5\n", Tally());
+  EXPECT_EQ("10001|375\n20002|5\n", SettledTally("10001|375\n20002|5\n"));
   EXPECT_EQ("1\n", Db("SELECT count(DISTINCT delivered_on) FROM delivery_dt")) << "one row per client and day";
 }
 
@@ -162,8 +193,8 @@ TEST_P(MeteredReads, TheAllowanceRefusesOnceTheMonthsDeliveredRowsReachIt) {
       EXPECT_EQ(reached, reply);
       EXPECT_EQ(before, DatabaseSnapshot(database_));
     }
-    EXPECT_EQ(std::to_string(read.tallyAfter) + "\n",
-              Db("SELECT delivered_rows FROM delivery_dt WHERE delivered_on <> '1999-01-01'"));
+    std::string tallyAfter = std::to_string(read.tallyAfter) + "\n";
+    EXPECT_EQ(tallyAfter, Settled(THIS_MONTHS_TALLY, tallyAfter));
   }
   ASSERT_EQ("", Admin("allowance demo 0"));
   EXPECT_EQ(reached, Post(FIVE_ROWS, home)) << "an allowance of no rows at all";
@@ -186,6 +217,7 @@ TEST_P(MeteredReads, TheOperatorSeesAllowancesDeliveriesAndShortReports) {
   EXPECT_EQ(FIVE, RowsOf(Post(FIVE_ROWS, sato)));
   EXPECT_EQ("OK\n;\n",
             Post("INSERT INTO fee_history_dt(client_no,feeday,data_total) values ('20002',now(),'5');", sato));
+  ASSERT_EQ("10001|365\n20002|370\n", SettledTally("10001|365\n20002|370\n"));
 
   std::string month = Db("SELECT substr(min(delivered_on), 1, 7) FROM delivery_dt");
   month.pop_back();
@@ -202,6 +234,27 @@ TEST_P(MeteredReads, TheOperatorSeesAllowancesDeliveriesAndShortReports) {
                             "allowance nobody 5"}) {
     EXPECT_NE("", Admin(wrong)) << wrong;
   }
+}
+
+// Replies sent faster than the server writes its tally: the allowance still
+// counts every row sent, and a stop writes every row that is not yet in
+// the table.
+TEST_P(MeteredReads, RowsNotYetWrittenCountAgainstTheAllowanceAndAStopWritesThem) {
+  Start();
+  const std::string home = "127.0.0.78";
+  ASSERT_EQ("", Admin("allowance demo 12"));
+  ASSERT_EQ(SIGNED_IN_REPLY, Post(SIGN_IN, home));
+  const std::string reached = Refusal(ALLOWANCE_REACHED_REASON);
+  const std::string replies[] = {"5", "5", "5", reached, reached};
+  for (const std::string& expected : replies) {
+    std::string reply = Post(FIVE_ROWS, home);
+    EXPECT_EQ(expected, expected == reached ? reply : std::to_string(RowsOf(reply)));
+  }
+  ASSERT_EQ("", Admin("allowance demo none"));
+  constexpr int MORE_READS = 20;
+  for (int read = 0; read < MORE_READS; ++read) ASSERT_EQ(DAYS_OF_2001, RowsOf(Post(YEAR_OF_DAYS, home)));
+  server_.Stop();
+  EXPECT_EQ("10001|" + std::to_string(3 * FIVE + MORE_READS * DAYS_OF_2001) + "\n", Tally());
 }
 
 }  // namespace
