@@ -461,6 +461,7 @@ void HttpFront::Loop::Dispatch(ClientConnection& connection) {
   EnterWaiting(connection);
   std::string body = connection.received.substr(connection.headEnd, connection.bodyLength);
   connection.received.erase(0, connection.headEnd + connection.bodyLength);
+  connection.received.shrink_to_fit();  // a waiting request keeps no room for its body twice
   Release(connection, connection.headEnd);
   connection.headEnd = connection.searched = connection.bodyLength = 0;
   uint64_t id = connection.id;
