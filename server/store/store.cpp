@@ -248,7 +248,7 @@ bool Store::Answers(std::string& error) { return primary_.Borrow()->Run("SELECT 
 
 PoolStatistics Store::Pools() const {
   PoolStatistics statistics;
-  const ConnectionPool* pools[] = {&primary_, writer_.get(), observations_.get(), tally_.get()};
+  const ConnectionPool* pools[] = {&primary_, writer_.get(), observations_.get()};
   for (const ConnectionPool* pool : pools) {
     if (pool == nullptr) continue;
     statistics.size += pool->Size();
