@@ -37,13 +37,20 @@ bool Admission::NameClient(uint64_t id, const std::string& client) {
   return true;
 }
 
+void Admission::Finished(uint64_t id) {
+  Entry& entry = entries_.at(id);
+  if (entry.finished) return;
+  entry.finished = true;
+  if (--connectionsOf_[entry.key] == 0) connectionsOf_.erase(entry.key);
+}
+
 void Admission::Closed(uint64_t id) {
   auto found = entries_.find(id);
   if (found == entries_.end()) return;
   Entry& entry = found->second;
   ChangeHeld(id, entry, 0);
   Unlist(id, entry);
-  if (--connectionsOf_[entry.key] == 0) connectionsOf_.erase(entry.key);
+  Finished(id);
   entries_.erase(found);
 }
 

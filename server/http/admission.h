@@ -51,6 +51,12 @@ class Admission {
   // nothing changed, when `client` has all its connections already.
   bool NameClient(uint64_t id, const std::string& client);
 
+  // `id` has had its last reply and only waits for the client to close
+  // (at most the drain time): it no longer counts against its address, so a
+  // client that opens a connection a request is not held back by the ones
+  // it is closing.
+  void Finished(uint64_t id);
+
   // Forgets `id` and the bytes it held.
   void Closed(uint64_t id);
 
@@ -89,6 +95,7 @@ class Admission {
     size_t held = 0;
     Clock::time_point started;
     bool receiving = true;
+    bool finished = false;  // no longer counted against its key
   };
   // Receiving connections, largest counted bytes last; of equal ones the
   // one receiving longest last.

@@ -89,6 +89,7 @@ class HttpFront::Loop {
   void AcceptBatch();
   void Admit(ScopedFd fd, const std::string& peer);
   void GiveWay(uint64_t id);
+  bool CloseIdleOf(const std::string& peer);
   void Close(uint64_t id);
   void PauseListener();
   void ResumeListener();
@@ -288,7 +289,10 @@ void HttpFront::Loop::AcceptBatch() {
 // request with its connection is past receiving before anyone can make it
 // give way.
 void HttpFront::Loop::Admit(ScopedFd fd, const std::string& peer) {
-  if (peer.empty() || !admission_.MayOpen(peer)) return metrics_.ConnectionRefused();
+  if (peer.empty()) return metrics_.ConnectionRefused();
+  if (!admission_.MayOpen(peer) && !(CloseIdleOf(peer) && admission_.MayOpen(peer))) {
+    return metrics_.ConnectionRefused();
+  }
   if (admission_.Full()) {
     auto longest = admission_.LongestReceiving();
     if (!longest) return metrics_.ConnectionRefused();
@@ -306,6 +310,18 @@ void HttpFront::Loop::Admit(ScopedFd fd, const std::string& peer) {
   metrics_.ConnectionOpened();
   EnterReceiving(admitted);
   Receive(admitted);
+}
+
+// A client at its cap of connections makes room for a new one by closing
+// one of its own that waits idle for a next request. False when it has none.
+bool HttpFront::Loop::CloseIdleOf(const std::string& peer) {
+  for (auto& [id, connection] : connections_) {
+    if (connection->phase == Phase::Idle && connection->peer == peer) {
+      Close(id);
+      return true;
+    }
+  }
+  return false;
 }
 
 // Makes a receiving (or idle) connection give its place or its memory up.
@@ -602,6 +618,7 @@ void HttpFront::Loop::EnterSending(ClientConnection& connection) {
 
 void HttpFront::Loop::EnterDraining(ClientConnection& connection) {
   connection.phase = Phase::Draining;
+  admission_.Finished(connection.id);
   deadlines_.Set(connection.id, DRAIN_LIMIT, Clock::now() + DRAIN_TIME);
   Watch(connection, EPOLLIN | EPOLLRDHUP);
 }
