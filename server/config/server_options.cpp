@@ -18,7 +18,8 @@ constexpr long LARGEST_COUNT = 1'000'000;
 constexpr long LONGEST_SECONDS = 86'400;
 constexpr const char* CONFIG_NAME = "config";
 
-struct OptionSpec {
+// How one option is read: its name, and what its value sets.
+struct OptionRule {
   const char* name;
   // For an option that may be given several times: forgets its values, so
   // the command line replaces those of the file. Empty for the others.
@@ -45,7 +46,7 @@ bool IsIpv4(const std::string& text) {
 
 // An option whose value is a whole number from `low` to `high`.
 template <typename Assign>
-OptionSpec Whole(const char* name, long low, long high, Assign assign) {
+OptionRule Whole(const char* name, long low, long high, Assign assign) {
   return {name, nullptr, [=](const std::string& value, ServerOptions& options, std::string& reason) {
             long number = 0;
             if (ParseNumber(value, low, high, number)) return assign(options, number), true;
@@ -56,7 +57,7 @@ OptionSpec Whole(const char* name, long low, long high, Assign assign) {
 }
 
 template <typename Assign>
-OptionSpec Text(const char* name, Assign assign) {
+OptionRule Text(const char* name, Assign assign) {
   return {name, nullptr, [=](const std::string& value, ServerOptions& options, std::string&) {
             assign(options, value);
             return true;
@@ -91,8 +92,8 @@ bool ApplySwitch(const std::string& value, bool& on, std::string& reason) {
 using Seconds = std::chrono::seconds;
 
 // Every option of the server; adding one is adding a line.
-const std::vector<OptionSpec>& Specs() {
-  static const std::vector<OptionSpec> specs = {
+const std::vector<OptionRule>& Rules() {
+  static const std::vector<OptionRule> rules = {
       Text("database", [](ServerOptions& o, const std::string& v) { o.store.database = v; }),
       Text("read-database", [](ServerOptions& o, const std::string& v) { o.store.readDatabase = v; }),
       {"address", nullptr, [](const std::string& v, ServerOptions& o, std::string& r) { return ApplyAddress(v, o.address, r); }},
@@ -118,12 +119,12 @@ const std::vector<OptionSpec>& Specs() {
        true},
       Whole("usage-window", 1, LONGEST_SECONDS, [](ServerOptions& o, long n) { o.store.rules.usageWindow = Seconds(n); }),
   };
-  return specs;
+  return rules;
 }
 
-const OptionSpec* FindSpec(const std::string& name) {
-  for (const OptionSpec& spec : Specs()) {
-    if (name == spec.name) return &spec;
+const OptionRule* FindRule(const std::string& name) {
+  for (const OptionRule& rule : Rules()) {
+    if (name == rule.name) return &rule;
   }
   return nullptr;
 }
@@ -144,8 +145,8 @@ bool SplitCommandLine(int argc, char** argv, std::vector<CommandLineOption>& spl
       return false;
     }
     std::string name = flag.substr(2);
-    const OptionSpec* spec = FindSpec(name);
-    if (spec != nullptr && spec->isSwitch) {
+    const OptionRule* rule = FindRule(name);
+    if (rule != nullptr && rule->isSwitch) {
       split.push_back({name, SWITCH_ON});
     } else if (i + 1 < argc) {
       split.push_back({name, argv[++i]});
@@ -161,13 +162,13 @@ bool SplitCommandLine(int argc, char** argv, std::vector<CommandLineOption>& spl
 
 bool ApplyServerOption(const std::string& name, const std::string& value, ServerOptions& options,
                        std::string& error) {
-  const OptionSpec* spec = FindSpec(name);
-  if (spec == nullptr) {
+  const OptionRule* rule = FindRule(name);
+  if (rule == nullptr) {
     error = "unknown option \"" + name + "\"";
     return false;
   }
   std::string reason;
-  if (spec->apply(value, options, reason)) return true;
+  if (rule->apply(value, options, reason)) return true;
   error = name + " = " + value + ": " + reason;
   return false;
 }
@@ -178,10 +179,10 @@ bool LoadServerConfigFile(const std::string& path, ServerOptions& options, std::
   std::set<std::string> seen;
   for (const ConfigEntry& entry : entries) {
     std::string reason;
-    const OptionSpec* spec = FindSpec(entry.key);
-    if (spec == nullptr) {
+    const OptionRule* rule = FindRule(entry.key);
+    if (rule == nullptr) {
       reason = "unknown key \"" + entry.key + "\"";
-    } else if (!spec->reset && !seen.insert(entry.key).second) {
+    } else if (!rule->reset && !seen.insert(entry.key).second) {
       reason = entry.key + " is set twice";
     } else if (ApplyServerOption(entry.key, entry.value, options, reason)) {
       continue;
@@ -208,8 +209,8 @@ bool LoadServerOptions(int argc, char** argv, ServerOptions& options, std::strin
   std::set<std::string> replaced;
   for (const CommandLineOption& option : split) {
     if (option.name == CONFIG_NAME) continue;
-    const OptionSpec* spec = FindSpec(option.name);
-    if (spec != nullptr && spec->reset && replaced.insert(option.name).second) spec->reset(options);
+    const OptionRule* rule = FindRule(option.name);
+    if (rule != nullptr && rule->reset && replaced.insert(option.name).second) rule->reset(options);
     if (!ApplyServerOption(option.name, option.value, options, error)) return false;
   }
   if (options.store.database.empty()) {
