@@ -57,8 +57,4 @@ TEST(QuerySize, AsksOnlyAboveANonZeroThreshold) {
   for (const Case& c : cases) EXPECT_EQ(c.asks, AsksBeforeFetching(c.rows, c.threshold)) << c.rows << "/" << c.threshold;
 }
 
-TEST(QuerySize, TheQuestionNamesTheRows) {
-  EXPECT_EQ("この条件では465630件のデータを取得します。実行しますか？", RowConfirmationQuestion(465'630));
-}
-
 }  // namespace

@@ -83,18 +83,6 @@ TEST(RequestHead, KeepsTheConnectionAsTheVersionAndConnectionHeaderSay) {
   }
 }
 
-TEST(RequestHead, FindsTheEndOfAHeadAndTheEmptyLinesBeforeOne) {
-  std::string head = Head(POST, HOST);
-  EXPECT_EQ(head.size(), FindHeadEnd(head + "sql=", 0));
-  EXPECT_EQ(0u, FindHeadEnd(head.substr(0, head.size() - 1), 0));
-  for (size_t split = 0; split < head.size(); ++split) {
-    EXPECT_EQ(head.size(), FindHeadEnd(head, split)) << "searched up to " << split;
-  }
-  EXPECT_EQ(4u, LeadingEmptyLineBytes("\r\n\r\nPOST"));
-  EXPECT_EQ(3u, LeadingEmptyLineBytes("\n\r\n\r"));
-  EXPECT_EQ(0u, LeadingEmptyLineBytes("POST /\r\n"));
-}
-
 TEST(ClientAddress, GivesEverySpellingOfAnAddressOneTextAndRefusesAnythingElse) {
   using std::string_literals::operator""s;
   const std::pair<std::string, std::string> same[] = {

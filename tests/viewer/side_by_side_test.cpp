@@ -232,28 +232,6 @@ TEST_F(SideBySide, CancelEndsASlowRetrievalAtOnceAndTheNextRoadWorks) {
   EXPECT_GT(next.ledgerRows, 0);
 }
 
-// The link itself against the silent server: the exchange ends after the
-// transfer timeout, as a server that did not answer in time.
-TEST(SilentServer, AnExchangeEndsAfterTheTimeoutAsNotAnsweredInTime) {
-  ServerLink link(VIEWER_ROW_TERMINATOR);
-  link.server = SILENT;
-  std::string reply;
-  int rows = 0;
-  Clock::time_point start = Clock::now();
-  unsigned long code = 0;
-  bool timedOut = false;
-  try {
-    link.Execute("SELECT 1;", reply, rows);
-  } catch (const platform::CInternetException& error) {
-    code = error.errorCode;
-    timedOut = error.TimedOut();
-  }
-  double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  EXPECT_TRUE(timedOut) << "error " << code;
-  EXPECT_GE(seconds, TRANSFER_TIMEOUT_MS / 1000.0 - 1);
-  EXPECT_LT(seconds, TIMED_OUT_WAIT_MS / 1000.0);
-}
-
 // A server that takes the connection and never answers, at the sign-in or
 // at the stations: one communication message after the timeout, no report.
 TEST_F(SideBySide, AServerThatNeverAnswersEndsTheRoadWithTheCommunicationMessage) {
