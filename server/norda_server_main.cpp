@@ -17,7 +17,7 @@
 #include "server/config/server_options.h"
 #include "server/http/access_log.h"
 #include "server/http/http_front.h"
-#include "server/metrics/metrics_listener.h"
+#include "server/http/metrics_listener.h"
 #include "server/metrics/server_metrics.h"
 #include "server/protocol/db_commit.h"
 #include "server/store/store.h"

@@ -11,6 +11,8 @@
 #include <string>
 #include <thread>
 
+#include "server/http/listener.h"
+
 class MetricsListener {
  public:
   // `metricsText` gives the body of /metrics; `storeAnswers` runs the
@@ -35,7 +37,7 @@ class MetricsListener {
 
   std::function<std::string()> metricsText_;
   std::function<bool()> storeAnswers_;
-  int listener_ = -1;
+  Listener listener_;
   std::atomic<bool> stopping_{false};
   std::thread thread_;
   // The health query runs on a thread of its own so that a database that

@@ -1,12 +1,10 @@
-#include "server/metrics/metrics_listener.h"
+#include "server/http/metrics_listener.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstring>
+#include "server/http/request_head.h"
 
 namespace {
 
@@ -16,7 +14,6 @@ constexpr int STOP_CHECK_MS = 200;
 // A request to this port is a short GET; a client gets a second to send it.
 constexpr int REQUEST_TIME_MS = 1000;
 constexpr size_t MAX_REQUEST_HEAD = 4096;
-constexpr int BACKLOG = 16;
 constexpr const char* METRICS_TYPE = "text/plain; version=0.0.4; charset=utf-8";
 
 void SendAll(int fd, const std::string& bytes) {
@@ -32,21 +29,27 @@ void Reply(int fd, const char* status, const char* type, const std::string& body
                   "\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
 }
 
-// The request line's path, once the head has arrived; "" when it does not
-// arrive in time or is no GET.
+// The path of a GET, once its head has arrived; "" when it does not arrive
+// in time, is no GET, or does not parse.
 std::string ReadPath(int fd) {
   std::string head;
   char buffer[1024];
-  while (head.find("\r\n\r\n") == std::string::npos && head.size() < MAX_REQUEST_HEAD) {
+  size_t end = 0;
+  while (end == 0 && head.size() < MAX_REQUEST_HEAD) {
     pollfd readable{fd, POLLIN, 0};
     if (poll(&readable, 1, REQUEST_TIME_MS) <= 0) return "";
     ssize_t n = recv(fd, buffer, sizeof buffer, 0);
     if (n <= 0) return "";
+    size_t searched = head.size();
     head.append(buffer, static_cast<size_t>(n));
+    end = FindHeadEnd(head, searched);
   }
-  if (head.rfind("GET ", 0) != 0) return "";
-  size_t end = head.find(' ', 4);
-  return end == std::string::npos ? "" : head.substr(4, end - 4);
+  RequestHead parsed;
+  if (end == 0 || ParseRequestHead(std::string_view(head).substr(0, end), parsed) != HeadProblem::None ||
+      parsed.method != "GET") {
+    return "";
+  }
+  return parsed.target;
 }
 
 }  // namespace
@@ -57,21 +60,8 @@ MetricsListener::MetricsListener(std::function<std::string()> metricsText, std::
 MetricsListener::~MetricsListener() { Stop(); }
 
 bool MetricsListener::Start(const std::string& address, int port, std::string& error) {
-  sockaddr_in where{};
-  where.sin_family = AF_INET;
-  where.sin_port = htons(static_cast<uint16_t>(port));
-  if (inet_pton(AF_INET, address.c_str(), &where.sin_addr) != 1) {
-    error = "the metrics address " + address + " is not an IPv4 address";
-    return false;
-  }
-  listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  int on = 1;
-  setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0 ||
-      listen(listener_, BACKLOG) != 0) {
-    error = "cannot listen for metrics on " + address + ":" + std::to_string(port) + ": " + strerror(errno);
-    if (listener_ >= 0) close(listener_);
-    listener_ = -1;
+  if (!listener_.Open(address, port, error)) {
+    error = "metrics: " + error;
     return false;
   }
   thread_ = std::thread([this] { Serve(); });
@@ -82,18 +72,16 @@ void MetricsListener::Stop() {
   stopping_ = true;
   if (thread_.joinable()) thread_.join();
   if (healthThread_.joinable()) healthThread_.join();
-  if (listener_ >= 0) close(listener_);
-  listener_ = -1;
+  listener_.Close();
 }
 
 void MetricsListener::Serve() {
   while (!stopping_) {
-    pollfd incoming{listener_, POLLIN, 0};
+    pollfd incoming{listener_.Fd(), POLLIN, 0};
     if (poll(&incoming, 1, STOP_CHECK_MS) <= 0) continue;
-    int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0) continue;
-    Answer(client);
-    close(client);
+    // A blocking socket: the replies are written whole, one client at a time.
+    ScopedFd client(accept4(listener_.Fd(), nullptr, nullptr, SOCK_CLOEXEC));
+    if (client.Valid()) Answer(client.Get());
   }
 }
 
