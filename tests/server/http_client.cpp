@@ -8,8 +8,6 @@
 
 #include <cstdlib>
 
-namespace {
-
 bool SendAll(int fd, const std::string& bytes) {
   size_t sent = 0;
   while (sent < bytes.size()) {
@@ -19,8 +17,6 @@ bool SendAll(int fd, const std::string& bytes) {
   }
   return true;
 }
-
-}  // namespace
 
 int ConnectFrom(const std::string& address, int port, const std::string& from) {
   sockaddr_in server{};

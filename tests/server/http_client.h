@@ -30,6 +30,9 @@ int ConnectFrom(const std::string& address, int port, const std::string& from);
 bool SendWithoutBody(const std::string& address, int port, const std::string& method, const std::string& path,
                      HttpReply& reply);
 
+// Sends all of `bytes` on `fd`; false when the connection fails first.
+bool SendAll(int fd, const std::string& bytes);
+
 // True when the server closes `fd` within `limit`, reading and dropping
 // whatever it sends first.
 bool ClosedWithin(int fd, std::chrono::milliseconds limit);

@@ -55,15 +55,6 @@ std::string EightStationQuery() {
   return "sql=BEGIN;" + sql + ";COMMIT;";
 }
 
-bool SendAll(int fd, const std::string& bytes) {
-  for (size_t sent = 0; sent < bytes.size();) {
-    ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-    if (n <= 0) return false;
-    sent += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // One reply read from `fd` by its Content-Length: its status, headers and body.
 struct Reply {
   int status = 0;
