@@ -17,6 +17,16 @@ constexpr int LISTEN_BACKLOG = 1024;
 constexpr uint32_t TCP_FLAGS_OFFSET = 13;
 constexpr uint32_t KEEP_WHOLE_SEGMENT = 0xFFFFFFFF;
 
+// A reply is written whole in one go, so there are no small writes to
+// gather. Left on, the gathering holds a reply's last partial segment until
+// the client acknowledges the one before, which a client that delays its
+// acknowledgements (every one on a kept connection) does only after tens of
+// milliseconds: a stall on each reply.
+void DisableSendDelay(int fd) {
+  int on = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
 }  // namespace
 
 bool Listener::Open(const std::string& address, int port, std::string& error) {
@@ -58,6 +68,7 @@ Listener::AcceptEnd Listener::AcceptSome(size_t most,
       return AcceptEnd::Drained;
     }
     ++taken;
+    DisableSendDelay(fd.Get());
     take(std::move(fd), SocketAddressText(address));
   }
   return AcceptEnd::SliceUsed;

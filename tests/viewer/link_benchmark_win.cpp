@@ -100,7 +100,9 @@ int main(int argc, char** argv) {
                                std::filesystem::copy_options::overwrite_existing);
   }
   viewer.WriteFile("qorvanet.ini", "[system]\r\nServerIP=" + programServer + "\r\nDataServer=" + programServer +
-                                       "\r\nSecure=" + (secure ? "1" : "0") + "\r\nConnections=" + argv[4] + "\r\n");
+                                       "\r\nSecure=" + (secure ? "1" : "0") + "\r\nConnections=" + argv[4] +
+                                       // Timed from the click: the size question is not asked.
+                                       "\r\nConfirmRows=0\r\n");
   ReportRequest largest{{},
                         SAMPLE_STATIONS,
                         DAILY_ROW,
