@@ -10,7 +10,7 @@
 # (for tests that need a server or a display started around them). With
 # ALSO_ON_POSTGRESQL the same command is registered a second time as
 # <name>_postgresql, with TARVEX_SERVER_ENGINE=postgresql, so a wrapper
-# tools/with_server.sh runs the reference server on PostgreSQL. Tests
+# tools/harness/with_server.sh runs the reference server on PostgreSQL. Tests
 # labelled gui or e2e hold the wine_desktop resource lock; add further locks
 # with set_property(... APPEND PROPERTY RESOURCE_LOCK ...).
 if(WIN32)
@@ -44,7 +44,7 @@ function(tarvex_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} tests_support ${TARVEX_GTEST_LIBS})
   if(WIN32)
-    set(run ${TARVEX_TOOLS_DIR}/wine_run.sh $<TARGET_FILE:${T_NAME}>)
+    set(run ${TARVEX_TOOLS_DIR}/env/wine_run.sh $<TARGET_FILE:${T_NAME}>)
   else()
     set(run $<TARGET_FILE:${T_NAME}>)
   endif()

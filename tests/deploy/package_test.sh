@@ -4,7 +4,7 @@
 # runs on the installed settings file against a fresh database and signs
 # in; removal keeps settings and data, purge deletes them. Needs root.
 set -uo pipefail
-source "$(dirname "$0")/../../tools/native_build.sh"
+source "$(dirname "$0")/../../tools/harness/native_build.sh"
 ADDRESS=127.0.20.47
 PORT=8080
 CONF=/etc/norda/norda-main.conf

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The PostgreSQL backup of deploy/README, run against the private cluster of
-# tools/with_postgres.sh: pg_dump of the database in its custom format,
+# tools/harness/with_postgres.sh: pg_dump of the database in its custom format,
 # pg_restore into a new, empty database, and a server on the restored one
 # that signs in and holds the same accounts and ledger as the original.
 set -uo pipefail
-source "$(dirname "$0")/../../tools/native_build.sh"
-: "${TARVEX_POSTGRES:?runs inside tools/with_postgres.sh}"
+source "$(dirname "$0")/../../tools/harness/native_build.sh"
+: "${TARVEX_POSTGRES:?runs inside tools/harness/with_postgres.sh}"
 ADDRESS=127.0.20.53
 PORT=8080
 SIGN_IN="sql=BEGIN;SELECT client_no FROM client_mt WHERE user_id = 'demo' AND password = 'tarvex';COMMIT;"

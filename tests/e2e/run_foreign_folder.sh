@@ -29,16 +29,16 @@ trap 'rm -rf "$scratch"' EXIT
 export TARVEX_INSTALL_DIR="$scratch/José Ñúñez/Tarvex"
 export TARVEX_TEMP_DIR="$scratch/Temp Ñandú"
 mkdir -p "$TARVEX_TEMP_DIR"
-"$root/tools/make_install.sh" "$TARVEX_BUILD_DIR" "$TARVEX_NATIVE_DIR" "$TARVEX_INSTALL_DIR" >/dev/null
+"$root/tools/build/make_install.sh" "$TARVEX_BUILD_DIR" "$TARVEX_NATIVE_DIR" "$TARVEX_INSTALL_DIR" >/dev/null
 export TARVEX_LEDGER_ADDRESS=$net.1 TARVEX_DATA_ADDRESS=$net.2
 
 # The data server holds no accounts: it serves its observations to any
 # address (--open-reads), as a data-only server does.
-TARVEX_SERVER_OPTIONS=--open-reads "$root/tools/with_server.sh" "$net.2" -- bash -c '
+TARVEX_SERVER_OPTIONS=--open-reads "$root/tools/harness/with_server.sh" "$net.2" -- bash -c '
   unset TARVEX_SERVER_OPTIONS
   sqlite3 "$TARVEX_SERVER_DB" "DELETE FROM client_mt;
     UPDATE st_data_h SET d8 = 4321 WHERE sChiten = 11001 AND d2 = 1999 AND d3 = 1 AND d7 = 1;"
   exec "$@"' data-server \
-  "$root/tools/with_server.sh" "$net.1" -- \
+  "$root/tools/harness/with_server.sh" "$net.1" -- \
   "$root/tests/launcher/with_web_server.sh" "$net.3" -- \
-  "$root/tools/with_code_page.sh" "$code_page" -- "$@"
+  "$root/tools/env/with_code_page.sh" "$code_page" -- "$@"

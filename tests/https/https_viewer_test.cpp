@@ -11,7 +11,7 @@
 
 #include "resources/viewer/resource.h"
 #include "tests/https/tls_front_win.h"
-#include "tests/viewer/viewer_session_win.h"
+#include "tests/viewer/form/viewer_session_win.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #   127.0.15.1-5:80 plain listeners: whatever arrives there travelled in clear
 #   127.0.15.6      nothing listens; the trusted certificate names it too, so
 #                   a relay there in front of 127.0.15.1:443 passes the checks
-#                   (tools/bench_link.sh models a link that way)
+#                   (tools/bench/bench_link.sh models a link that way)
 #
-# The server runs on 127.0.15.9 port 80 (tools/with_server.sh) and trusts
+# The server runs on 127.0.15.9 port 80 (tools/harness/with_server.sh) and trusts
 # nginx, whose connections come from 127.0.15.8, to name the client in
 # X-Real-IP. The test authority goes into the prefix's trusted root store
 # (trusted_root.exe) before the command and out again afterwards.
@@ -56,7 +56,7 @@ cleanup() {
     kill -TERM "$nginx_pid" 2>/dev/null || true
     wait "$nginx_pid" 2>/dev/null || true
   fi
-  [ -z "$trusted" ] || "$root/tools/wine_run.sh" "$trusted_root" remove "Z:$work/authority.pem" || true
+  [ -z "$trusted" ] || "$root/tools/env/wine_run.sh" "$trusted_root" remove "Z:$work/authority.pem" || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -186,10 +186,10 @@ write_nginx_conf > "$work/nginx.conf"
 : > "$work/logs/refused.log"
 : > "$work/logs/plain.log"
 start_nginx
-"$root/tools/wine_run.sh" "$trusted_root" add "Z:$work/authority.pem"
+"$root/tools/env/wine_run.sh" "$trusted_root" add "Z:$work/authority.pem"
 trusted=1
 
 export TARVEX_WEB_ROOT=$work/www TARVEX_TLS_LOGS=$work/logs
 status=0
-TARVEX_SERVER_OPTIONS="--trusted-proxy $PROXY" "$root/tools/with_server.sh" "$SERVER" -- "$@" || status=$?
+TARVEX_SERVER_OPTIONS="--trusted-proxy $PROXY" "$root/tools/harness/with_server.sh" "$SERVER" -- "$@" || status=$?
 exit "$status"

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""The installed report template: tools/inline_chart_library.py puts the
+"""The installed report template: tools/build/inline_chart_library.py puts the
 chart library inline into the real template, keeps every other byte of it,
 and refuses library code that the page or the viewer's merge could not take.
 """
@@ -11,7 +11,7 @@ import tempfile
 import unittest
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
-TOOL = os.path.join(ROOT, "tools", "inline_chart_library.py")
+TOOL = os.path.join(ROOT, "tools", "build", "inline_chart_library.py")
 TEMPLATE = os.path.join(ROOT, "viewer", "report", "output.html")
 LIBRARY = "/usr/share/javascript/dygraphs"
 NOTICE = "/usr/share/doc/libjs-dygraphs/copyright"

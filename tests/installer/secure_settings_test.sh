@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# tools/make_install.sh --secure: the laid-out settings file turns HTTPS on
+# tools/build/make_install.sh --secure: the laid-out settings file turns HTTPS on
 # (Secure=1) and differs from the source's in that line alone, CR LF kept;
 # without the option it is the source's, byte for byte.
 set -euo pipefail
@@ -8,8 +8,8 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-"$root/tools/make_install.sh" "$TARVEX_BUILD_DIR" "$TARVEX_NATIVE_DIR" "$work/plain" >/dev/null
-"$root/tools/make_install.sh" --secure "$TARVEX_BUILD_DIR" "$TARVEX_NATIVE_DIR" "$work/secure" >/dev/null
+"$root/tools/build/make_install.sh" "$TARVEX_BUILD_DIR" "$TARVEX_NATIVE_DIR" "$work/plain" >/dev/null
+"$root/tools/build/make_install.sh" --secure "$TARVEX_BUILD_DIR" "$TARVEX_NATIVE_DIR" "$work/secure" >/dev/null
 cmp "$root/data/qorvanet.ini" "$work/plain/qorvanet.ini"
 grep -q $'^Secure=0\r$' "$work/plain/qorvanet.ini"
 sed 's/^Secure=0\r$/Secure=1\r/' "$root/data/qorvanet.ini" > "$work/expected.ini"

@@ -14,8 +14,8 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 
 rm -rf "$work"
 mkdir -p "$work"
-"$root/tools/make_install.sh" "$TARVEX_BUILD_DIR" "$TARVEX_NATIVE_DIR" "$work/layout" >/dev/null
-"$root/tools/make_installer.sh" "$work/layout" "$work/tarvex-setup.exe" >/dev/null
+"$root/tools/build/make_install.sh" "$TARVEX_BUILD_DIR" "$TARVEX_NATIVE_DIR" "$work/layout" >/dev/null
+"$root/tools/build/make_installer.sh" "$work/layout" "$work/tarvex-setup.exe" >/dev/null
 export TARVEX_INSTALL_LAYOUT="$work/layout" TARVEX_SETUP_EXE="$work/tarvex-setup.exe"
 status=0
 "$@" || status=$?

@@ -28,7 +28,7 @@ std::string Server() { return test_support::EnvironmentValue("TARVEX_SERVER_ADDR
 std::string ThisMonth() { return YearMonthOf(std::time(nullptr)); }
 
 TEST(MonthlyUsageTest, MonthWithLedgerRowsShowsTheirSum) {
-  ASSERT_FALSE(Server().empty()) << "run under tools/with_server.sh";
+  ASSERT_FALSE(Server().empty()) << "run under tools/harness/with_server.sh";
   EXPECT_EQ(MonthlyUsageMessage(Server(), "demo", "tarvex", ThisMonth()), THIS_MONTH);
   EXPECT_EQ(MonthlyUsageMessage(Server(), "demo", "tarvex", "1998-07"), "今月は\n【999】\n件検索しました。");
 }

@@ -5,7 +5,7 @@ and outcome; /healthz follows whether the database answers; systemd's
 watchdog, stood in for by a notify socket of the test's own, hears the
 event loop and hears it fall silent when the process is stopped.
 
-Runs inside tools/with_postgres.sh (TARVEX_POSTGRES) for the health check
+Runs inside tools/harness/with_postgres.sh (TARVEX_POSTGRES) for the health check
 on a PostgreSQL database whose server processes the test can stop.
 """
 import json
@@ -171,7 +171,7 @@ class HealthCheck(unittest.TestCase):
     """/healthz on a PostgreSQL database: 200 while the database answers,
     503 within about a second once its server processes are stopped."""
 
-    @unittest.skipUnless(os.environ.get("TARVEX_POSTGRES"), "runs inside tools/with_postgres.sh")
+    @unittest.skipUnless(os.environ.get("TARVEX_POSTGRES"), "runs inside tools/harness/with_postgres.sh")
     def test_healthz_follows_the_database(self):
         database = os.environ["TARVEX_POSTGRES"] + " dbname=norda_sample"
         server = start_server(database, "127.0.20.51", PORT, METRICS_PORT)

@@ -1,4 +1,4 @@
-// Runs inside tools/with_server.sh: the server it started answers on the
+// Runs inside tools/harness/with_server.sh: the server it started answers on the
 // exported address, with the exported private copy of the sample database.
 #include <gtest/gtest.h>
 

@@ -1,21 +1,25 @@
 #!/usr/bin/env bash
 # The reference server on its two engines side by side: the five workloads
-# of the peer measurement (../shared/peers/php: the programs' own request
-# bodies and its closed-loop load client), at 1, 4 and 16 clients, against
+# of the peer measurement (the programs' own request bodies and its
+# closed-loop load client), at 1, 4 and 16 clients, against
 # norda_server on a SQLite copy of the sample database and on a private
 # PostgreSQL cluster holding the same data (durable settings: fsync and
 # synchronous commit on). Prints figures; it is not a test.
 #
-#   tools/bench_engines.sh [ROUNDS]      (default 3)
+#   tools/bench/bench_engines.sh [ROUNDS]      (default 3)
 #
 # Needs the native build (build/native) and the Debian PostgreSQL server.
+# The peer measurement lives beside the repository, not in it: its folder
+# (bodies/*.txt, loadgen.c) is TARVEX_PEER_DIR, by default
+# ../shared/peers/php next to this checkout.
 # Uses 127.0.23.1 (SQLite), 127.0.23.2 (PostgreSQL) and 127.0.23.3:54320
 # (the cluster); writes under $TMPDIR/engine-bench.
 set -euo pipefail
 
 ROUNDS=${1:-3}
-root=$(cd "$(dirname "$0")/.." && pwd)
-PEER=${PEER_DIR:-$root/../shared/peers/php}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+PEER=${TARVEX_PEER_DIR:-$root/../shared/peers/php}
+[ -f "$PEER/loadgen.c" ] || { echo "bench_engines: no peer measurement in $PEER (set TARVEX_PEER_DIR)" >&2; exit 2; }
 BUILD=$root/build/native
 WORK=${TMPDIR:-/tmp}/engine-bench
 SQLITE_ADDR=127.0.23.1
@@ -27,7 +31,7 @@ declare -A COUNT=([a]=2000 [b]=800 [c]=2000 [d]=300 [e]=1500)
 pids=()
 stop_all() {
   for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null; wait "$pid" 2>/dev/null || true; done
-  "$root/tools/postgres_cluster.sh" stop "$WORK/cluster" 2>/dev/null || true
+  "$root/tools/harness/postgres_cluster.sh" stop "$WORK/cluster" 2>/dev/null || true
 }
 trap stop_all EXIT
 
@@ -40,7 +44,7 @@ printf "sql=BEGIN;SELECT SUM(data_total) FROM fee_history_dt where client_no = '
 gcc -O2 -Wall -pthread "$PEER/loadgen.c" -o "$WORK/loadgen"
 
 cp "$BUILD/sample/norda.sqlite" "$WORK/norda.sqlite"
-"$root/tools/postgres_cluster.sh" init "$WORK/cluster" $CLUSTER_ADDR 54320
+"$root/tools/harness/postgres_cluster.sh" init "$WORK/cluster" $CLUSTER_ADDR 54320
 conninfo="host=$CLUSTER_ADDR port=54320 user=postgres"
 psql -q -X "$conninfo dbname=postgres" -c "CREATE DATABASE norda" >/dev/null
 "$BUILD/server/norda_sample" --database "$conninfo dbname=norda"

@@ -2,13 +2,13 @@
 # The viewer at a distance: the largest road of the sample (every station,
 # daily 1999-2003, two elements) with the real tarvex.exe under Wine, from
 # the display command to the usage row in the ledger, through
-# tools/link_relay.py modelling a link of each round trip given, in clear to
+# tools/bench/link_relay.py modelling a link of each round trip given, in clear to
 # the reference server and with Secure=1 through the TLS front of the HTTPS
 # tests (nginx before the server). Prints one line per link and output.
 #
 # Usage (from the repository, both builds made, the benchmark built):
 #   cmake --build build/windows --target viewer_link_benchmark
-#   flock /tmp/tarvex-tests.lock tools/bench_link.sh [--connections N] [--runs N] [--viewer EXE] [ROUND_TRIP_MS...]
+#   flock /tmp/tarvex-tests.lock tools/bench/bench_link.sh [--connections N] [--runs N] [--viewer EXE] [ROUND_TRIP_MS...]
 #
 # Round trips default to 0 30 100; --connections sets the viewer's
 # Connections key (default 6; 1 asks one station after the other); --runs
@@ -21,9 +21,9 @@
 # before the front on 127.0.15.1:443.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/.." && pwd)
+root=$(cd "$here/../.." && pwd)
 build=${TARVEX_WINDOWS_BUILD:-$root/build/windows}
-benchmark=$build/tests/viewer/viewer_link_benchmark.exe
+benchmark=$build/tests/viewer/form/viewer_link_benchmark.exe
 
 if [ "${1:-}" = --inside ]; then
   # One kind of link, inside its server:
@@ -40,7 +40,7 @@ if [ "${1:-}" = --inside ]; then
     relay_pid=$!
     read -r _ < "$fifo"
     rm -f "$fifo"
-    "$here/wine_run.sh" "$benchmark" "$ledger" "${relay%:*}" "$secure" "$connections" "$runs" ${viewer:+"$viewer"} |
+    "$root/tools/env/wine_run.sh" "$benchmark" "$ledger" "${relay%:*}" "$secure" "$connections" "$runs" ${viewer:+"$viewer"} |
       sed "s/^/round trip $round_trip ms, $kind, Connections=$connections: /"
     kill -TERM "$relay_pid"
     wait "$relay_pid" || true
@@ -69,8 +69,8 @@ export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
 
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   set -e
-  "$0/tools/with_server.sh" 127.0.16.9 -- \
-    "$0/tools/bench_link.sh" --inside 127.0.16.9 127.0.16.1:80 127.0.16.9:80 0 "$1" "$2" "$3" "${@:4}"
+  "$0/tools/harness/with_server.sh" 127.0.16.9 -- \
+    "$0/tools/bench/bench_link.sh" --inside 127.0.16.9 127.0.16.1:80 127.0.16.9:80 0 "$1" "$2" "$3" "${@:4}"
   "$0/tests/https/with_tls_front.sh" -- \
-    "$0/tools/bench_link.sh" --inside 127.0.15.9 127.0.15.6:443 127.0.15.1:443 1 "$1" "$2" "$3" "${@:4}"
+    "$0/tools/bench/bench_link.sh" --inside 127.0.15.9 127.0.15.6:443 127.0.15.1:443 1 "$1" "$2" "$3" "${@:4}"
 ' "$root" "$connections" "$runs" "$viewer" "${round_trips[@]}"

@@ -47,13 +47,13 @@ An attacker's connection that the server closes is opened again after
 
 Usage (as root: the server listens on port 80; hold the machine's test lock):
 
-  flock /tmp/tarvex-tests.lock tools/hostile_load.py [--duration 30] [--attacks a,b,...]
+  flock /tmp/tarvex-tests.lock tools/bench/hostile_load.py [--duration 30] [--attacks a,b,...]
 
 starts build/native/server/norda_server on 127.0.20.60:80 with a copy of
 build/native/sample/norda.sqlite (and an access log beside it) and stops it
 at the end.
 
-  tools/hostile_load.py --target HOST:PORT --pid PID [--access-log FILE]
+  tools/bench/hostile_load.py --target HOST:PORT --pid PID [--access-log FILE]
 
 attacks a server that is already running, also one reached through a proxy
 (nginx), with the memory read from process PID (the server itself, not the
@@ -808,7 +808,7 @@ def parse_options(argv):
     parser.add_argument("--target", type=parse_target, help="HOST:PORT of a running server or proxy")
     parser.add_argument("--pid", type=int, help="with --target: the server process whose memory is read")
     parser.add_argument("--access-log", help="with --target: the server's access log, for its tallies")
-    parser.add_argument("--build", default=os.path.join(here, "..", "build", "native"),
+    parser.add_argument("--build", default=os.path.join(here, "..", "..", "build", "native"),
                         help="native build folder holding server/ and sample/ (build/native)")
     parser.add_argument("--server-option", action="append", default=[],
                         help="a further option for our own server, e.g. --server-option=--request-time=5 "

@@ -9,7 +9,7 @@ still, the time its handshake would have taken. Chunks keep their order and
 their delays overlap, as on a wire. When a side closes, the other side is
 closed once everything sent before has arrived.
 
-    tools/link_relay.py --listen 127.0.16.1:80 --target 127.0.16.9:80 --round-trip-ms 100
+    tools/bench/link_relay.py --listen 127.0.16.1:80 --target 127.0.16.9:80 --round-trip-ms 100
 
 It prints "ready" on standard output once it listens, and runs until
 stopped (SIGTERM or SIGINT).

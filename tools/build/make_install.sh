@@ -8,7 +8,7 @@
 # the version list and the guide.
 #
 # The report template gets the chart library (Debian's libjs-dygraphs) put
-# inline with its licence notice by tools/inline_chart_library.py, so the
+# inline with its licence notice by tools/build/inline_chart_library.py, so the
 # report the viewer writes into %TEMP% draws its charts with nothing beside
 # it; that step also refuses library code that holds the merge marker.
 #
@@ -18,7 +18,7 @@
 # Secure=1 into the settings file: both programs then talk HTTPS from their
 # first start (a setup program packed from the folder installs it so).
 #
-# Usage: tools/make_install.sh [--secure] WINDOWS_BUILD NATIVE_BUILD OUT_DIR
+# Usage: tools/build/make_install.sh [--secure] WINDOWS_BUILD NATIVE_BUILD OUT_DIR
 set -euo pipefail
 secure=0
 if [ "${1:-}" = --secure ]; then
@@ -32,7 +32,7 @@ fi
 windows=$1
 native=$2
 out=$3
-root=$(cd "$(dirname "$0")/.." && pwd)
+root=$(cd "$(dirname "$0")/../.." && pwd)
 data=$root/data
 database=${TARVEX_MASTERS_DATABASE:-$native/sample/norda.sqlite}
 CHART_LIBRARY=/usr/share/javascript/dygraphs
@@ -53,7 +53,7 @@ require "$native/server/norda_admin" "build the native build first"
 [ -n "${TARVEX_MASTERS_DATABASE:-}" ] || require "$database" "build the target sample_data of the native build first"
 require "$root/viewer/report/output.html" "the report template belongs to the source tree"
 for file in "$CHART_LIBRARY/dygraph.min.js" "$CHART_LIBRARY/dygraph.min.css" "$CHART_LIBRARY_NOTICE"; do
-  require "$file" "install the Debian package libjs-dygraphs (tools/install_deps.sh)"
+  require "$file" "install the Debian package libjs-dygraphs (tools/env/install_deps.sh)"
 done
 
 # Shift-JIS with CR LF, from a UTF-8 source with LF line ends.
@@ -67,7 +67,7 @@ cp "$windows/viewer/tarvex.exe" "$out/vindra.exe"
 cp "$windows/launcher/marlop.exe" "$out/marlop.exe"
 "$native/server/norda_admin" --database "$database" masters --out "$out" ||
   fail "the master files could not be written from $database"
-python3 "$root/tools/inline_chart_library.py" "$root/viewer/report/output.html" "$CHART_LIBRARY" \
+python3 "$root/tools/build/inline_chart_library.py" "$root/viewer/report/output.html" "$CHART_LIBRARY" \
   "$CHART_LIBRARY_NOTICE" "$out/output.html" || fail "the report template could not take the chart library"
 cp "$data/qorvanet.ini" "$data/version.txt" "$out/"
 if [ "$secure" = 1 ]; then

@@ -6,20 +6,20 @@
 #
 # With a usable X display the launcher opens there; the demo ends when the
 # launcher is closed (or on Ctrl-C), and everything it started is stopped.
-# Without one, tools/screenshots.sh runs the same installation on a virtual
+# Without one, tools/demo/screenshots.sh runs the same installation on a virtual
 # display and writes screenshots of the launcher menu, the user settings, the
 # viewer under each period type and a report into out/screenshots.
 #
 # Sign in with user ID "demo" and password "tarvex" (ユーザー設定).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
 jobs=$(nproc)
 
-tools/install_deps.sh
+tools/env/install_deps.sh
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   echo "no X display: writing screenshots instead of opening the launcher"
-  exec tools/screenshots.sh
+  exec tools/demo/screenshots.sh
 fi
 
 cmake --preset native >/dev/null
@@ -31,7 +31,7 @@ out=$root/out/demo
 install=$out/install
 rm -rf "$install"
 mkdir -p "$out"
-tools/make_install.sh build/windows build/native "$install"
+tools/build/make_install.sh build/windows build/native "$install"
 
 # The demo's own Wine prefix, prepared by wine_run.sh on first use.
 export WINEPREFIX=$out/wineprefix
@@ -43,6 +43,6 @@ echo "starting the reference server on 127.0.0.1 and the launcher on $DISPLAY; c
 # In the background and waited for, so that Ctrl-C or TERM reaches the traps
 # at once: ending Wine ends the launcher, and with_server.sh then stops the
 # server. A server that cannot start ends the demo with its log.
-tools/with_server.sh 127.0.0.1 -- \
-  bash -c 'cd "$1" && exec "$2" marlop.exe' demo "$install" "$root/tools/wine_run.sh" &
+tools/harness/with_server.sh 127.0.0.1 -- \
+  bash -c 'cd "$1" && exec "$2" marlop.exe' demo "$install" "$root/tools/env/wine_run.sh" &
 wait $!

@@ -13,12 +13,12 @@
 # charts and table are shown. Stops everything it started and prints the
 # folder of the pictures.
 #
-# Usage: tools/screenshots.sh
+# Usage: tools/demo/screenshots.sh
 # Build folders: TARVEX_NATIVE_DIR and TARVEX_WINDOWS_DIR (default
 # build/native and build/windows of this checkout).
 # Output: out/screenshots (its Wine prefix is kept between runs).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
 
 native=$(realpath -m "${TARVEX_NATIVE_DIR:-build/native}")
@@ -50,7 +50,7 @@ wait_for_free_address() {
 }
 
 build() {
-  tools/install_deps.sh
+  tools/env/install_deps.sh
   cmake --preset native -B "$native" >/dev/null
   cmake --build "$native" -j"$(nproc)" --target norda_server sample_data
   cmake --preset windows -B "$windows" -DTARVEX_NATIVE_DIR="$native" >/dev/null
@@ -66,11 +66,11 @@ stop_all() {
 # the prefix's wineserver is ended before the display goes away.
 capture_screens() {
   # shellcheck disable=SC2016  # the inner script expands its own arguments
-  TARVEX_NATIVE_DIR=$native tools/with_server.sh "$SERVER_ADDRESS" -- \
+  TARVEX_NATIVE_DIR=$native tools/harness/with_server.sh "$SERVER_ADDRESS" -- \
     xvfb-run -a -s "-screen 0 1280x1024x24 -wr -nolisten tcp" \
     env TARVEX_BUILD_DIR="$windows" bash -c '
       status=0
-      tools/wine_run.sh "$1/tests/screenshots/review_screenshots.exe" "$2" "$3" "$4" || status=$?
+      tools/env/wine_run.sh "$1/tests/screenshots/review_screenshots.exe" "$2" "$3" "$4" || status=$?
       wineserver -k 2>/dev/null || true
       exit "$status"' tour "$windows" "$install" "$pictures" "$reports"
 }
@@ -87,7 +87,7 @@ to_png() {
 render_report() {
   local page=$reports/$1.html
   [ -f "$page" ] || fail "the tour kept no $1.html in $reports"
-  python3 tools/headless_page.py --wait-for "$REPORT_READY" --window-size 1280,900 ${3:+"$3"} \
+  python3 tools/harness/headless_page.py --wait-for "$REPORT_READY" --window-size 1280,900 ${3:+"$3"} \
     "file://$page" "$out/$2.png" || fail "chromium could not render $1.html"
 }
 
@@ -101,11 +101,11 @@ check_pictures() {
 build
 rm -rf "$install" "$reports" "$pictures" "$out"/*.png
 mkdir -p "$reports" "$pictures"
-tools/make_install.sh "$windows" "$native" "$install" >/dev/null
+tools/build/make_install.sh "$windows" "$native" "$install" >/dev/null
 export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap stop_all EXIT
 trap 'exit 130' INT TERM
-tools/wine_prefix.sh "$WINEPREFIX"
+tools/env/wine_prefix.sh "$WINEPREFIX"
 # The virtual display has no window manager: Wine draws the captions and
 # frames itself, so they are in the pictures.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1

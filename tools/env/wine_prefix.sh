@@ -3,7 +3,7 @@
 # way every time: no Mono or Gecko prompts, and the dialog font "ＭＳ Ｐゴシック"
 # mapped to the IPA P Gothic font so Japanese captions render.
 #
-# Usage: tools/wine_prefix.sh [PREFIX]   (default: $WINEPREFIX)
+# Usage: tools/env/wine_prefix.sh [PREFIX]   (default: $WINEPREFIX)
 set -euo pipefail
 prefix=${1:-${WINEPREFIX:?give a prefix folder or set WINEPREFIX}}
 mkdir -p "$prefix"

@@ -2,7 +2,7 @@
 # Runs a Windows program under Wine in the build's private prefix, preparing
 # the prefix on first use. This is the test emulator of the Windows build.
 #
-# Usage: tools/wine_run.sh PROGRAM.exe [ARGS...]
+# Usage: tools/env/wine_run.sh PROGRAM.exe [ARGS...]
 # WINEPREFIX selects the prefix (ctest sets it to <build>/wineprefix).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)

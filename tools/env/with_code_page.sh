@@ -3,13 +3,13 @@
 # system code page CODE_PAGE:
 #   1252  the Western code page, in the prefix WINEPREFIX as given;
 #   932   the Japanese code page, in a prefix of its own beside it
-#         (WINEPREFIX-cp932), which tools/wine_run.sh prepares on first use.
+#         (WINEPREFIX-cp932), which tools/env/wine_run.sh prepares on first use.
 # Wine takes the code page from the locale of the environment (LC_ALL), not
 # from the prefix's registry; for 932 that is ja_JP.UTF-8, compiled once
 # into a private folder (no system locale is changed) and found via LOCPATH.
 # TARVEX_CODE_PAGE tells the command which code page it runs under.
 #
-# Usage: tools/with_code_page.sh CODE_PAGE -- COMMAND [ARGS...]
+# Usage: tools/env/with_code_page.sh CODE_PAGE -- COMMAND [ARGS...]
 set -euo pipefail
 usage() { echo "usage: $0 1252|932 -- COMMAND [ARGS...]" >&2; exit 2; }
 [ $# -ge 3 ] && [ "$2" = "--" ] || usage

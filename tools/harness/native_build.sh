@@ -7,7 +7,7 @@ if [ -z "$native" ]; then
   if [ -n "${TARVEX_BUILD_DIR:-}" ] && [ -x "$TARVEX_BUILD_DIR/server/norda_server" ]; then
     native=$TARVEX_BUILD_DIR
   else
-    native=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/native
+    native=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/native
   fi
 fi
 [ -x "$native/server/norda_server" ] || { echo "no server at $native/server/norda_server (build the native preset first)" >&2; exit 2; }

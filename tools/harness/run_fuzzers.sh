@@ -2,11 +2,11 @@
 # Runs every libFuzzer target of a fuzz build for a short, fixed time each,
 # starting from its seed folder when it has one. Any finding fails the run.
 #
-# Usage: tools/run_fuzzers.sh BUILD_DIR [SECONDS]
+# Usage: tools/harness/run_fuzzers.sh BUILD_DIR [SECONDS]
 set -euo pipefail
 build=${1:?fuzz build folder}
 seconds=${2:-20}
-root=$(cd "$(dirname "$0")/.." && pwd)
+root=$(cd "$(dirname "$0")/../.." && pwd)
 shopt -s nullglob
 found=0
 for target in "$build"/tests/fuzz/*_fuzz; do

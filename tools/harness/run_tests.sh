@@ -5,10 +5,10 @@
 # Windows build's tests under Wine on a virtual display.
 # Exits non-zero when any step or test fails.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 jobs=$(nproc)
 
-tools/install_deps.sh
+tools/env/install_deps.sh
 
 step() { printf '\n=== %s\n' "$*"; }
 
@@ -25,7 +25,7 @@ ctest --preset native-asan -j"$jobs"
 step "fuzz targets"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j"$jobs"
-tools/run_fuzzers.sh build/fuzz
+tools/harness/run_fuzzers.sh build/fuzz
 
 step "Windows build and tests under Wine"
 cmake --preset windows >/dev/null

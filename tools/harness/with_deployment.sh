@@ -6,7 +6,7 @@
 # data loaded with psql's \copy, two norda_server front servers reading
 # observations from the replica, and nginx with deploy/nginx/norda.conf.
 #
-# Usage: tools/with_deployment.sh FRONT BACK -- COMMAND [ARGS...]
+# Usage: tools/harness/with_deployment.sh FRONT BACK -- COMMAND [ARGS...]
 #
 # nginx listens on FRONT port 80 and, with a certificate for FRONT of a test
 # authority made for the run, port 443. BACK is the first of four consecutive
@@ -20,7 +20,7 @@
 #   TARVEX_DEPLOY_DATABASE       the primary as the front servers reach it (role norda_server)
 #   TARVEX_DEPLOY_READ_DATABASE  the replica, likewise
 #   TARVEX_DEPLOY_DIR            the working folder (nginx/access.log, server logs)
-#   TARVEX_SERVER_ADDRESS        FRONT, as tools/with_server.sh exports it
+#   TARVEX_SERVER_ADDRESS        FRONT, as tools/harness/with_server.sh exports it
 #   TARVEX_SERVER_DB             the primary as its superuser reaches it, for checks
 # At the end everything is stopped and removed; the exit status is COMMAND's.
 set -uo pipefail
@@ -38,7 +38,7 @@ replica_address=$net.$((first + 1))
 server_addresses=("$net.$((first + 2))" "$net.$((first + 3))")
 
 here=$(cd "$(dirname "$0")" && pwd)
-deploy=$(cd "$here/../deploy" && pwd)
+deploy=$(cd "$here/../../deploy" && pwd)
 source "$here/native_build.sh"
 
 POSTGRES_PORT=54320

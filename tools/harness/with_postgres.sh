@@ -2,9 +2,9 @@
 # Runs a command with a private PostgreSQL cluster that holds the sample
 # database.
 #
-# Usage: tools/with_postgres.sh ADDRESS -- COMMAND [ARGS...]
+# Usage: tools/harness/with_postgres.sh ADDRESS -- COMMAND [ARGS...]
 #
-# Starts a cluster (tools/postgres_cluster.sh) in a temporary folder on
+# Starts a cluster (tools/harness/postgres_cluster.sh) in a temporary folder on
 # ADDRESS port 54320, writes the sample database into its database
 # "norda_sample", which tests copy with CREATE DATABASE ... TEMPLATE
 # norda_sample, runs COMMAND with

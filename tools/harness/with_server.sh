@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command against a private reference server on one loopback address.
 #
-# Usage: tools/with_server.sh ADDRESS -- COMMAND [ARGS...]
+# Usage: tools/harness/with_server.sh ADDRESS -- COMMAND [ARGS...]
 #
 # Copies the sample database of the native build to a fresh temporary file,
 # starts norda_server on ADDRESS port 80 with it, waits until it listens,
@@ -13,10 +13,10 @@
 # separated by blanks (e.g. "--trusted-proxy 127.0.15.8" behind a proxy).
 #
 # With TARVEX_SERVER_ENGINE=postgresql the server runs on a copy of the
-# sample database in a private PostgreSQL cluster instead (tools/with_postgres.sh
+# sample database in a private PostgreSQL cluster instead (tools/harness/with_postgres.sh
 # on ADDRESS, its own port), and TARVEX_SERVER_DB is its connection string.
 #
-# The native build folder is found by tools/native_build.sh.
+# The native build folder is found by tools/harness/native_build.sh.
 set -uo pipefail
 
 usage() { echo "usage: $0 ADDRESS -- COMMAND [ARGS...]" >&2; exit 2; }

@@ -17,7 +17,7 @@
 #include "common/server_statements.h"
 #include "resources/viewer/resource.h"
 #include "tests/support/test_files.h"
-#include "tests/viewer/viewer_session_win.h"
+#include "tests/viewer/form/viewer_session_win.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ constexpr const char* SIGN_IN_FAILED = "ユーザ認証に失敗しました。I
 constexpr const char* COMMUNICATION_ERROR = "通信中にエラーが発生しました。";
 constexpr const char* NO_DATA = "該当するデータはありません。";
 constexpr const char* ALLOWANCE_USED_UP = "今月の利用可能件数を超えるため、データを取得できません。";
-// The account of tests/viewer/with_used_up_allowance.sh: its month's rows
+// The account of tests/viewer/form/with_used_up_allowance.sh: its month's rows
 // have reached its allowance.
 constexpr const char* CAPPED_USER = "capped";
 constexpr const char* CAPPED_CLIENT = "20009";

@@ -2,8 +2,8 @@
 // tarvex.exe asks for every station of the sample, daily 1999/01/01 to
 // 2003/12/31, 降水量 and 平均気温 (94 stations × 2 elements), and the time
 // from the display command to its usage row in the server's ledger is
-// printed, for the HTML report and for the CSV file. tools/bench_link.sh
-// runs it behind tools/link_relay.py; not a test.
+// printed, for the HTML report and for the CSV file. tools/bench/bench_link.sh
+// runs it behind tools/bench/link_relay.py; not a test.
 //
 //   viewer_link_benchmark.exe LEDGER_SERVER PROGRAM_SERVER SECURE CONNECTIONS RUNS [VIEWER]
 //
@@ -23,7 +23,7 @@
 #include "common/server_link.h"
 #include "common/server_statements.h"
 #include "resources/viewer/resource.h"
-#include "tests/viewer/viewer_session_win.h"
+#include "tests/viewer/form/viewer_session_win.h"
 
 namespace {
 

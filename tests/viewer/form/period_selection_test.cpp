@@ -6,7 +6,7 @@
 #include <string>
 
 #include "resources/viewer/resource.h"
-#include "tests/viewer/master_folder.h"
+#include "tests/viewer/form/master_folder.h"
 
 namespace {
 

@@ -7,7 +7,7 @@ accepts connections and never answers.
 Usage: station_front.py FRONT_ADDRESS SILENT_ADDRESS -- COMMAND [ARGS...]
 
 Serves on FRONT_ADDRESS port 80 (passing requests to the server on
-TARVEX_SERVER_ADDRESS port 80, tools/with_server.sh) and keeps
+TARVEX_SERVER_ADDRESS port 80, tools/harness/with_server.sh) and keeps
 SILENT_ADDRESS port 80 accepting while COMMAND runs, with
 TARVEX_FRONT_LOG and TARVEX_FRONT_SCRIPT exported, then stops and exits
 with COMMAND's status.

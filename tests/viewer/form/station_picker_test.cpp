@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tests/viewer/master_folder.h"
+#include "tests/viewer/form/master_folder.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/viewer/viewer_form_win.h"
+#include "tests/viewer/form/viewer_form_win.h"
 
 #include <cstdio>
 #include <string>

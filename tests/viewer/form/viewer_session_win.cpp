@@ -1,4 +1,4 @@
-#include "tests/viewer/viewer_session_win.h"
+#include "tests/viewer/form/viewer_session_win.h"
 
 #include <cstdlib>
 #include <filesystem>

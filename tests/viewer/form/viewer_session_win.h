@@ -10,7 +10,7 @@
 
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/open_recorder_win.h"
-#include "tests/viewer/viewer_form_win.h"
+#include "tests/viewer/form/viewer_form_win.h"
 
 // The loopback address of the tests that need no server: nothing listens
 // there, so a sign-in that gets that far fails at once.

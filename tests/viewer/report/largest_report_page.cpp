@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/report/report_test_support.h"
+#include "tests/viewer/report/report_test_support.h"
 #include "tests/support/test_files.h"
 #include "viewer/base/pair_list.h"
 #include "viewer/report/report_writer.h"

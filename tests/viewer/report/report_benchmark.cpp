@@ -5,7 +5,7 @@
 // written, the peak heap use during the report, and the ratio of the time to
 // one plain fwrite of the same bytes.
 //
-// Run: build/<preset>/tests/report/report_benchmark [element-slot]
+// Run: build/<preset>/tests/viewer/report/report_benchmark [element-slot]
 // (element slot 6, precipitation, by default; 3 gives the maximum temperature).
 #include <chrono>
 #include <cstdio>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/report/report_test_support.h"
+#include "tests/viewer/report/report_test_support.h"
 #include "viewer/report/report_writer.h"
 #include "viewer/report/value_formatting.h"
 

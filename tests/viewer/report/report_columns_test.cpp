@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tests/report/report_test_support.h"
+#include "tests/viewer/report/report_test_support.h"
 #include "viewer/report/report_writer.h"
 
 namespace {

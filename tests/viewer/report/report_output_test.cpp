@@ -13,7 +13,7 @@
 #include "platform/path_text.h"
 #include "platform/wide_text.h"
 #endif
-#include "tests/report/report_test_support.h"
+#include "tests/viewer/report/report_test_support.h"
 #include "tests/support/test_files.h"
 #include "viewer/report/report_writer.h"
 

@@ -6,9 +6,9 @@
 # connection string with psql), into a scratch folder exported as
 # TARVEX_EXPECTED_DIR; then runs the command and removes the folder.
 #
-# Usage (inside tools/with_server.sh): dump_observations.sh COMMAND [ARGS...]
+# Usage (inside tools/harness/with_server.sh): dump_observations.sh COMMAND [ARGS...]
 set -euo pipefail
-db=${TARVEX_SERVER_DB:?run inside tools/with_server.sh}
+db=${TARVEX_SERVER_DB:?run inside tools/harness/with_server.sh}
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 query() {  # query SQL: rows with values separated by ","

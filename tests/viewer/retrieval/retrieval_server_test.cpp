@@ -109,7 +109,7 @@ class RetrievalAgainstServer : public ::testing::Test {
     expectedDir = test_support::EnvironmentValue("TARVEX_EXPECTED_DIR");
     server = test_support::EnvironmentValue("TARVEX_SERVER_ADDRESS");
     ASSERT_FALSE(expectedDir.empty()) << "run inside dump_observations.sh";
-    ASSERT_FALSE(server.empty()) << "run inside tools/with_server.sh";
+    ASSERT_FALSE(server.empty()) << "run inside tools/harness/with_server.sh";
     stationNumbers = ReadLines(expectedDir + "/stations.txt");
     ASSERT_EQ(stationNumbers.size(), 2u);
     // As the viewer does: the server serves observations only to an
