@@ -5,7 +5,7 @@
 # in; removal keeps settings and data, purge deletes them. Needs root.
 set -uo pipefail
 source "$(dirname "$0")/../../tools/harness/native_build.sh"
-ADDRESS=127.0.20.47
+ADDRESS=${TEST_ADDRESS_DEPLOY_PACKAGE:?set by ctest}
 PORT=8080
 CONF=/etc/norda/norda-main.conf
 SIGN_IN="sql=BEGIN;SELECT client_no FROM client_mt WHERE user_id = 'demo' AND password = 'tarvex';COMMIT;"

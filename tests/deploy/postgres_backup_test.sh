@@ -6,7 +6,7 @@
 set -uo pipefail
 source "$(dirname "$0")/../../tools/harness/native_build.sh"
 : "${TARVEX_POSTGRES:?runs inside tools/harness/with_postgres.sh}"
-ADDRESS=127.0.20.53
+ADDRESS=${TEST_ADDRESS_DEPLOY_POSTGRES_BACKUP:?set by ctest}
 PORT=8080
 SIGN_IN="sql=BEGIN;SELECT client_no FROM client_mt WHERE user_id = 'demo' AND password = 'tarvex';COMMIT;"
 LEDGER="SELECT count(*), coalesce(sum(data_total), 0) FROM fee_history_dt"

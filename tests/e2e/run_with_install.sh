@@ -10,7 +10,7 @@
 # Usage: run_with_install.sh [--deployment] [--prepare COMMAND] NAME CHECKER -- TEST_COMMAND...
 # (ctest passes the Wine command). With --deployment the programs meet the
 # scaled-out service of deploy/ instead (tools/harness/with_deployment.sh: nginx on
-# 127.0.0.1 before two front servers on 127.0.22.x over PostgreSQL). With
+# 127.0.0.1 before two front servers on TEST_ADDRESS_E2E_DEPLOY_BACK over PostgreSQL). With
 # --prepare, COMMAND first adds to
 # the server's database (TARVEX_SERVER_DB) what the test needs, before the
 # master files are written. The test sees TARVEX_INSTALL_DIR, the install
@@ -22,7 +22,7 @@ usage() { echo "usage: $0 [--deployment] [--prepare COMMAND] NAME CHECKER -- TES
 root=$(cd "$(dirname "$0")/../.." && pwd)
 service=("$root/tools/harness/with_server.sh" 127.0.0.1)
 if [ "${1:-}" = --deployment ]; then
-  service=("$root/tools/harness/with_deployment.sh" 127.0.0.1 127.0.22.10)
+  service=("$root/tools/harness/with_deployment.sh" 127.0.0.1 "${TEST_ADDRESS_E2E_DEPLOY_BACK:?set by ctest}")
   shift
 fi
 prepare=

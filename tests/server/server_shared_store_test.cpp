@@ -13,16 +13,17 @@
 #include "tests/server/database_probe.h"
 #include "tests/server/http_client.h"
 #include "tests/server/server_process.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
 constexpr int PORT = 80;
 constexpr const char* SCRIPT = "/norda/dbcommit.php";
-constexpr const char* FIRST_FRONT = "127.0.20.21";
-constexpr const char* SECOND_FRONT = "127.0.20.22";
-constexpr const char* REPLICA_FRONT = "127.0.20.23";
-constexpr const char* REPLICA_ADDRESS = "127.0.21.14";
+constexpr const char* FIRST_FRONT = TEST_ADDRESS_SERVER_SHARED_STORE_FIRST;
+constexpr const char* SECOND_FRONT = TEST_ADDRESS_SERVER_SHARED_STORE_SECOND;
+constexpr const char* REPLICA_FRONT = TEST_ADDRESS_SERVER_SHARED_STORE_READER;
+constexpr const char* REPLICA_ADDRESS = TEST_ADDRESS_SERVER_SHARED_STORE_REPLICA;
 constexpr int CLIENTS_PER_FRONT = 4;
 constexpr int ROWS_PER_CLIENT = 25;
 constexpr int READS_PER_CLIENT = 10;

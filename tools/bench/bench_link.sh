@@ -17,8 +17,9 @@
 # earlier commit, to compare).
 #
 # Addresses: the plain server on 127.0.16.9 and its relay on 127.0.16.1:80;
-# the TLS front's relay on 127.0.15.6:443 (named by the front's certificate)
-# before the front on 127.0.15.1:443.
+# the TLS front's relay on its RELAY address (named by the front's
+# certificate) before the front, both of tests/https/with_tls_front.sh and
+# read from the build's table of test addresses.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -66,11 +67,15 @@ round_trips=("$@")
 export TARVEX_SOURCE_DIR=$root TARVEX_BUILD_DIR=$build
 export TARVEX_NATIVE_DIR=${TARVEX_NATIVE_DIR:-$root/build/native}
 export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
+set -a
+source "$build/tests/support/test_addresses.env"
+set +a
 
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   set -e
   "$0/tools/harness/with_server.sh" 127.0.16.9 -- \
     "$0/tools/bench/bench_link.sh" --inside 127.0.16.9 127.0.16.1:80 127.0.16.9:80 0 "$1" "$2" "$3" "${@:4}"
   "$0/tests/https/with_tls_front.sh" -- \
-    "$0/tools/bench/bench_link.sh" --inside 127.0.15.9 127.0.15.6:443 127.0.15.1:443 1 "$1" "$2" "$3" "${@:4}"
+    "$0/tools/bench/bench_link.sh" --inside "$TEST_ADDRESS_HTTPS_SERVER" \
+      "$TEST_ADDRESS_HTTPS_RELAY:443" "$TEST_ADDRESS_HTTPS_FRONT:443" 1 "$1" "$2" "$3" "${@:4}"
 ' "$root" "$connections" "$runs" "$viewer" "${round_trips[@]}"

@@ -16,6 +16,7 @@
 #include "common/server_link.h"
 #include "common/server_statements.h"
 #include "resources/viewer/resource.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 #include "tests/viewer/form/viewer_session_win.h"
 
@@ -40,7 +41,7 @@ constexpr const char* ALLOWANCE_USED_UP = "今月の利用可能件数を超え�
 constexpr const char* CAPPED_USER = "capped";
 constexpr const char* CAPPED_CLIENT = "20009";
 // Nothing listens there: any exchange would end in a message box.
-constexpr const char* NO_SERVER = "127.0.40.254";
+constexpr const char* NO_SERVER = TEST_ADDRESS_VIEWER_NO_SERVER;
 constexpr int SEVEN_DAYS_ROW = 6;  // 1999/01/01 to 1999/01/07
 constexpr int WAIT_FOR_ANY_EXCHANGE_MS = 3000;
 

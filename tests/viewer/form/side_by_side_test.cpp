@@ -18,6 +18,7 @@
 #include "common/server_statements.h"
 #include "platform/internet.h"
 #include "resources/viewer/resource.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 #include "tests/viewer/form/viewer_session_win.h"
 
@@ -27,8 +28,8 @@ using namespace test_support;
 using Lines = std::vector<std::string>;
 using Clock = std::chrono::steady_clock;
 
-constexpr const char* FRONT = "127.0.41.2";
-constexpr const char* SILENT = "127.0.41.3";
+constexpr const char* FRONT = TEST_ADDRESS_VIEWER_SIDE_BY_SIDE_FRONT;
+constexpr const char* SILENT = TEST_ADDRESS_VIEWER_SIDE_BY_SIDE_SILENT;
 constexpr const char* DEMO_CLIENT = "10001";
 constexpr const char* COMMUNICATION_ERROR = "通信中にエラーが発生しました。";
 constexpr int STATIONS = 8;

@@ -10,11 +10,12 @@
 
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/open_recorder_win.h"
+#include "tests/support/test_addresses.h"
 #include "tests/viewer/form/viewer_form_win.h"
 
 // The loopback address of the tests that need no server: nothing listens
 // there, so a sign-in that gets that far fails at once.
-constexpr const char* DEAD_SERVER = "127.0.40.9";
+constexpr const char* DEAD_SERVER = TEST_ADDRESS_VIEWER_DEAD_SERVER;
 
 // A message box as the program showed it.
 struct ShownMessage {

@@ -18,6 +18,7 @@
 #include "common/server_statements.h"
 #include "platform/internet.h"
 #include "tests/support/gui_driver_win.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 #include "viewer/base/pair_list.h"
 #include "viewer/retrieval/data_server_exchange.h"
@@ -28,7 +29,7 @@ namespace {
 
 constexpr int NOT_A_KEY = -1;
 // Nothing listens there: the internet layer cannot connect.
-constexpr const char* UNREACHABLE_SERVER = "127.0.30.254";
+constexpr const char* UNREACHABLE_SERVER = TEST_ADDRESS_RETRIEVAL_UNREACHABLE;
 
 std::vector<std::string> ReadLines(const std::string& path) {
   std::vector<std::string> lines;
