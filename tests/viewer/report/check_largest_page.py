@@ -32,7 +32,8 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "tools", "harness"))
+TOOLS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "tools")
+sys.path[:0] = [os.path.join(TOOLS, "harness"), os.path.join(TOOLS, "build")]
 from headless_page import HeadlessPage, PageError  # noqa: E402
 from inline_chart_library import installed_template  # noqa: E402
 
