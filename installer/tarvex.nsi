@@ -1,9 +1,9 @@
 ; Setup program of the installation: installs the install folder laid out by
-; tools/make_install.sh for the current user, adds a Start-menu shortcut to
+; tools/build/make_install.sh for the current user, adds a Start-menu shortcut to
 ; the launcher and an uninstaller that removes all of it again.
 ;
 ; makensis -DSOURCE_DIR=<install folder> -DSETUP_FILE=<setup .exe> tarvex.nsi
-; (tools/make_installer.sh INSTALL_DIR SETUP_EXE runs it.)
+; (tools/build/make_installer.sh INSTALL_DIR SETUP_EXE runs it.)
 
 !ifndef SOURCE_DIR
   !error "SOURCE_DIR must name the laid-out install folder"

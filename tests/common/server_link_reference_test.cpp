@@ -40,7 +40,7 @@ class ReferenceServer : public ::testing::Test {
   void SetUp() override {
     viewerLink.server = test_support::EnvironmentValue("TARVEX_SERVER_ADDRESS");
     launcherLink.server = viewerLink.server;
-    ASSERT_FALSE(viewerLink.server.empty()) << "run under tools/with_server.sh";
+    ASSERT_FALSE(viewerLink.server.empty()) << "run under tools/harness/with_server.sh";
   }
 
   ServerLink viewerLink{VIEWER_ROW_TERMINATOR};

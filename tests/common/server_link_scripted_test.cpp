@@ -7,12 +7,13 @@
 
 #include "common/server_link.h"
 #include "platform/internet.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
 // Nothing listens there: the range's address kept free for this.
-constexpr const char* UNREACHABLE_ADDRESS = "127.0.10.9";
+constexpr const char* UNREACHABLE_ADDRESS = TEST_ADDRESS_COMMON_UNREACHABLE;
 
 std::string ScriptedAddress() { return test_support::EnvironmentValue("TARVEX_SCRIPTED_ADDRESS"); }
 

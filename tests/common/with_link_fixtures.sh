@@ -6,9 +6,9 @@
 # hashed only), and the number of a station that has yearly rows, in
 # TARVEX_TEST_STATION.
 #
-# Usage (inside tools/with_server.sh): with_link_fixtures.sh COMMAND [ARGS...]
+# Usage (inside tools/harness/with_server.sh): with_link_fixtures.sh COMMAND [ARGS...]
 set -euo pipefail
-: "${TARVEX_SERVER_DB:?run inside tools/with_server.sh}"
+: "${TARVEX_SERVER_DB:?run inside tools/harness/with_server.sh}"
 query() {  # query SQL: rows of one value
   if [ -f "$TARVEX_SERVER_DB" ]; then sqlite3 "$TARVEX_SERVER_DB" "$1;"; else psql -X -A -t -q "$TARVEX_SERVER_DB" -c "$1"; fi
 }

@@ -7,7 +7,7 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 deploy=$(cd "$here/../../deploy" && pwd)
-source "$here/../../tools/native_build.sh"
+source "$here/../../tools/harness/native_build.sh"
 unit=$deploy/systemd/norda-server@.service
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }

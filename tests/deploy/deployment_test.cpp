@@ -1,5 +1,5 @@
 // The scaled-out service of deploy/ as an operator sets it up, brought up by
-// tools/with_deployment.sh: nginx on one address before two front servers,
+// tools/harness/with_deployment.sh: nginx on one address before two front servers,
 // over a PostgreSQL primary and its streaming replica. What the front adds
 // to the exchange, what the front servers' database role may do, and that
 // stopping a front server mid-run loses no request nginx could hand to the
@@ -45,7 +45,7 @@ constexpr auto POLL_INTERVAL = std::chrono::milliseconds(20);
 struct FrontServer {
   std::string address;
   int port = 0;
-  pid_t pid = -1;  // as tools/with_deployment.sh started it
+  pid_t pid = -1;  // as tools/harness/with_deployment.sh started it
 };
 
 struct Deployment {
@@ -114,7 +114,7 @@ class DeploymentTest : public testing::Test {
  protected:
   void SetUp() override {
     deployment_ = FromEnvironment();
-    ASSERT_EQ(2u, deployment_.servers.size()) << "run inside tools/with_deployment.sh";
+    ASSERT_EQ(2u, deployment_.servers.size()) << "run inside tools/harness/with_deployment.sh";
   }
   Deployment deployment_;
 };

@@ -4,8 +4,8 @@
 # runs on the installed settings file against a fresh database and signs
 # in; removal keeps settings and data, purge deletes them. Needs root.
 set -uo pipefail
-source "$(dirname "$0")/../../tools/native_build.sh"
-ADDRESS=127.0.20.47
+source "$(dirname "$0")/../../tools/harness/native_build.sh"
+ADDRESS=${TEST_ADDRESS_DEPLOY_PACKAGE:?set by ctest}
 PORT=8080
 CONF=/etc/norda/norda-main.conf
 SIGN_IN="sql=BEGIN;SELECT client_no FROM client_mt WHERE user_id = 'demo' AND password = 'tarvex';COMMIT;"

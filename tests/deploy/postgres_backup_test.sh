@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # The PostgreSQL backup of deploy/README, run against the private cluster of
-# tools/with_postgres.sh: pg_dump of the database in its custom format,
+# tools/harness/with_postgres.sh: pg_dump of the database in its custom format,
 # pg_restore into a new, empty database, and a server on the restored one
 # that signs in and holds the same accounts and ledger as the original.
 set -uo pipefail
-source "$(dirname "$0")/../../tools/native_build.sh"
-: "${TARVEX_POSTGRES:?runs inside tools/with_postgres.sh}"
-ADDRESS=127.0.20.53
+source "$(dirname "$0")/../../tools/harness/native_build.sh"
+: "${TARVEX_POSTGRES:?runs inside tools/harness/with_postgres.sh}"
+ADDRESS=${TEST_ADDRESS_DEPLOY_POSTGRES_BACKUP:?set by ctest}
 PORT=8080
 SIGN_IN="sql=BEGIN;SELECT client_no FROM client_mt WHERE user_id = 'demo' AND password = 'tarvex';COMMIT;"
 LEDGER="SELECT count(*), coalesce(sum(data_total), 0) FROM fee_history_dt"

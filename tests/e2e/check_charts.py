@@ -22,7 +22,7 @@ import os
 import re
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "harness"))
 from headless_page import HeadlessPage, PageError  # noqa: E402
 
 PROBE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "chart_probe.js")

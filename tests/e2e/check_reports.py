@@ -27,7 +27,7 @@ import sys
 import tempfile
 import xml.etree.ElementTree as ElementTree
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "harness"))
 from headless_page import HeadlessPage, PageError  # noqa: E402
 
 STATIONS = [("11001", "稚内"), ("14001", "札幌")]

@@ -1,6 +1,6 @@
 // Both programs installed in a folder whose name Shift-JIS cannot hold
 // ("José Ñúñez"), with TEMP such a folder too, under the system code page
-// the wrapper chose (run_foreign_folder.sh, tools/with_code_page.sh). The
+// the wrapper chose (run_foreign_folder.sh, tools/env/with_code_page.sh). The
 // launcher reads its settings, fetches an update, saves the account and, at
 // its next start, sees the version list changed on the server; the viewer,
 // started from the launcher's 気象データ button, signs in at ServerIP,

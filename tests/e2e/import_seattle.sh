@@ -9,8 +9,8 @@
 set -euo pipefail
 SEATTLE_WEATHER=/usr/lib/python3/dist-packages/vega_datasets/_data/seattle-weather.csv
 admin=${TARVEX_NATIVE_DIR:?}/server/norda_admin
-database=${TARVEX_SERVER_DB:?run under tools/with_server.sh}
-[ -f "$SEATTLE_WEATHER" ] || { echo "import_seattle: install python3-vega-datasets (tools/install_deps.sh)" >&2; exit 2; }
+database=${TARVEX_SERVER_DB:?run under tools/harness/with_server.sh}
+[ -f "$SEATTLE_WEATHER" ] || { echo "import_seattle: install python3-vega-datasets (tools/env/install_deps.sh)" >&2; exit 2; }
 
 stations=$(mktemp)
 trap 'rm -f "$stations"' EXIT

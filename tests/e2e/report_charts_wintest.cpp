@@ -14,7 +14,7 @@
 
 #include "resources/viewer/resource.h"
 #include "tests/support/test_files.h"
-#include "tests/viewer/viewer_session_win.h"
+#include "tests/viewer/form/viewer_session_win.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #
 # Usage: run_with_install.sh [--deployment] [--prepare COMMAND] NAME CHECKER -- TEST_COMMAND...
 # (ctest passes the Wine command). With --deployment the programs meet the
-# scaled-out service of deploy/ instead (tools/with_deployment.sh: nginx on
-# 127.0.0.1 before two front servers on 127.0.22.x over PostgreSQL). With
+# scaled-out service of deploy/ instead (tools/harness/with_deployment.sh: nginx on
+# 127.0.0.1 before two front servers on TEST_ADDRESS_E2E_DEPLOY_BACK over PostgreSQL). With
 # --prepare, COMMAND first adds to
 # the server's database (TARVEX_SERVER_DB) what the test needs, before the
 # master files are written. The test sees TARVEX_INSTALL_DIR, the install
@@ -20,9 +20,9 @@
 set -euo pipefail
 usage() { echo "usage: $0 [--deployment] [--prepare COMMAND] NAME CHECKER -- TEST_COMMAND..." >&2; exit 2; }
 root=$(cd "$(dirname "$0")/../.." && pwd)
-service=("$root/tools/with_server.sh" 127.0.0.1)
+service=("$root/tools/harness/with_server.sh" 127.0.0.1)
 if [ "${1:-}" = --deployment ]; then
-  service=("$root/tools/with_deployment.sh" 127.0.0.1 127.0.22.10)
+  service=("$root/tools/harness/with_deployment.sh" 127.0.0.1 "${TEST_ADDRESS_E2E_DEPLOY_BACK:?set by ctest}")
   shift
 fi
 prepare=
@@ -52,7 +52,7 @@ mkdir -p "$artifacts"
   shift 4
   [ -z "$prepare" ] || "$prepare"
   TARVEX_MASTERS_DATABASE=$TARVEX_SERVER_DB \
-    "$root/tools/make_install.sh" "$TARVEX_BUILD_DIR" "$TARVEX_NATIVE_DIR" "$TARVEX_INSTALL_DIR" >/dev/null
+    "$root/tools/build/make_install.sh" "$TARVEX_BUILD_DIR" "$TARVEX_NATIVE_DIR" "$TARVEX_INSTALL_DIR" >/dev/null
   "$@"
   python3 "$checker" --db "$TARVEX_SERVER_DB" --reports "$TARVEX_REPORTS_DIR" --artifacts "$artifacts"
 ' test "$root" "$prepare" "$checker" "$artifacts" "$@"

@@ -22,6 +22,7 @@
 #include "tests/launcher/launcher_install_win.h"
 #include "tests/launcher/web_root.h"
 #include "tests/support/gui_driver_win.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -38,14 +39,14 @@ using launcher_test::WaitForMessage;
 
 constexpr char NOT_SECURE[] =
     "更新ファイルの取得先が https ではない（通信が暗号化されない）ため、バージョンアップを中止しました。";
-constexpr char SECURE_FOLDER[] = "https://127.0.15.1/pg/";
-constexpr char FIRST_FILE[] = "https://127.0.15.1/pg/first.dat";
-constexpr char SECOND_FILE[] = "https://127.0.15.1/pg/second.exe";
+constexpr char SECURE_FOLDER[] = "https://" TEST_ADDRESS_HTTPS_FRONT "/pg/";
+constexpr char FIRST_FILE[] = "https://" TEST_ADDRESS_HTTPS_FRONT "/pg/first.dat";
+constexpr char SECOND_FILE[] = "https://" TEST_ADDRESS_HTTPS_FRONT "/pg/second.exe";
 constexpr int NO_BOX_MS = 1000;
 
 // A secure launcher signing in at the front, with the update folder `dlSrvPath`.
 std::string Settings(const std::string& dlSrvPath) {
-  return "[system]\r\nServerIP=127.0.15.1\r\nDLIniFile=version.txt\r\nDLSrvPath=" + dlSrvPath +
+  return "[system]\r\nServerIP=" TEST_ADDRESS_HTTPS_FRONT "\r\nDLIniFile=version.txt\r\nDLSrvPath=" + dlSrvPath +
          "\r\nUserURL=\r\nSecure=1\r\n[Version]\r\nSystemVer=1\r\n";
 }
 
@@ -63,7 +64,7 @@ class LauncherOverHttps : public ::testing::Test {
     ASSERT_TRUE(PublishFile("pg\\version.txt", "2\r\n" + std::string(FIRST_FILE) + "\r\n\r\n" + SECOND_FILE + "\r\n"));
     // A list on the trusted front naming a file on a server with another
     // host's certificate.
-    ASSERT_TRUE(PublishFile("pg\\other\\version.txt", "2\r\nhttps://127.0.15.3/pg/first.dat\r\n"));
+    ASSERT_TRUE(PublishFile("pg\\other\\version.txt", "2\r\nhttps://" TEST_ADDRESS_HTTPS_OTHER_HOST "/pg/first.dat\r\n"));
   }
 
   void TearDown() override {
@@ -132,7 +133,7 @@ TEST_F(LauncherOverHttps, UpdateAndMonthlyUsageOverHttpsGiveWhatThePlainRoadGive
       "\"POST /norda/dbcommit.php HTTP/1.1\" 200"};
   ASSERT_EQ(expected.size(), requests.size());
   for (size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(0u, requests[i].find("127.0.15.1:443 TLSv1.")) << requests[i];
+    EXPECT_EQ(0u, requests[i].find(TEST_ADDRESS_HTTPS_FRONT ":443 TLSv1.")) << requests[i];
     EXPECT_NE(std::string::npos, requests[i].find(expected[i])) << requests[i];
   }
   EXPECT_TRUE(LogLines("plain").empty());
@@ -147,10 +148,10 @@ TEST_F(LauncherOverHttps, AnUpdateInClearIsRefusedAndACertificateThatDoesNotChec
     const char* message;
   };
   const Case cases[] = {
-      {"the list's address in clear", "http://127.0.15.1/pg/", "", false, NOT_SECURE},
-      {"a listed address in clear", "", "2\r\nhttp://127.0.15.1/pg/first.dat\r\n", false, NOT_SECURE},
-      {"the list on a server of an unknown issuer", "https://127.0.15.2/pg/", "", false, UPDATE_FAILED},
-      {"a listed file on a server with another host's certificate", "https://127.0.15.1/pg/other/", "", true,
+      {"the list's address in clear", "http://" TEST_ADDRESS_HTTPS_FRONT "/pg/", "", false, NOT_SECURE},
+      {"a listed address in clear", "", "2\r\nhttp://" TEST_ADDRESS_HTTPS_FRONT "/pg/first.dat\r\n", false, NOT_SECURE},
+      {"the list on a server of an unknown issuer", "https://" TEST_ADDRESS_HTTPS_UNKNOWN_ISSUER "/pg/", "", false, UPDATE_FAILED},
+      {"a listed file on a server with another host's certificate", "https://" TEST_ADDRESS_HTTPS_FRONT "/pg/other/", "", true,
        UPDATE_FAILED},
   };
   int number = 0;
@@ -214,8 +215,8 @@ TEST(SecureExchanges, OnlyACertificateThatChecksOutCarriesTheExchange) {
     EXPECT_EQ(refused.expected, download("https://" + std::string(refused.server) + "/pg/first.dat")) << refused.what;
   }
   // A secure installation sends no request to a plain address at all.
-  EXPECT_EQ(ExchangeResult::Failed, download("http://127.0.15.1/pg/first.dat"));
-  EXPECT_FALSE(settings.MayDownload("http://127.0.15.1/pg/first.dat"));
+  EXPECT_EQ(ExchangeResult::Failed, download("http://" TEST_ADDRESS_HTTPS_FRONT "/pg/first.dat"));
+  EXPECT_FALSE(settings.MayDownload("http://" TEST_ADDRESS_HTTPS_FRONT "/pg/first.dat"));
   EXPECT_TRUE(ReadBytes(target) == BinaryBytes(2048));
   EXPECT_TRUE(LogLines("refused").empty());
   EXPECT_TRUE(LogLines("plain").empty());

@@ -11,7 +11,8 @@
 
 #include "resources/viewer/resource.h"
 #include "tests/https/tls_front_win.h"
-#include "tests/viewer/viewer_session_win.h"
+#include "tests/support/test_addresses.h"
+#include "tests/viewer/form/viewer_session_win.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ TEST_F(ViewerOverHttps, TheSecureRoadGivesThePlainRoadsReportAndLedgerRowsWithNo
   std::vector<std::string> requests = NewLogLines("secure", secureBefore, ROAD_REQUESTS);
   EXPECT_EQ(ROAD_REQUESTS, requests.size());
   for (const std::string& request : requests) {
-    EXPECT_EQ(0u, request.find("127.0.15.1:443 TLSv1.")) << request;
+    EXPECT_EQ(0u, request.find(TEST_ADDRESS_HTTPS_FRONT ":443 TLSv1.")) << request;
     EXPECT_NE(std::string::npos, request.find("\"POST /norda/dbcommit.php HTTP/1.1\" 200 ")) << request;
   }
   EXPECT_TRUE(LogLines("plain").empty());

@@ -6,17 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_addresses.h"
+
 namespace tls_front {
 
 // Port 443 of each: the test authority's certificate for the address (the
 // front proper), one from an authority nobody trusts, one for another host
 // name, an expired one, and a trusted one whose server redirects every
 // request to plain http.
-constexpr char FRONT[] = "127.0.15.1";
-constexpr char UNKNOWN_ISSUER[] = "127.0.15.2";
-constexpr char OTHER_HOST[] = "127.0.15.3";
-constexpr char EXPIRED[] = "127.0.15.4";
-constexpr char REDIRECTING[] = "127.0.15.5";
+constexpr char FRONT[] = TEST_ADDRESS_HTTPS_FRONT;
+constexpr char UNKNOWN_ISSUER[] = TEST_ADDRESS_HTTPS_UNKNOWN_ISSUER;
+constexpr char OTHER_HOST[] = TEST_ADDRESS_HTTPS_OTHER_HOST;
+constexpr char EXPIRED[] = TEST_ADDRESS_HTTPS_EXPIRED;
+constexpr char REDIRECTING[] = TEST_ADDRESS_HTTPS_REDIRECTING;
 
 // The reference server behind the front, reached directly in clear: the
 // plain road the secure one is compared with. Empty outside the wrapper.

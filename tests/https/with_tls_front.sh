@@ -3,27 +3,28 @@
 # TLS on loopback as the service's front does, and with a test certificate
 # authority trusted by the Wine prefix for as long as the command runs.
 #
-#   127.0.15.1:443  a certificate the test authority signed for this address;
-#                   /norda/dbcommit.php goes to the server, every other path
-#                   is a file of TARVEX_WEB_ROOT (the update files)
-#   127.0.15.2:443  a certificate for its address from an authority nobody trusts
-#   127.0.15.3:443  a certificate of the test authority for another host name
-#   127.0.15.4:443  a certificate of the test authority that has expired
-#   127.0.15.5:443  trusted like 127.0.15.1, but it redirects every request
-#                   to the same address over plain http
-#   127.0.15.1-5:80 plain listeners: whatever arrives there travelled in clear
-#   127.0.15.6      nothing listens; the trusted certificate names it too, so
-#                   a relay there in front of 127.0.15.1:443 passes the checks
-#                   (tools/bench_link.sh models a link that way)
+#   FRONT:443           a certificate the test authority signed for this address;
+#                       /norda/dbcommit.php goes to the server, every other path
+#                       is a file of TARVEX_WEB_ROOT (the update files)
+#   UNKNOWN_ISSUER:443  a certificate for its address from an authority nobody trusts
+#   OTHER_HOST:443      a certificate of the test authority for another host name
+#   EXPIRED:443         a certificate of the test authority that has expired
+#   REDIRECTING:443     trusted like FRONT, but it redirects every request
+#                       to the same address over plain http
+#   each of these :80   plain listeners: whatever arrives there travelled in clear
+#   RELAY               nothing listens; the trusted certificate names it too, so
+#                       a relay there in front of FRONT:443 passes the checks
+#                       (tools/bench/bench_link.sh models a link that way)
 #
-# The server runs on 127.0.15.9 port 80 (tools/with_server.sh) and trusts
-# nginx, whose connections come from 127.0.15.8, to name the client in
+# The server runs on SERVER port 80 (tools/harness/with_server.sh) and trusts
+# nginx, whose connections come from PROXY, to name the client in
 # X-Real-IP. The test authority goes into the prefix's trusted root store
-# (trusted_root.exe) before the command and out again afterwards.
+# (trusted_root.exe) before the command and out again afterwards. The
+# addresses are TEST_ADDRESS_HTTPS_<NAME> of the table of test addresses.
 #
 # Exported besides what with_server.sh exports: TARVEX_WEB_ROOT and
 # TARVEX_TLS_LOGS, a folder with nginx's logs of requests: secure.log (over
-# TLS on 127.0.15.1 and .5), refused.log (over TLS on .2 to .4, which no
+# TLS on FRONT and REDIRECTING), refused.log (over TLS on the other three, which no
 # program may reach) and plain.log (in clear); one line a request:
 #   ADDRESS:PORT PROTOCOL "REQUEST LINE" STATUS REQUEST_LENGTH "USER AGENT"
 #
@@ -36,14 +37,14 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 trusted_root=$TARVEX_BUILD_DIR/tests/support/trusted_root/trusted_root.exe
 [ -f "$trusted_root" ] || { echo "with_tls_front: build the target trusted_root first" >&2; exit 2; }
 
-FRONT=127.0.15.1
-UNKNOWN_ISSUER=127.0.15.2
-OTHER_HOST=127.0.15.3
-EXPIRED=127.0.15.4
-REDIRECTING=127.0.15.5
-RELAY=127.0.15.6
-PROXY=127.0.15.8
-SERVER=127.0.15.9
+FRONT=$TEST_ADDRESS_HTTPS_FRONT
+UNKNOWN_ISSUER=$TEST_ADDRESS_HTTPS_UNKNOWN_ISSUER
+OTHER_HOST=$TEST_ADDRESS_HTTPS_OTHER_HOST
+EXPIRED=$TEST_ADDRESS_HTTPS_EXPIRED
+REDIRECTING=$TEST_ADDRESS_HTTPS_REDIRECTING
+RELAY=$TEST_ADDRESS_HTTPS_RELAY
+PROXY=$TEST_ADDRESS_HTTPS_PROXY
+SERVER=$TEST_ADDRESS_HTTPS_SERVER
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarvex-tls.XXXXXX")
 # nginx's workers may run as another user: they read the web root.
@@ -56,7 +57,7 @@ cleanup() {
     kill -TERM "$nginx_pid" 2>/dev/null || true
     wait "$nginx_pid" 2>/dev/null || true
   fi
-  [ -z "$trusted" ] || "$root/tools/wine_run.sh" "$trusted_root" remove "Z:$work/authority.pem" || true
+  [ -z "$trusted" ] || "$root/tools/env/wine_run.sh" "$trusted_root" remove "Z:$work/authority.pem" || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -186,10 +187,10 @@ write_nginx_conf > "$work/nginx.conf"
 : > "$work/logs/refused.log"
 : > "$work/logs/plain.log"
 start_nginx
-"$root/tools/wine_run.sh" "$trusted_root" add "Z:$work/authority.pem"
+"$root/tools/env/wine_run.sh" "$trusted_root" add "Z:$work/authority.pem"
 trusted=1
 
 export TARVEX_WEB_ROOT=$work/www TARVEX_TLS_LOGS=$work/logs
 status=0
-TARVEX_SERVER_OPTIONS="--trusted-proxy $PROXY" "$root/tools/with_server.sh" "$SERVER" -- "$@" || status=$?
+TARVEX_SERVER_OPTIONS="--trusted-proxy $PROXY" "$root/tools/harness/with_server.sh" "$SERVER" -- "$@" || status=$?
 exit "$status"

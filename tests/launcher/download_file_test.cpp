@@ -6,6 +6,7 @@
 #include "platform/internet.h"
 
 #include "tests/launcher/web_root.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -16,7 +17,7 @@ using launcher_test::PublishFile;
 using launcher_test::WebServerAddress;
 
 // Nothing listens on this loopback address.
-constexpr char UNREACHABLE_URL[] = "http://127.0.50.250/file.bin";
+constexpr char UNREACHABLE_URL[] = "http://" TEST_ADDRESS_LAUNCHER_UNREACHABLE "/file.bin";
 constexpr char OLD_CONTENT[] = "the file as it was before the download\r\n";
 
 class DownloadFileTest : public ::testing::Test {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/support/gui_driver_win.h"
+#include "tests/support/test_addresses.h"
 
 namespace launcher_test {
 
@@ -19,7 +20,7 @@ constexpr char UPDATE_FAILED[] = "バージョンアップに失敗しました�
 
 // A settings file without a version list: the menu opens without a check.
 constexpr char PLAIN_SETTINGS[] =
-    "[system]\r\nServerIP=127.0.50.3\r\nDLIniFile=\r\nDLSrvPath=\r\nUserURL=http://127.0.50.2/user/page.html\r\n"
+    "[system]\r\nServerIP=" TEST_ADDRESS_LAUNCHER_LEDGER "\r\nDLIniFile=\r\nDLSrvPath=\r\nUserURL=http://" TEST_ADDRESS_LAUNCHER_WEB_SERVER "/user/page.html\r\n"
     "[Version]\r\nSystemVer=1\r\n";
 
 class LauncherInstall {

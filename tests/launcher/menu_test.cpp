@@ -14,6 +14,7 @@
 #include "tests/launcher/launcher_install_win.h"
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/open_recorder_win.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -177,7 +178,7 @@ TEST_F(MenuTest, DocumentAndPagesOpenThroughTheAssociatedPrograms) {
   EXPECT_EQ(NextRecord().arguments, std::string("http://") + TARVEX_MAKER_HOST + "/");
 
   PostSystemCommand(menu, IDM_USER_PAGE);
-  EXPECT_EQ(NextRecord().arguments, "http://127.0.50.2/user/page.html");
+  EXPECT_EQ(NextRecord().arguments, "http://" TEST_ADDRESS_LAUNCHER_WEB_SERVER "/user/page.html");
 }
 
 TEST_F(MenuTest, SystemMenuItemsOpenAboutForTheirWholeBlock) {

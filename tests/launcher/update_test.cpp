@@ -7,6 +7,7 @@
 #include "tests/launcher/launcher_install_win.h"
 #include "tests/launcher/web_root.h"
 #include "tests/support/gui_driver_win.h"
+#include "tests/support/test_addresses.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ constexpr char OLD_CONTENT[] = "old file\r\n";
 constexpr int NO_BOX_MS = 1500;
 
 std::string Settings(const std::string& systemVer) {
-  return "[system]\r\nServerIP=127.0.50.3\r\nDLIniFile=version.txt\r\n"
+  return "[system]\r\nServerIP=" TEST_ADDRESS_LAUNCHER_LEDGER "\r\nDLIniFile=version.txt\r\n"
          "DLSrvPath=http://" + launcher_test::WebServerAddress() + "/update/\r\nUserURL=\r\n"
          "[Version]\r\nSystemVer=" + systemVer + "\r\nInstalledBy=setup\r\n";
 }
@@ -131,7 +132,7 @@ TEST_F(UpdateTest, MissingFileOnTheServerFailsAndKeepsTheOldFileAndVersion) {
 }
 
 TEST_F(UpdateTest, UnreachableHostFailsWithAMessageAndKeepsTheOldFileAndVersion) {
-  PublishNewVersion("http://127.0.50.250/update/large.bin");
+  PublishNewVersion("http://" TEST_ADDRESS_LAUNCHER_UNREACHABLE "/update/large.bin");
   Start();
   Answer(IDYES_BUTTON);
   ExpectOutcome(UPDATE_FAILED);

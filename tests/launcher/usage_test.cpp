@@ -11,6 +11,7 @@
 #include "launcher/usage_message.h"
 #include "tests/launcher/launcher_install_win.h"
 #include "tests/support/gui_driver_win.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -21,14 +22,14 @@ constexpr char THIS_MONTH[] = "今月は\n【155】\n件検索しました。";
 constexpr char SIGN_IN_FAILED[] = "ユーザー認証に失敗しました。IDとパスワードを確認してください。";
 constexpr char APPLICATION_ERROR[] = "アプリケーションエラーが発生しました。";
 // Nothing listens on this loopback address.
-constexpr char NO_SERVER[] = "127.0.50.251";
+constexpr char NO_SERVER[] = TEST_ADDRESS_LAUNCHER_NO_SERVER;
 
 std::string Server() { return test_support::EnvironmentValue("TARVEX_SERVER_ADDRESS"); }
 
 std::string ThisMonth() { return YearMonthOf(std::time(nullptr)); }
 
 TEST(MonthlyUsageTest, MonthWithLedgerRowsShowsTheirSum) {
-  ASSERT_FALSE(Server().empty()) << "run under tools/with_server.sh";
+  ASSERT_FALSE(Server().empty()) << "run under tools/harness/with_server.sh";
   EXPECT_EQ(MonthlyUsageMessage(Server(), "demo", "tarvex", ThisMonth()), THIS_MONTH);
   EXPECT_EQ(MonthlyUsageMessage(Server(), "demo", "tarvex", "1998-07"), "今月は\n【999】\n件検索しました。");
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs COMMAND after adding usage ledger rows to the reference server's
-# database ($TARVEX_SERVER_DB, set by tools/with_server.sh): for the demo
+# database ($TARVEX_SERVER_DB, set by tools/harness/with_server.sh): for the demo
 # client 10001, 120 and 35 records in the current local month and 999 in
 # July 1998; for another client, 7 records in the current month. The demo
 # client's sum for this month is therefore 155.
@@ -8,7 +8,7 @@
 # Usage: tests/launcher/with_ledger_rows.sh COMMAND [ARGS...]
 set -euo pipefail
 month=$(date +%Y-%m)
-sqlite3 "${TARVEX_SERVER_DB:?run under tools/with_server.sh}" <<SQL
+sqlite3 "${TARVEX_SERVER_DB:?run under tools/harness/with_server.sh}" <<SQL
 INSERT INTO fee_history_dt(client_no, feeday, data_total) VALUES
   ('10001', '$month-01 09:00:00', 120),
   ('10001', '$month-02 10:30:00', 35),

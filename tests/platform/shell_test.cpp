@@ -12,6 +12,7 @@
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/message_box_watcher_win.h"
 #include "tests/support/open_recorder_win.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -66,18 +67,18 @@ TEST_F(ShellTest, OpenHandsDocumentsToTheirAssociatedProgram) {
 }
 
 TEST_F(ShellTest, OpenStartsAProgramWithParametersInItsFolder) {
-  EXPECT_TRUE(platform::ShellOpen(OpenRecorderPath().c_str(), "http://127.0.70.1/ 利用者", windowsFolder.c_str()));
+  EXPECT_TRUE(platform::ShellOpen(OpenRecorderPath().c_str(), "http://" TEST_ADDRESS_PLATFORM_SHELL_HOST "/ 利用者", windowsFolder.c_str()));
   std::vector<OpenRecord> opened = WaitForOpenRecords(log, 1);
   ASSERT_EQ(opened.size(), 1u);
-  EXPECT_EQ(opened[0].arguments, "http://127.0.70.1/ 利用者");
+  EXPECT_EQ(opened[0].arguments, "http://" TEST_ADDRESS_PLATFORM_SHELL_HOST "/ 利用者");
   EXPECT_EQ(Lower(opened[0].folder), Lower(windowsFolder));
 }
 
 TEST_F(ShellTest, OpenOfAnAddressGoesToTheAddressHandler) {
-  platform::ShellOpen("http://127.0.70.1/", nullptr, nullptr);
+  platform::ShellOpen("http://" TEST_ADDRESS_PLATFORM_SHELL_HOST "/", nullptr, nullptr);
   std::vector<OpenRecord> opened = WaitForOpenRecords(log, 1);
   ASSERT_EQ(opened.size(), 1u);
-  EXPECT_EQ(opened[0].arguments, "\"http://127.0.70.1/\"");
+  EXPECT_EQ(opened[0].arguments, "\"http://" TEST_ADDRESS_PLATFORM_SHELL_HOST "/\"");
 }
 
 TEST_F(ShellTest, PathsOutsideShiftJisReachTheShellWhole) {

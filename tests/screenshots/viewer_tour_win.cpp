@@ -10,7 +10,7 @@
 #include "tests/support/gui_driver_win.h"
 #include "tests/support/open_recorder_win.h"
 #include "tests/support/test_files.h"
-#include "tests/viewer/viewer_form_win.h"
+#include "tests/viewer/form/viewer_form_win.h"
 
 namespace review {
 

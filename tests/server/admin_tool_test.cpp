@@ -14,6 +14,7 @@
 #include "tests/server/database_probe.h"
 #include "tests/server/http_client.h"
 #include "tests/server/server_process.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -67,7 +68,7 @@ class AdminTool : public testing::TestWithParam<Engine> {
   // Signs in through a server on the test's database.
   std::string SignIn(const std::string& userId, const std::string& password) {
     ServerProcess server;
-    const char* address = GetParam() == Engine::Sqlite ? "127.0.20.41" : "127.0.20.42";
+    const char* address = GetParam() == Engine::Sqlite ? TEST_ADDRESS_SERVER_ADMIN_TOOL : TEST_ADDRESS_SERVER_ADMIN_TOOL_POSTGRESQL;
     if (!server.StartOn(address, PORT, database_)) return "no server";
     HttpReply reply;
     PostRaw(address, PORT, "/norda/dbcommit.php",

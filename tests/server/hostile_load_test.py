@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""tools/hostile_load.py in a short run with small numbers against the
+"""tools/bench/hostile_load.py in a short run with small numbers against the
 server of this build: the server outlives every attack, the legitimate
 client's sign-ins are all answered (its wait is not timed here: speed is
 what the full run's figures show), and each attack meets the refusal it
@@ -17,7 +17,7 @@ import tempfile
 import unittest
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
-TOOL = os.path.join(ROOT, "tools", "hostile_load.py")
+TOOL = os.path.join(ROOT, "tools", "bench", "hostile_load.py")
 BUILD = os.environ.get("TARVEX_BUILD_DIR") or os.path.join(ROOT, "build", "native")
 ATTACKS = ["trickle-head-1", "upload-16m", "guess", "parens", "memory-cap", "descriptors", "trailing-bytes"]
 SMALL_RUN = ["--duration", "1", "--settle", "0.3", "--connections", "80", "--uploads", "40",

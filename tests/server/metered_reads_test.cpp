@@ -14,6 +14,7 @@
 #include "tests/server/database_probe.h"
 #include "tests/server/http_client.h"
 #include "tests/server/server_process.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -66,7 +67,7 @@ class MeteredReads : public testing::TestWithParam<Engine> {
   void Start(const std::vector<std::string>& options = {}) {
     ASSERT_TRUE(server_.StartOn(Address(), PORT, database_, options));
   }
-  const char* Address() const { return GetParam() == Engine::Sqlite ? "127.0.20.35" : "127.0.20.36"; }
+  const char* Address() const { return GetParam() == Engine::Sqlite ? TEST_ADDRESS_SERVER_METERED_READS : TEST_ADDRESS_SERVER_METERED_READS_POSTGRESQL; }
   std::string Post(const std::string& statement, const std::string& from) { return ::Post(Address(), statement, from); }
   std::string Db(const std::string& sql) { return QueryDatabase(database_, sql); }
   std::string Tally() { return Db(TALLY); }

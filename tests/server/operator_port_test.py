@@ -5,7 +5,7 @@ and outcome; /healthz follows whether the database answers; systemd's
 watchdog, stood in for by a notify socket of the test's own, hears the
 event loop and hears it fall silent when the process is stopped.
 
-Runs inside tools/with_postgres.sh (TARVEX_POSTGRES) for the health check
+Runs inside tools/harness/with_postgres.sh (TARVEX_POSTGRES) for the health check
 on a PostgreSQL database whose server processes the test can stop.
 """
 import json
@@ -25,7 +25,9 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD = os.environ.get("TARVEX_BUILD_DIR") or os.path.join(ROOT, "build", "native")
 SERVER = os.path.join(BUILD, "server", "norda_server")
 SAMPLE = os.path.join(BUILD, "sample", "norda.sqlite")
-ADDRESS = "127.0.20.50"
+ADDRESS = os.environ["TEST_ADDRESS_SERVER_OPERATOR_PORT"]
+HEALTH_ADDRESS = os.environ["TEST_ADDRESS_SERVER_OPERATOR_PORT_HEALTH"]
+WATCHDOG_ADDRESS = os.environ["TEST_ADDRESS_SERVER_OPERATOR_PORT_WATCHDOG"]
 PORT = 8080
 METRICS_PORT = 9464
 PROMETHEUS_PORT = 9090
@@ -171,15 +173,15 @@ class HealthCheck(unittest.TestCase):
     """/healthz on a PostgreSQL database: 200 while the database answers,
     503 within about a second once its server processes are stopped."""
 
-    @unittest.skipUnless(os.environ.get("TARVEX_POSTGRES"), "runs inside tools/with_postgres.sh")
+    @unittest.skipUnless(os.environ.get("TARVEX_POSTGRES"), "runs inside tools/harness/with_postgres.sh")
     def test_healthz_follows_the_database(self):
         database = os.environ["TARVEX_POSTGRES"] + " dbname=norda_sample"
-        server = start_server(database, "127.0.20.51", PORT, METRICS_PORT)
-        health = "http://127.0.20.51:%d/healthz" % METRICS_PORT
+        server = start_server(database, HEALTH_ADDRESS, PORT, METRICS_PORT)
+        health = "http://%s:%d/healthz" % (HEALTH_ADDRESS, METRICS_PORT)
         backends = []
         try:
             self.assertEqual((200, "ok\n"), get(health))
-            self.assertEqual(404, get("http://127.0.20.51:%d/other" % METRICS_PORT)[0])
+            self.assertEqual(404, get("http://%s:%d/other" % (HEALTH_ADDRESS, METRICS_PORT))[0])
             listed = subprocess.run(
                 ["psql", "-X", "-At", os.environ["TARVEX_POSTGRES"] + " dbname=postgres", "-c",
                  "SELECT pid FROM pg_stat_activity WHERE datname = 'norda_sample'"],
@@ -224,7 +226,7 @@ class Watchdog(unittest.TestCase):
         path = os.path.join(folder, "notify")
         notify.bind(path)
         environment = dict(os.environ, NOTIFY_SOCKET=path, WATCHDOG_USEC=str(self.WATCHDOG_SECONDS * 1000000))
-        server = start_server(database, "127.0.20.52", PORT, METRICS_PORT, environment)
+        server = start_server(database, WATCHDOG_ADDRESS, PORT, METRICS_PORT, environment)
         try:
             notify.settimeout(self.WATCHDOG_SECONDS)
             self.assertIn(b"READY=1", self.receive_until(notify, b"READY=1"))

@@ -13,13 +13,14 @@
 #include "tests/server/database_probe.h"
 #include "tests/server/http_client.h"
 #include "tests/server/server_process.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
 constexpr int PORT = 80;
-constexpr const char* SERVER = "127.0.20.44";
-constexpr const char* RESTORED_SERVER = "127.0.20.45";
+constexpr const char* SERVER = TEST_ADDRESS_SERVER_BACKUP;
+constexpr const char* RESTORED_SERVER = TEST_ADDRESS_SERVER_BACKUP_RESTORED;
 constexpr const char* SIGN_IN =
     "sql=BEGIN;SELECT client_no FROM client_mt WHERE user_id = 'demo' AND password = 'tarvex';COMMIT;";
 // Records acknowledged before the copy starts, at the least.

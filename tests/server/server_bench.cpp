@@ -4,8 +4,8 @@
 // viewer asks for. Prints figures; it is not a test.
 //
 // Usage: server_bench [SECONDS]   (default 3 seconds per measurement)
-// Starts its own norda_server on 127.0.20.9:80 with a copy of the sample
-// database of the build folder it lies in (or TARVEX_BUILD_DIR).
+// Starts its own norda_server on TEST_ADDRESS_SERVER_BENCH, port 80, with a
+// copy of the sample database of the build folder it lies in (or TARVEX_BUILD_DIR).
 #include <unistd.h>
 
 #include <atomic>
@@ -19,11 +19,12 @@
 
 #include "tests/server/http_client.h"
 #include "tests/server/server_process.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
-constexpr const char* ADDRESS = "127.0.20.9";
+constexpr const char* ADDRESS = TEST_ADDRESS_SERVER_BENCH;
 constexpr int PORT = 80;
 constexpr const char* SCRIPT = "/norda/dbcommit.php";
 constexpr int PARALLEL_CLIENTS = 4;

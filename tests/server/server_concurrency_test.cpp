@@ -10,6 +10,7 @@
 #include "tests/server/database_probe.h"
 #include "tests/server/http_client.h"
 #include "tests/server/server_process.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -24,7 +25,7 @@ INSTANTIATE_TEST_SUITE_P(Engines, ServerConcurrency, testing::Values(Engine::Sql
                          [](const testing::TestParamInfo<Engine>& info) { return EngineName(info.param); });
 
 TEST_P(ServerConcurrency, ParallelUsageRecordsAllArriveOnce) {
-  const char* address = GetParam() == Engine::Sqlite ? "127.0.20.3" : "127.0.20.13";
+  const char* address = GetParam() == Engine::Sqlite ? TEST_ADDRESS_SERVER_CONCURRENCY : TEST_ADDRESS_SERVER_CONCURRENCY_POSTGRESQL;
   ServerProcess server;
   ASSERT_TRUE(server.Start(address, PORT, test_support::MakeScratchFolder("server-concurrency-" + EngineName(GetParam())),
                            GetParam()));

@@ -11,6 +11,7 @@
 #include "server/http/http_front.h"
 #include "tests/server/http_client.h"
 #include "tests/server/server_process.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -103,7 +104,7 @@ TEST(ConfigFile, ARefusedFileStopsTheServerAtStartWithItsLine) {
 // failures in a minute: the tool reads the rules from the same file, where
 // its defaults (10 failures) would call the address not held off.
 TEST(ConfigFile, AdminJudgesSignInGuessingByTheServersRules) {
-  const std::string server = "127.0.20.43", guesser = "127.0.0.43";
+  const std::string server = TEST_ADDRESS_SERVER_CONFIG, guesser = "127.0.0.43";
   std::string folder = test_support::MakeScratchFolder("config-throttled");
   std::string database = CopySampleDatabase(Engine::Sqlite, folder);
   ASSERT_FALSE(database.empty());

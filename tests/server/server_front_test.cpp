@@ -18,6 +18,7 @@
 
 #include "tests/server/http_client.h"
 #include "tests/server/server_process.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -109,7 +110,7 @@ double CpuSeconds(pid_t pid) {
 
 class FrontTest : public testing::Test {
  protected:
-  static constexpr const char* SERVER = "127.0.20.70";
+  static constexpr const char* SERVER = TEST_ADDRESS_SERVER_FRONT;
   static constexpr const char* PROXY = "127.0.0.80";
 
   static void SetUpTestSuite() {
@@ -169,12 +170,12 @@ TEST_F(FrontTest, OutOfDescriptorsTheServerNeitherSpinsNorLocksOthersOut) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the sanitizer's runtime takes descriptors of its own under the lowered limit";
 #endif
-  auto own = OwnServer("127.0.20.71", {});
+  auto own = OwnServer(TEST_ADDRESS_SERVER_FRONT_FAIR_SHARE, {});
   ASSERT_TRUE(own);
   ASSERT_EQ(0, RunCommand("prlimit --pid " + std::to_string(own->Pid()) + " --nofile=64:64").status);
   std::vector<int> attackers;
   for (int i = 0; i < 96; ++i) {
-    int fd = ConnectFrom("127.0.20.71", PORT, "127.0.0." + std::to_string(65 + i % 3));
+    int fd = ConnectFrom(TEST_ADDRESS_SERVER_FRONT_FAIR_SHARE, PORT, "127.0.0." + std::to_string(65 + i % 3));
     SendAll(fd, "POST /norda/dbcommit.php HTTP/1.1\r\n");
     attackers.push_back(fd);
   }
@@ -183,7 +184,7 @@ TEST_F(FrontTest, OutOfDescriptorsTheServerNeitherSpinsNorLocksOthersOut) {
   std::this_thread::sleep_for(milliseconds(1000));
   EXPECT_LT(CpuSeconds(own->Pid()) - before, 0.5) << "the loop spins";
   auto start = Clock::now();
-  EXPECT_EQ(std::string("200 ") + SIGNED_IN_REPLY, Exchange("127.0.20.71", Request(SIGN_IN), "127.0.0.68"));
+  EXPECT_EQ(std::string("200 ") + SIGNED_IN_REPLY, Exchange(TEST_ADDRESS_SERVER_FRONT_FAIR_SHARE, Request(SIGN_IN), "127.0.0.68"));
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
   for (int fd : attackers) close(fd);
 }
@@ -192,7 +193,7 @@ TEST(FrontStart, AServerWhoseDescriptorsCannotHoldItsConnectionsSaysSoAndDoesNot
   std::string folder = test_support::MakeScratchFolder("front-nofile");
   std::string database = CopySampleDatabase(Engine::Sqlite, folder);
   CommandOutcome outcome = RunCommand("prlimit --nofile=24:24 " + NativeBuildFolder() +
-                                      "/server/norda_server --address 127.0.20.72 --database " + database + " 2>&1");
+                                      "/server/norda_server --address " TEST_ADDRESS_SERVER_FRONT_FILE_LIMIT " --database " + database + " 2>&1");
   EXPECT_EQ(1, outcome.status);
   EXPECT_NE(std::string::npos, outcome.output.find("limit of open files (24)")) << outcome.output;
 }
@@ -270,14 +271,14 @@ TEST_F(FrontTest, GarbageAfterARefusalIsDroppedWithinBounds) {
 }
 
 TEST_F(FrontTest, ABurstOfConnectionsDoesNotEvictAClientThatSentItsRequestAtOnce) {
-  auto own = OwnServer("127.0.20.73", {"--max-connections", "32"});
+  auto own = OwnServer(TEST_ADDRESS_SERVER_FRONT_BURST, {"--max-connections", "32"});
   ASSERT_TRUE(own);
   kill(own->Pid(), SIGSTOP);
   std::vector<int> burst;
-  for (int i = 0; i < 50; ++i) burst.push_back(ConnectFrom("127.0.20.73", PORT, "127.0.0." + std::to_string(72 + i % 4)));
-  int legit = ConnectFrom("127.0.20.73", PORT, "127.0.0.76");
+  for (int i = 0; i < 50; ++i) burst.push_back(ConnectFrom(TEST_ADDRESS_SERVER_FRONT_BURST, PORT, "127.0.0." + std::to_string(72 + i % 4)));
+  int legit = ConnectFrom(TEST_ADDRESS_SERVER_FRONT_BURST, PORT, "127.0.0.76");
   SendAll(legit, Request(SIGN_IN));
-  for (int i = 0; i < 50; ++i) burst.push_back(ConnectFrom("127.0.20.73", PORT, "127.0.0." + std::to_string(72 + i % 4)));
+  for (int i = 0; i < 50; ++i) burst.push_back(ConnectFrom(TEST_ADDRESS_SERVER_FRONT_BURST, PORT, "127.0.0." + std::to_string(72 + i % 4)));
   kill(own->Pid(), SIGCONT);
   EXPECT_EQ(SIGNED_IN_REPLY, ReadReply(legit).body);
   close(legit);

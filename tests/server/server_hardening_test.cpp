@@ -16,6 +16,7 @@
 #include "tests/server/database_probe.h"
 #include "tests/server/http_client.h"
 #include "tests/server/server_process.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -53,7 +54,7 @@ std::string Admin(const std::string& database, const std::string& arguments) {
 class LedgerAndAccounts : public testing::TestWithParam<Engine> {
  protected:
   void SetUp() override {
-    server_ = GetParam() == Engine::Sqlite ? "127.0.20.31" : "127.0.20.32";
+    server_ = GetParam() == Engine::Sqlite ? TEST_ADDRESS_SERVER_HARDENING : TEST_ADDRESS_SERVER_HARDENING_POSTGRESQL;
     static int tests = 0;
     std::string folder =
         test_support::MakeScratchFolder("hardening-" + EngineName(GetParam()) + "-" + std::to_string(++tests));
@@ -153,7 +154,7 @@ TEST_P(LedgerAndAccounts, RepeatedFailedSignInsHoldOffTheirAddressOnly) {
 // The HTTP front's limits, on a server of its own with small ones.
 class HttpLimitsTest : public testing::Test {
  protected:
-  static constexpr const char* SERVER = "127.0.20.33";
+  static constexpr const char* SERVER = TEST_ADDRESS_SERVER_HARDENING_OWN;
   static constexpr const char* PROXY = "127.0.0.40";
 
   static void SetUpTestSuite() {

@@ -18,13 +18,14 @@
 #include "server/store/delivery_tally.h"
 #include "tests/server/http_client.h"
 #include "tests/server/server_process.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
 // One server per engine for the whole suite, each on its own address.
-constexpr const char* SQLITE_ADDRESS = "127.0.20.2";
-constexpr const char* POSTGRES_ADDRESS = "127.0.20.12";
+constexpr const char* SQLITE_ADDRESS = TEST_ADDRESS_SERVER_HTTP;
+constexpr const char* POSTGRES_ADDRESS = TEST_ADDRESS_SERVER_HTTP_POSTGRESQL;
 constexpr int PORT = 80;
 constexpr const char* SCRIPT = "/norda/dbcommit.php";
 
@@ -313,7 +314,7 @@ TEST_P(ServerHttp, RefusesOversizedBodiesAndOtherRequests) {
 TEST(ServerOptions, APortOutsideOneTo65535OrNotANumberIsAUsageError) {
   std::string program = NativeBuildFolder() + "/server/norda_server";
   for (const char* port : {"0", "65536", "99999999999", "80x", "x", "-80", ""}) {
-    std::string command = program + " --address 127.0.20.9 --port '" + port +
+    std::string command = program + " --address " TEST_ADDRESS_SERVER_BENCH " --port '" + port +
                           "' --database /nonexistent/norda.sqlite 2>/dev/null";
     int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << port;

@@ -26,7 +26,7 @@ CommandOutcome RunCommand(const std::string& command);
 // The engine's name as tests show it: "SQLite" or "PostgreSQL".
 std::string EngineName(Engine engine);
 
-// The PostgreSQL cluster of tools/with_postgres.sh as a connection string
+// The PostgreSQL cluster of tools/harness/with_postgres.sh as a connection string
 // without a database name; empty when the test runs outside it.
 std::string PostgresCluster();
 

@@ -1,6 +1,6 @@
 // Several front servers over one PostgreSQL database, observation reads from
 // a streaming replica, and the database going away and coming back. Runs
-// inside tools/with_postgres.sh; the replica is a second private cluster.
+// inside tools/harness/with_postgres.sh; the replica is a second private cluster.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -13,16 +13,17 @@
 #include "tests/server/database_probe.h"
 #include "tests/server/http_client.h"
 #include "tests/server/server_process.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
 constexpr int PORT = 80;
 constexpr const char* SCRIPT = "/norda/dbcommit.php";
-constexpr const char* FIRST_FRONT = "127.0.20.21";
-constexpr const char* SECOND_FRONT = "127.0.20.22";
-constexpr const char* REPLICA_FRONT = "127.0.20.23";
-constexpr const char* REPLICA_ADDRESS = "127.0.21.14";
+constexpr const char* FIRST_FRONT = TEST_ADDRESS_SERVER_SHARED_STORE_FIRST;
+constexpr const char* SECOND_FRONT = TEST_ADDRESS_SERVER_SHARED_STORE_SECOND;
+constexpr const char* REPLICA_FRONT = TEST_ADDRESS_SERVER_SHARED_STORE_READER;
+constexpr const char* REPLICA_ADDRESS = TEST_ADDRESS_SERVER_SHARED_STORE_REPLICA;
 constexpr int CLIENTS_PER_FRONT = 4;
 constexpr int ROWS_PER_CLIENT = 25;
 constexpr int READS_PER_CLIENT = 10;
@@ -52,9 +53,9 @@ std::string Post(const std::string& address, const std::string& statement) {
 
 bool IsError(const std::string& reply) { return reply.rfind("ERROR: ", 0) == 0 && reply.back() == '\n'; }
 
-std::string ClusterTool() { return test_support::EnvironmentValue("TARVEX_SOURCE_DIR") + "/tools/postgres_cluster.sh"; }
+std::string ClusterTool() { return test_support::EnvironmentValue("TARVEX_SOURCE_DIR") + "/tools/harness/postgres_cluster.sh"; }
 
-// Runs tools/postgres_cluster.sh with `arguments`; true when it succeeds.
+// Runs tools/harness/postgres_cluster.sh with `arguments`; true when it succeeds.
 bool Cluster(const std::string& arguments) { return std::system((ClusterTool() + " " + arguments).c_str()) == 0; }
 
 std::string PrimaryFolder() { return test_support::EnvironmentValue("TARVEX_POSTGRES_DIR"); }
@@ -72,7 +73,7 @@ std::string DatabaseName(const std::string& database) { return database.substr(d
 
 class SharedStore : public testing::Test {
  protected:
-  void SetUp() override { ASSERT_FALSE(PostgresCluster().empty()) << "run inside tools/with_postgres.sh"; }
+  void SetUp() override { ASSERT_FALSE(PostgresCluster().empty()) << "run inside tools/harness/with_postgres.sh"; }
 };
 
 TEST_F(SharedStore, TwoFrontServersRecordEveryUsageRowOnce) {

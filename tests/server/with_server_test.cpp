@@ -1,4 +1,4 @@
-// Runs inside tools/with_server.sh: the server it started answers on the
+// Runs inside tools/harness/with_server.sh: the server it started answers on the
 // exported address, with the exported private copy of the sample database.
 #include <gtest/gtest.h>
 
@@ -6,6 +6,7 @@
 
 #include "tests/server/database_probe.h"
 #include "tests/server/http_client.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -13,7 +14,7 @@ namespace {
 TEST(WithServer, ExportsAServerRunningOnAPrivateDatabaseCopy) {
   std::string address = test_support::EnvironmentValue("TARVEX_SERVER_ADDRESS");
   std::string database = test_support::EnvironmentValue("TARVEX_SERVER_DB");
-  ASSERT_EQ("127.0.20.1", address);
+  ASSERT_EQ(TEST_ADDRESS_SERVER_WITH_SERVER, address);
   ASSERT_TRUE(test_support::FileExists(database));
   EXPECT_EQ(std::string::npos, database.find("/sample/"));
 

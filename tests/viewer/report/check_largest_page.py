@@ -1,0 +1,248 @@
+#!/usr/bin/env python3
+"""The largest report's page in headless Chromium: how soon it is usable,
+and that its whole table is still there.
+
+largest_report_page writes the largest report (255 columns x 1,826 days)
+with the page template given, the chart library put inline as the install
+does, and the same report as CSV. The page is then opened and timed (first
+paint, table shown, charts drawn, the longest task after the table showed,
+scrolling to the table's first, middle and last rows, and the browser's CPU
+time), printed as figures and never asserted, since the machine may be busy.
+Checked:
+
+- the table: 4 + 1,826 rows of 256 cells, each row's texts those of its
+  CSV line (a cell at the end among them), and the rows laid out one by one
+  with those far below the screen skipped until they come near;
+- the charts: one per drawn element, 51 series of 1,826 periods each;
+- scrolling: a row scrolled to is drawn;
+- find in page reaches the last day and draws its row; selecting rows not
+  drawn yet copies every cell of them;
+- printing lays out the plain table (the page without script is checked
+  on a smaller report by tests/e2e/check_charts.py).
+
+Usage: check_largest_page.py GENERATOR TEMPLATE DATABASE MASTERS
+(GENERATOR: largest_report_page; TEMPLATE: the report template of the
+source tree; DATABASE and MASTERS: the sample database and its pick lists).
+"""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+TOOLS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "tools")
+sys.path[:0] = [os.path.join(TOOLS, "harness"), os.path.join(TOOLS, "build")]
+from headless_page import HeadlessPage, PageError  # noqa: E402
+from inline_chart_library import installed_template  # noqa: E402
+
+CHART_LIBRARY = "/usr/share/javascript/dygraphs"
+CHART_LIBRARY_NOTICE = "/usr/share/doc/libjs-dygraphs/copyright"
+HEADER_ROWS = 4
+PERIODS = 1826
+COLUMNS = 255
+STATIONS = 51
+CHARTS = ["降水量", "最大風速", "同風向", "最多風向", "平均気温"]
+LAST_DAY = "2003/12/31"
+USABLE_WAIT_SECONDS = 300
+SCROLLED_ROWS = [("first", HEADER_ROWS), ("middle", HEADER_ROWS + PERIODS // 2), ("last", HEADER_ROWS + PERIODS - 1)]
+
+# Put into the page before anything of it runs: the start of the first frame
+# after the one that showed the table, and of the first after the one that
+# showed every chart (so the time includes laying out and drawing them;
+# animation frames run only when the page answers), and the page's long
+# tasks.
+TIMING_PROBE = r"""
+window.PageTiming = { longTasks: [] };
+if (window.PerformanceObserver) {
+  new PerformanceObserver(function (list) {
+    list.getEntries().forEach(function (task) {
+      PageTiming.longTasks.push([task.startTime, task.duration]);
+    });
+  }).observe({ entryTypes: ["longtask"] });
+}
+(function watch(seen) {
+  function mark(name, holds) {
+    if (PageTiming[name] || !holds) return;
+    if (seen[name]) PageTiming[name] = performance.now();
+    seen[name] = true;
+  }
+  requestAnimationFrame(function () {
+    var read = typeof ReportCharts === "object";
+    mark("tableShown", read && document.documentElement.className === "");
+    mark("chartsDrawn", read && ReportCharts.complete);
+    if (!(PageTiming.tableShown && PageTiming.chartsDrawn)) watch(seen);
+  });
+})({});
+"""
+USABLE = "window.PageTiming && PageTiming.tableShown && PageTiming.chartsDrawn"
+PAGE_FIGURES = """JSON.stringify({
+  firstPaint: (performance.getEntriesByName("first-contentful-paint")[0] || {}).startTime,
+  tableShown: PageTiming.tableShown,
+  chartsDrawn: PageTiming.chartsDrawn,
+  longestAfterShown: Math.max.apply(null, [0].concat(PageTiming.longTasks.filter(function (task) {
+    return task[0] + task[1] > PageTiming.tableShown;
+  }).map(function (task) { return task[1]; })))
+})"""
+# Whether a row's cells are drawn: a row off the screen is drawn as an empty
+# box of its size, its cells skipped.
+ROW_DRAWN = "document.getElementById('report').rows[%d].cells[0].checkVisibility({ contentVisibilityAuto: true })"
+# Milliseconds from scrolling a row into view until the second frame after,
+# and whether the row is then drawn.
+SCROLL_TO_ROW = """new Promise(function (resolve) {
+  var row = document.getElementById("report").rows[%d];
+  var start = performance.now();
+  row.scrollIntoView();
+  requestAnimationFrame(function () {
+    requestAnimationFrame(function () {
+      resolve([performance.now() - start, row.cells[0].checkVisibility({ contentVisibilityAuto: true })]);
+    });
+  });
+})"""
+TABLE_TEXTS = """Array.prototype.map.call(document.getElementById("report").rows, function (row) {
+  return Array.prototype.map.call(row.cells, function (cell) { return cell.textContent; }).join(",");
+})"""
+FIND_LAST_DAY = """(function () {
+  window.scrollTo(0, 0);
+  getSelection().removeAllRanges();
+  if (!window.find("%s")) return null;
+  var row = getSelection().anchorNode.parentElement.closest("tr");
+  var box = row.getBoundingClientRect();
+  return [row.rowIndex, row.cells[0].checkVisibility({ contentVisibilityAuto: true }),
+          box.bottom > 0 && box.top < window.innerHeight];
+})()""" % LAST_DAY
+# The text a selection of the last rows, not drawn yet, copies (the browser
+# puts a tab or a line end between two cells, as it does in the plain table).
+SELECT_LAST_ROWS = """(function () {
+  window.scrollTo(0, 0);
+  var rows = document.getElementById("report").rows;
+  var range = document.createRange();
+  range.setStartBefore(rows[rows.length - %d]);
+  range.setEndAfter(rows[rows.length - 1]);
+  getSelection().removeAllRanges();
+  getSelection().addRange(range);
+  var text = getSelection().toString();
+  getSelection().removeAllRanges();
+  return text;
+})()"""
+SELECTED_ROWS = 10
+PLAIN_TABLE = """(function () {
+  var table = document.getElementById("report");
+  var last = table.rows[table.rows.length - 1];
+  return [getComputedStyle(table).display, getComputedStyle(last).display,
+          getComputedStyle(last).contentVisibility, table.rows.length];
+})()"""
+
+failures = []
+
+
+def expect(condition, message):
+    if not condition:
+        failures.append(message)
+
+
+def write_report(generator, template, database, masters, folder):
+    with open(template, "rb") as source:
+        page = installed_template(source.read(), CHART_LIBRARY, CHART_LIBRARY_NOTICE)
+    installed = os.path.join(folder, "installed.html")
+    with open(installed, "wb") as out:
+        out.write(page)
+    subprocess.run([generator, installed, database, masters, folder], check=True, stdout=subprocess.DEVNULL)
+    with open(os.path.join(folder, "temp.csv"), encoding="cp932") as csv:
+        return [line.rstrip("\n") for line in csv]
+
+
+def browser_cpu_seconds(page):
+    return sum(process["cpuTime"] for process in page.command("SystemInfo.getProcessInfo")["processInfo"])
+
+
+def time_to_usable(page, url):
+    """Opens the page and returns its figures in seconds, once its table is
+    shown and its charts are drawn."""
+    page.command("Page.addScriptToEvaluateOnNewDocument", session=True, source=TIMING_PROBE)
+    cpu = browser_cpu_seconds(page)
+    page.open(url, wait_for_load=False)
+    page.wait_for(USABLE, timeout=USABLE_WAIT_SECONDS)
+    figures = {name: (value or 0) / 1000 for name, value in json.loads(page.evaluate(PAGE_FIGURES)).items()}
+    figures["cpu"] = browser_cpu_seconds(page) - cpu
+    return figures
+
+
+def check_table(page, csv_lines):
+    expect(page.evaluate(ROW_DRAWN % (HEADER_ROWS + PERIODS - 1)) is False,
+           "the last row was drawn before it came near the screen: the table is not laid out row by row")
+    texts = page.evaluate(TABLE_TEXTS)
+    expect(len(texts) == HEADER_ROWS + PERIODS, "the table has %d rows" % len(texts))
+    cells = set(len(text.split(",")) for text in texts)
+    expect(cells == {1 + COLUMNS}, "the table's rows have %r cells" % sorted(cells))
+    differing = [index for index, (text, line) in enumerate(zip(texts, csv_lines)) if text != line]
+    expect(not differing, "%d rows differ from the CSV report, the first row %s" % (len(differing), differing[:1]))
+    expect(texts and texts[-1].split(",")[-1] == csv_lines[-1].split(",")[-1],
+           "the last cell is %r" % (texts[-1].split(",")[-1] if texts else None))
+
+
+def check_charts(page):
+    summary = page.evaluate("ReportCharts.charts.map(function (chart) {"
+                            " return [chart.element, chart.graph.numColumns() - 1, chart.graph.numRows()]; })")
+    expect(summary == [[element, STATIONS, PERIODS] for element in CHARTS], "the charts are %r" % summary)
+
+
+def scroll_figures(page):
+    figures = []
+    for name, row in SCROLLED_ROWS:
+        milliseconds, drawn = page.evaluate(SCROLL_TO_ROW % row)
+        expect(drawn, "the %s row was not drawn once scrolled to" % name)
+        figures.append("%s row %.0f ms" % (name, milliseconds))
+    return ", ".join(figures)
+
+
+def check_find_select_print(page, csv_lines):
+    found = page.evaluate(FIND_LAST_DAY)
+    expect(found == [HEADER_ROWS + PERIODS - 1, True, True],
+           "find in page for %s gave [row, drawn, on the screen] %r" % (LAST_DAY, found))
+    copied = page.evaluate(SELECT_LAST_ROWS % SELECTED_ROWS).split()
+    cells = ",".join(csv_lines[-SELECTED_ROWS:]).split(",")
+    expect(copied == cells, "selecting the last %d rows copies %d cells of %d, ending %r"
+           % (SELECTED_ROWS, len(copied), len(cells), copied[-3:]))
+    page.command("Emulation.setEmulatedMedia", session=True, media="print")
+    printed = page.evaluate(PLAIN_TABLE)
+    page.command("Emulation.setEmulatedMedia", session=True, media="")
+    expect(printed == ["table", "table-row", "visible", HEADER_ROWS + PERIODS],
+           "printing lays out %r, not the plain table" % printed)
+
+
+def main():
+    if len(sys.argv) != 5:
+        print(__doc__, file=sys.stderr)
+        return 2
+    generator, template, database, masters = sys.argv[1:]
+    folder = tempfile.mkdtemp(prefix="largest-page-")
+    try:
+        csv_lines = write_report(generator, template, database, masters, folder)
+        url = "file://" + os.path.join(folder, "temp.html")
+        megabytes = os.path.getsize(os.path.join(folder, "temp.html")) / 1e6
+        with HeadlessPage() as page:
+            try:
+                figures = time_to_usable(page, url)
+                print("largest report page (%d columns x %d days, %.1f MB), load average %.1f:" % (
+                      COLUMNS, PERIODS, megabytes, os.getloadavg()[0]))
+                print("  first paint %(firstPaint).2f s, table shown %(tableShown).2f s, "
+                      "charts drawn %(chartsDrawn).2f s; longest task after the table showed "
+                      "%(longestAfterShown).2f s; browser CPU %(cpu).2f s" % figures)
+                check_table(page, csv_lines)
+                check_charts(page)
+                print("  scrolling: " + scroll_figures(page))
+                check_find_select_print(page, csv_lines)
+            except PageError as error:
+                failures.append(str(error))
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+    for failure in failures:
+        print("FAIL:", failure)
+    print("largest report page checks: %d failed" % len(failures))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
