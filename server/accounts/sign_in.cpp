@@ -55,30 +55,25 @@ bool SignInPolicy::SignIn(ConnectionPool& reads, ConnectionPool& writes, const s
   outcome = clientNos.empty() ? SignInOutcome::Refused : SignInOutcome::Accepted;
   ConnectionPool::Lease db = writes.Borrow();
   return RunInTransaction(
-      *db, [&](std::string& failure) { return Record(*db, address, now, clientNos, failure); }, error);
+      *db,
+      [&](std::string& failure) {
+        if (clientNos.empty()) {
+          return db->Run(RECORD_FAILURE_SQL, {address, now}, nullptr, failure) &&
+                 db->Run(FORGET_FAILURES_SQL, {now - rules_.failureWindow.count()}, nullptr, failure);
+        }
+        for (const std::string& clientNo : clientNos) {
+          if (!db->Run(RECORD_SIGN_IN_SQL, {clientNo, address, now}, nullptr, failure)) return false;
+        }
+        if (clientNos.size() == 1 && !db->Run(PUT_OTHERS_BEHIND_SQL, {address, clientNos[0], now}, nullptr, failure)) {
+          return false;
+        }
+        return db->Run(FORGET_SIGN_INS_SQL, {now - rules_.usageWindow.count()}, nullptr, failure);
+      },
+      error);
 }
 
-bool SignInPolicy::Record(Connection& db, const std::string& address, int64_t now,
-                          const std::vector<std::string>& clientNos, std::string& error) {
-  if (clientNos.empty()) {
-    return db.Run(RECORD_FAILURE_SQL, {address, now}, nullptr, error) &&
-           db.Run(FORGET_FAILURES_SQL, {now - rules_.failureWindow.count()}, nullptr, error);
-  }
-  for (const std::string& clientNo : clientNos) {
-    if (!db.Run(RECORD_SIGN_IN_SQL, {clientNo, address, now}, nullptr, error)) return false;
-  }
-  if (clientNos.size() == 1 && !db.Run(PUT_OTHERS_BEHIND_SQL, {address, clientNos[0], now}, nullptr, error)) {
-    return false;
-  }
-  return db.Run(FORGET_SIGN_INS_SQL, {now - rules_.usageWindow.count()}, nullptr, error);
-}
-
-bool FailedSignIns(Connection& db, int64_t since, std::vector<AddressFailures>& addresses, std::string& error) {
-  addresses.clear();
-  auto collect = [&addresses](const ResultRow& row) {
-    addresses.push_back({std::string(row.Text(0)), row.Integer(1)});
-  };
-  return db.Run(FAILURES_BY_ADDRESS_SQL, {since}, collect, error);
+bool FailedSignIns(Connection& db, int64_t since, const RowHandler& onAddress, std::string& error) {
+  return db.Run(FAILURES_BY_ADDRESS_SQL, {since}, onAddress, error);
 }
 
 bool ForgetFailedSignIns(Connection& db, const std::string& address, std::string& error) {

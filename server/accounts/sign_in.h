@@ -1,10 +1,6 @@
-// A sign-in as a front server answers the programs' sign-in statement: an
-// address that failed too often lately is held off unchecked; otherwise
-// every account with the user ID is checked against the password (the slow
-// Argon2id hash, or the SignInCache for a match verified lately), a failure
-// is counted against the address and a success recorded for the usage
-// ledger and the metered reads. The failed-sign-in table is read and
-// cleared by the operator through the functions at the end.
+// Signing in, as a front server answers the programs' sign-in statement,
+// and the failed sign-ins per address that hold an address off, which the
+// operator lists and clears through the functions at the end.
 #pragma once
 
 #include <cstdint>
@@ -27,34 +23,24 @@ class SignInPolicy {
   explicit SignInPolicy(const AccountRules& rules) : rules_(rules) {}
 
   // Signs in from `address`: the client numbers of the enabled accounts
-  // whose user ID is `userId` and whose password hash matches `password`,
-  // ordered by client number (the programs accept exactly one). The
-  // failures and accounts are read through `reads`, the hashes checked
-  // holding no connection, and the outcome recorded in one transaction
-  // through `writes`: a success as the address's latest sign-in for each
-  // client, a failure counted against the address. Returns false with
-  // `error` set when the database fails.
+  // whose user ID is `userId` and whose password hash matches `password`
+  // (or did lately: SignInCache), ordered by client number (the programs
+  // accept exactly one). Reads through `reads`, checks the slow hashes
+  // holding no connection, and records in one transaction through `writes`
+  // a success as the address's latest sign-in of each client, a failure
+  // against the address. False with `error` set when the database fails.
   bool SignIn(ConnectionPool& reads, ConnectionPool& writes, const std::string& userId, const std::string& password,
               const std::string& address, std::vector<std::string>& clientNos, SignInOutcome& outcome,
               std::string& error);
 
  private:
-  bool Record(Connection& db, const std::string& address, int64_t now, const std::vector<std::string>& clientNos,
-              std::string& error);
-
   AccountRules rules_;
   SignInCache cache_;
 };
 
-// How often one address failed to sign in.
-struct AddressFailures {
-  std::string address;
-  int64_t failures = 0;
-};
-
-// The addresses with failed sign-ins after `since` (seconds since 1970), by
-// address. Returns false with `error` set when the database fails.
-bool FailedSignIns(Connection& db, int64_t since, std::vector<AddressFailures>& addresses, std::string& error);
+// Hands `onAddress` a row of each address that failed to sign in after
+// `since` (seconds since 1970), by address: the address, how often.
+bool FailedSignIns(Connection& db, int64_t since, const RowHandler& onAddress, std::string& error);
 
 // Forgets every failed sign-in of `address`, so it is held off no longer.
 bool ForgetFailedSignIns(Connection& db, const std::string& address, std::string& error);

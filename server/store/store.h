@@ -45,10 +45,8 @@ class Store {
   // `error` set when a database cannot be opened or holds no schema.
   bool Open(const StoreConfig& config, std::string& error);
 
-  // Signs in from `address` by the rules' SignInPolicy, reading from the
-  // primary and recording through the writer; after a success the next
-  // read from the address looks up its new reader. Returns false with
-  // `error` set when the database fails.
+  // Signs in as SignInPolicy does, through the primary and the writer;
+  // after a success the next read from `address` looks up its new reader.
   bool SignIn(const std::string& userId, const std::string& password, const std::string& address,
               std::vector<std::string>& clientNos, SignInOutcome& outcome, std::string& error);
 

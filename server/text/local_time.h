@@ -1,6 +1,5 @@
-// The clock as the server writes it: the local time as text (the usage
-// ledger's feeday, the day of a delivery tally, the access log's stamp) and
-// seconds since 1970 (sign-ins and their failures).
+// The clock as the server writes it: the local time as text, and seconds
+// since 1970 (the times of sign-ins and their failures).
 #pragma once
 
 #include <cstddef>
@@ -17,5 +16,4 @@ std::string LocalTime(const char* format);
 // The local time as "YYYY-MM-DD HH:MM:SS", the feeday of a usage row.
 std::string LocalTimestamp();
 
-// Seconds since 1970, the time of sign-ins and failures.
 int64_t EpochSeconds();

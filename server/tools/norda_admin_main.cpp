@@ -147,14 +147,13 @@ bool ReadPassword(const Invocation& invocation, std::string& password, std::stri
 
 bool Throttled(Connection& db, const Invocation& invocation, std::string& error) {
   const AccountRules& rules = invocation.rules;
-  std::vector<AddressFailures> addresses;
   printf("%-40s %8s %s\n", "address", "failures", "held off");
-  if (!FailedSignIns(db, EpochSeconds() - rules.failureWindow.count(), addresses, error)) return false;
-  for (const AddressFailures& entry : addresses) {
-    printf("%-40s %8lld %s\n", entry.address.c_str(), static_cast<long long>(entry.failures),
-           entry.failures >= rules.failureLimit ? "yes" : "no");
-  }
-  return true;
+  auto print = [&rules](const ResultRow& row) {
+    int64_t failures = row.Integer(1);
+    printf("%-40s %8lld %s\n", std::string(row.Text(0)).c_str(), static_cast<long long>(failures),
+           failures >= rules.failureLimit ? "yes" : "no");
+  };
+  return FailedSignIns(db, EpochSeconds() - rules.failureWindow.count(), print, error);
 }
 
 bool Usage(Connection& db, const Invocation& invocation, std::string& error) {
