@@ -2,7 +2,7 @@
 
 #include "server/accounts/account_rules.h"
 #include "server/accounts/password_hash.h"
-#include "server/protocol/text_encoding.h"
+#include "server/text/text_encoding.h"
 
 namespace {
 
@@ -21,11 +21,6 @@ bool ProgramsCanSend(const std::string& utf8) {
   return utf8.find('\0') == std::string::npos && Cp932ToUtf8(Utf8ToCp932(utf8), back) && back == utf8;
 }
 
-bool Counted(Connection& db, const char* sql, const std::string& value, int64_t& count, std::string& error) {
-  count = 0;
-  return db.Run(sql, {value}, [&count](const ResultRow& row) { count = row.Integer(0); }, error);
-}
-
 bool CheckPassword(const std::string& password, std::string& error) {
   if (password.empty()) error = "the password is empty";
   else if (!ProgramsCanSend(password)) error = "the password holds characters the programs cannot send";
@@ -35,7 +30,7 @@ bool CheckPassword(const std::string& password, std::string& error) {
 // The one account of `userId`; false with `error` set when there is none.
 bool HasAccount(Connection& db, const std::string& userId, std::string& error) {
   int64_t count = 0;
-  if (!Counted(db, "SELECT count(*) FROM client_mt WHERE user_id = $1", userId, count, error)) return false;
+  if (!CountOf(db, "SELECT count(*) FROM client_mt WHERE user_id = $1", {userId}, count, error)) return false;
   if (count == 0) error = "no account has the user ID " + userId;
   return count > 0;
 }
@@ -54,24 +49,26 @@ bool CreateAccount(Connection& db, const std::string& userId, const std::string&
     return false;
   }
   if (!CheckPassword(password, error)) return false;
-  if (!Counted(db, "SELECT count(*) FROM client_mt WHERE client_no = $1", clientNo, taken, error)) return false;
+  if (!CountOf(db, "SELECT count(*) FROM client_mt WHERE client_no = $1", {clientNo}, taken, error)) return false;
   if (taken > 0) {
     error = "the client number " + clientNo + " exists already";
     return false;
   }
-  if (!Counted(db, "SELECT count(*) FROM client_mt WHERE user_id = $1", userId, taken, error)) return false;
+  if (!CountOf(db, "SELECT count(*) FROM client_mt WHERE user_id = $1", {userId}, taken, error)) return false;
   if (taken > 0) {
     error = "the user ID " + userId + " exists already";
     return false;
   }
-  return db.Run("INSERT INTO client_mt(client_no, user_id, password) VALUES ($1, $2, $3)",
-                {clientNo, userId, HashPassword(password)}, nullptr, error);
+  std::string hash;
+  return HashPassword(password, hash, error) &&
+         db.Run("INSERT INTO client_mt(client_no, user_id, password) VALUES ($1, $2, $3)", {clientNo, userId, hash},
+                nullptr, error);
 }
 
 bool ChangePassword(Connection& db, const std::string& userId, const std::string& password, std::string& error) {
-  return CheckPassword(password, error) && HasAccount(db, userId, error) &&
-         db.Run("UPDATE client_mt SET password = $1 WHERE user_id = $2", {HashPassword(password), userId}, nullptr,
-                error);
+  std::string hash;
+  return CheckPassword(password, error) && HasAccount(db, userId, error) && HashPassword(password, hash, error) &&
+         db.Run("UPDATE client_mt SET password = $1 WHERE user_id = $2", {hash, userId}, nullptr, error);
 }
 
 bool SetAccountDisabled(Connection& db, const std::string& userId, bool disabled, std::string& error) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "server/store/connection.h"
+#include "server/database/connection.h"
 
 struct AccountListing {
   std::string clientNo;

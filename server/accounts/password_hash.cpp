@@ -21,14 +21,14 @@ void InitializeOnce() {
 
 }  // namespace
 
-std::string HashPassword(const std::string& password) {
+bool HashPassword(const std::string& password, std::string& hash, std::string& error) {
   InitializeOnce();
-  char hash[crypto_pwhash_STRBYTES];
-  if (crypto_pwhash_str_alg(hash, password.data(), password.size(), HASH_PASSES, HASH_MEMORY_BYTES,
-                            crypto_pwhash_ALG_ARGON2ID13) != 0) {
-    return "";
-  }
-  return hash;
+  char text[crypto_pwhash_STRBYTES];
+  bool hashed = crypto_pwhash_str_alg(text, password.data(), password.size(), HASH_PASSES, HASH_MEMORY_BYTES,
+                                      crypto_pwhash_ALG_ARGON2ID13) == 0;
+  hash = hashed ? text : "";
+  if (!hashed) error = "not enough memory to hash a password";
+  return hashed;
 }
 
 bool VerifyPassword(const std::string& hash, const std::string& password) {
@@ -39,6 +39,9 @@ bool VerifyPassword(const std::string& hash, const std::string& password) {
 bool IsPasswordHash(const std::string& stored) { return stored.rfind(HASH_PREFIX, 0) == 0; }
 
 void SpendVerificationTime(const std::string& password) {
-  static const std::string unknown = HashPassword("no account has this password");
-  VerifyPassword(unknown, password);
+  // Without the memory for this hash there is nothing to verify against:
+  // the sign-in is refused all the same, only sooner.
+  static std::string unknown, ignored;
+  static const bool hashed = HashPassword("no account has this password", unknown, ignored);
+  if (hashed) VerifyPassword(unknown, password);
 }

@@ -5,9 +5,10 @@
 
 #include <string>
 
-// Hashes `password` with a fresh random salt: "$argon2id$v=19$m=...".
-// Returns "" when the system cannot give the memory the hash needs.
-std::string HashPassword(const std::string& password);
+// Hashes `password` with a fresh random salt into `hash`:
+// "$argon2id$v=19$m=...". Returns false with `error` set (`hash` empty)
+// when the system cannot give the memory the hash needs.
+[[nodiscard]] bool HashPassword(const std::string& password, std::string& hash, std::string& error);
 
 // True when `hash` (from HashPassword) is the hash of `password`.
 bool VerifyPassword(const std::string& hash, const std::string& password);

@@ -1,8 +1,7 @@
 #include "server/http/access_log.h"
 
-#include <ctime>
-
 #include "server/metrics/server_metrics.h"
+#include "server/text/local_time.h"
 
 AccessLog::~AccessLog() {
   if (file_ != nullptr) fclose(file_);
@@ -38,14 +37,10 @@ constexpr double MILLISECONDS_PER_SECOND = 1000;
 void AccessLog::Write(const std::string& address, const std::string& kind, const std::string& outcome,
                       double milliseconds, ReplyFate fate) {
   if (metrics_ != nullptr) metrics_->RequestFinished(kind, outcome, milliseconds / MILLISECONDS_PER_SECOND);
-  time_t now = time(nullptr);
-  struct tm local;
-  localtime_r(&now, &local);
-  char when[32];
-  strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%S", &local);
+  std::string when = LocalTime("%Y-%m-%dT%H:%M:%S");
   std::lock_guard<std::mutex> lock(mutex_);
   FILE* out = file_ != nullptr ? file_ : stderr;
-  fprintf(out, "%s %s %s %s %.2fms %s\n", when, address.c_str(), kind.c_str(), outcome.c_str(), milliseconds,
+  fprintf(out, "%s %s %s %s %.2fms %s\n", when.c_str(), address.c_str(), kind.c_str(), outcome.c_str(), milliseconds,
           FateText(fate));
   fflush(out);
 }

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "server/store/connection_pool.h"
+#include "server/database/connection_pool.h"
 
 namespace prometheus {
 class Counter;

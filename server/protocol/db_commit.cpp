@@ -2,7 +2,8 @@
 
 #include <strings.h>
 
-#include "server/protocol/text_encoding.h"
+#include "server/text/local_time.h"
+#include "server/text/text_encoding.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <thread>
 #include <utility>
 
-#include "server/store/connection.h"
+#include "server/database/connection.h"
 
 class DeliveryTally {
  public:

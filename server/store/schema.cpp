@@ -84,12 +84,9 @@ bool HashClearPasswords(Connection& connection, std::string& error) {
   };
   if (!connection.Run("SELECT client_no, user_id, password FROM client_mt", {}, collect, error)) return false;
   for (const StoredPassword& account : clear) {
-    std::string hash = HashPassword(account.password);
-    if (hash.empty()) {
-      error = "not enough memory to hash a password";
-      return false;
-    }
-    if (!connection.Run("UPDATE client_mt SET password = $1 WHERE client_no = $2 AND user_id = $3 AND password = $4",
+    std::string hash;
+    if (!HashPassword(account.password, hash, error) ||
+        !connection.Run("UPDATE client_mt SET password = $1 WHERE client_no = $2 AND user_id = $3 AND password = $4",
                         {hash, account.clientNo, account.userId, account.password}, nullptr, error)) {
       return false;
     }

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "server/store/connection.h"
+#include "server/database/connection.h"
 
 // Creates every table and index in one transaction. Returns false with
 // `error` set (nothing created) when it fails, for instance because the

@@ -1,27 +1,12 @@
 #include "server/store/store.h"
 
-#include <ctime>
 #include <map>
 
-#include "server/accounts/password_hash.h"
 #include "server/store/schema.h"
+#include "server/text/local_time.h"
 
 namespace {
 
-constexpr const char* ACCOUNTS_SQL =
-    "SELECT client_no, password FROM client_mt WHERE user_id = $1 AND disabled = 0 ORDER BY client_no";
-constexpr const char* FAILURES_SQL = "SELECT count(*) FROM sign_in_failure_dt WHERE address = $1 AND failed_at > $2";
-constexpr const char* RECORD_FAILURE_SQL = "INSERT INTO sign_in_failure_dt(address, failed_at) VALUES ($1, $2)";
-constexpr const char* FORGET_FAILURES_SQL = "DELETE FROM sign_in_failure_dt WHERE failed_at <= $1";
-constexpr const char* RECORD_SIGN_IN_SQL =
-    "INSERT INTO sign_in_dt(client_no, address, signed_in) VALUES ($1, $2, $3) "
-    "ON CONFLICT (client_no, address) DO UPDATE SET signed_in = excluded.signed_in";
-// Sign-ins are kept to the second: another client's sign-in from the same
-// address in the same second (or, on a front whose clock runs ahead, later)
-// is moved just behind this one, so the latest sign-in names the reader.
-constexpr const char* PUT_OTHERS_BEHIND_SQL =
-    "UPDATE sign_in_dt SET signed_in = $3 - 1 WHERE address = $1 AND client_no <> $2 AND signed_in >= $3";
-constexpr const char* FORGET_SIGN_INS_SQL = "DELETE FROM sign_in_dt WHERE signed_in <= $1";
 constexpr const char* SIGNED_IN_SQL =
     "SELECT count(*) FROM sign_in_dt s JOIN client_mt c ON c.client_no = s.client_no "
     "WHERE s.client_no = $1 AND s.address = $2 AND s.signed_in > $3";
@@ -119,17 +104,11 @@ std::string EscapedLikePattern(const std::string& pattern) {
   return escaped;
 }
 
-// Runs a statement whose one row holds one whole number.
-bool CountOf(Connection& connection, const char* sql, const std::vector<SqlParam>& params, int64_t& count,
-             std::string& error) {
-  count = 0;
-  return connection.Run(sql, params, [&count](const ResultRow& row) { count = row.Integer(0); }, error);
-}
-
 }  // namespace
 
 bool Store::Open(const StoreConfig& config, std::string& error) {
   rules_ = config.rules;
+  signIns_ = std::make_unique<SignInPolicy>(config.rules);
   openReads_ = config.openReads;
   if (!primary_.Open(config.database, config.workers, error)) return false;
   std::string problem;
@@ -154,51 +133,9 @@ bool Store::Open(const StoreConfig& config, std::string& error) {
 
 bool Store::SignIn(const std::string& userId, const std::string& password, const std::string& address,
                    std::vector<std::string>& clientNos, SignInOutcome& outcome, std::string& error) {
-  clientNos.clear();
-  int64_t now = EpochSeconds();
-  int64_t failures = 0;
-  std::vector<std::pair<std::string, std::string>> accounts;  // client number, password hash
-  {
-    ConnectionPool::Lease db = primary_.Borrow();
-    if (!CountOf(*db, FAILURES_SQL, {address, now - rules_.failureWindow.count()}, failures, error)) return false;
-    if (failures >= rules_.failureLimit) {
-      outcome = SignInOutcome::Throttled;
-      return true;
-    }
-    auto collect = [&accounts](const ResultRow& row) { accounts.emplace_back(row.Text(0), row.Text(1)); };
-    if (!db->Run(ACCOUNTS_SQL, {userId}, collect, error)) return false;
-  }
-  // The slow hash checks hold no connection.
-  if (accounts.empty()) SpendVerificationTime(password);
-  for (const auto& [clientNo, hash] : accounts) {
-    if (signIns_.Knows(hash, password)) {
-      clientNos.push_back(clientNo);
-    } else if (VerifyPassword(hash, password)) {
-      signIns_.Remember(hash, password);
-      clientNos.push_back(clientNo);
-    }
-  }
-  outcome = clientNos.empty() ? SignInOutcome::Refused : SignInOutcome::Accepted;
-  ConnectionPool::Lease db = Writer().Borrow();
-  bool recorded = RunInTransaction(
-      *db,
-      [&](std::string& failure) {
-        if (clientNos.empty()) {
-          return db->Run(RECORD_FAILURE_SQL, {address, now}, nullptr, failure) &&
-                 db->Run(FORGET_FAILURES_SQL, {now - rules_.failureWindow.count()}, nullptr, failure);
-        }
-        for (const std::string& clientNo : clientNos) {
-          if (!db->Run(RECORD_SIGN_IN_SQL, {clientNo, address, now}, nullptr, failure)) return false;
-        }
-        if (clientNos.size() == 1 && !db->Run(PUT_OTHERS_BEHIND_SQL, {address, clientNos[0], now}, nullptr, failure)) {
-          return false;
-        }
-        return db->Run(FORGET_SIGN_INS_SQL, {now - rules_.usageWindow.count()}, nullptr, failure);
-      },
-      error);
-  // Once committed, the next read from the address looks up its new reader.
-  if (recorded && !clientNos.empty()) readers_.Forget(address);
-  return recorded;
+  if (!signIns_->SignIn(primary_, Writer(), userId, password, address, clientNos, outcome, error)) return false;
+  if (!clientNos.empty()) readers_.Forget(address);
+  return true;
 }
 
 bool Store::RecordUsage(const std::string& clientNo, int64_t dataTotal, const std::string& feeday,
@@ -309,15 +246,4 @@ bool Store::FindReader(const std::string& address, const std::string& day, Reade
   if (reader.hasAllowance && mine != unwritten.end()) reader.deliveredThisMonth += mine->second;
   readers_.Remember(address, reader);
   return true;
-}
-
-int64_t EpochSeconds() { return static_cast<int64_t>(time(nullptr)); }
-
-std::string LocalTimestamp() {
-  time_t now = time(nullptr);
-  struct tm local;
-  localtime_r(&now, &local);
-  char text[32];
-  strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  return text;
 }

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "server/accounts/account_rules.h"
-#include "server/accounts/sign_in_cache.h"
-#include "server/store/connection.h"
-#include "server/store/connection_pool.h"
+#include "server/accounts/sign_in.h"
+#include "server/database/connection.h"
+#include "server/database/connection_pool.h"
 #include "server/store/delivery_tally.h"
 #include "server/store/observation_query.h"
 #include "server/store/reader_memory.h"
@@ -23,12 +23,6 @@ struct StoreConfig {
   AccountRules rules;
   // Observations for any client, counted for none: a server of data only.
   bool openReads = false;
-};
-
-enum class SignInOutcome {
-  Accepted,   // at least one account has this user ID and password
-  Refused,    // none has: a failure counted against the address
-  Throttled   // the address failed too often lately: not even checked
 };
 
 enum class UsageOutcome {
@@ -51,13 +45,8 @@ class Store {
   // `error` set when a database cannot be opened or holds no schema.
   bool Open(const StoreConfig& config, std::string& error);
 
-  // Signs in from `address`: the client numbers of the accounts whose user
-  // ID is `userId` and whose password hash matches `password` (a match
-  // verified lately is taken from the SignInCache), ordered by
-  // client number (the programs accept exactly one). A success is recorded
-  // for the usage ledger, a failure counted against the address; an address
-  // past the rules' failure limit gets no account (Throttled). Returns false
-  // with `error` set when the database fails.
+  // Signs in as SignInPolicy does, through the primary and the writer;
+  // after a success the next read from `address` looks up its new reader.
   bool SignIn(const std::string& userId, const std::string& password, const std::string& address,
               std::vector<std::string>& clientNos, SignInOutcome& outcome, std::string& error);
 
@@ -109,7 +98,7 @@ class Store {
   ConnectionPool& Writer() { return writer_ ? *writer_ : primary_; }
 
   AccountRules rules_;
-  SignInCache signIns_;
+  std::unique_ptr<SignInPolicy> signIns_;
   ConnectionPool primary_;
   std::unique_ptr<ConnectionPool> writer_;        // SQLite only
   std::unique_ptr<ConnectionPool> observations_;  // with a read database only
@@ -118,13 +107,3 @@ class Store {
   // the store is whole.
   std::unique_ptr<DeliveryTally> tally_;  // unless reads are open
 };
-
-// The local time as "YYYY-MM-DD HH:MM:SS", the feeday of a usage row.
-std::string LocalTimestamp();
-
-// The length of "YYYY-MM-DD" and "YYYY-MM", the day of a tally and its month.
-constexpr size_t DAY_TEXT_LENGTH = 10;
-constexpr size_t MONTH_TEXT_LENGTH = 7;
-
-// Seconds since 1970, the time of sign-ins and failures.
-int64_t EpochSeconds();

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "server/store/connection.h"
+#include "server/database/connection.h"
 
 struct BillingLine {
   std::string clientNo;

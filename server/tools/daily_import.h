@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "server/store/connection.h"
+#include "server/database/connection.h"
 #include "server/weather/daily_summaries.h"
 
 // Element name -> column name of the file.

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "server/protocol/text_encoding.h"
+#include "server/text/text_encoding.h"
 
 namespace {
 

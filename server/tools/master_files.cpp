@@ -3,7 +3,7 @@
 #include <fstream>
 #include <vector>
 
-#include "server/protocol/text_encoding.h"
+#include "server/text/text_encoding.h"
 
 namespace {
 

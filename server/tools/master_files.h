@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "server/store/connection.h"
+#include "server/database/connection.h"
 
 // Writes the six files into the existing `folder`: blocks by code,
 // prefectures by block and code, stations by block, prefecture and number;

@@ -17,11 +17,13 @@
 
 #include "server/accounts/account_rules.h"
 #include "server/accounts/accounts.h"
+#include "server/accounts/sign_in.h"
 #include "server/config/server_options.h"
-#include "server/protocol/text_encoding.h"
-#include "server/store/connection.h"
+#include "server/database/connection.h"
 #include "server/store/schema.h"
 #include "server/store/store.h"
+#include "server/text/local_time.h"
+#include "server/text/text_encoding.h"
 #include "server/tools/billing.h"
 #include "server/tools/daily_import.h"
 #include "server/tools/import_text.h"
@@ -145,17 +147,13 @@ bool ReadPassword(const Invocation& invocation, std::string& password, std::stri
 
 bool Throttled(Connection& db, const Invocation& invocation, std::string& error) {
   const AccountRules& rules = invocation.rules;
-  int64_t since = EpochSeconds() - rules.failureWindow.count();
   printf("%-40s %8s %s\n", "address", "failures", "held off");
-  return db.Run(
-      "SELECT address, count(*) FROM sign_in_failure_dt WHERE failed_at > $1 GROUP BY address ORDER BY address",
-      {since},
-      [&rules](const ResultRow& row) {
-        int64_t failures = row.Integer(1);
-        printf("%-40s %8lld %s\n", std::string(row.Text(0)).c_str(), static_cast<long long>(failures),
-               failures >= rules.failureLimit ? "yes" : "no");
-      },
-      error);
+  auto print = [&rules](const ResultRow& row) {
+    int64_t failures = row.Integer(1);
+    printf("%-40s %8lld %s\n", std::string(row.Text(0)).c_str(), static_cast<long long>(failures),
+           failures >= rules.failureLimit ? "yes" : "no");
+  };
+  return FailedSignIns(db, EpochSeconds() - rules.failureWindow.count(), print, error);
 }
 
 bool Usage(Connection& db, const Invocation& invocation, std::string& error) {
@@ -282,7 +280,7 @@ const Command COMMANDS[] = {
     {"throttled", 0, {}, {}, Throttled},
     {"unthrottle", 1, {}, {},
      [](Connection& db, const Invocation& i, std::string& error) {
-       return db.Run("DELETE FROM sign_in_failure_dt WHERE address = $1", {i.arguments[0]}, nullptr, error);
+       return ForgetFailedSignIns(db, i.arguments[0], error);
      }},
     {"backup", 1, {}, {}, nullptr,
      [](const Invocation& i, std::string& error) { return BackupSqlite(i.database, i.arguments[0], error); }},

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "server/store/connection.h"
+#include "server/database/connection.h"
 #include "server/tools/master_files.h"
 #include "server/tools/sample_installation.h"
 

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "server/accounts/password_hash.h"
-#include "server/store/connection.h"
+#include "server/database/connection.h"
 #include "server/store/schema.h"
-#include "server/weather/observation_tables.h"
 #include "server/tools/sample_stations.h"
-#include "server/tools/station_list.h"
 #include "server/tools/sample_weather.h"
+#include "server/tools/station_list.h"
+#include "server/weather/observation_tables.h"
 
 namespace {
 
@@ -47,8 +47,10 @@ std::vector<StationEntry> SampleStationList() {
 }
 
 bool FillAccounts(Connection& db, std::string& error) {
-  return db.Run("INSERT INTO client_mt(client_no, user_id, password) VALUES ($1, $2, $3)",
-                {DEMO_CLIENT_NO, DEMO_USER_ID, HashPassword(DEMO_PASSWORD)}, nullptr, error);
+  std::string hash;
+  return HashPassword(DEMO_PASSWORD, hash, error) &&
+         db.Run("INSERT INTO client_mt(client_no, user_id, password) VALUES ($1, $2, $3)",
+                {DEMO_CLIENT_NO, DEMO_USER_ID, hash}, nullptr, error);
 }
 
 // Creates the schema and fills it in one transaction each; on failure the

@@ -139,8 +139,6 @@ const std::vector<SampleStation> STATIONS = {
 
 }  // namespace
 
-const std::vector<SampleBlock>& SampleBlocks() { return BLOCKS; }
-const std::vector<SamplePrefecture>& SamplePrefectures() { return PREFECTURES; }
 const std::vector<SampleStation>& SampleStations() { return STATIONS; }
 
 const SamplePrefecture* PrefectureOfCode(const char* prefectureCode) {

@@ -39,8 +39,6 @@ struct SampleStation {
   int firstYear;    // 0: observing since before the sample's first year
 };
 
-const std::vector<SampleBlock>& SampleBlocks();
-const std::vector<SamplePrefecture>& SamplePrefectures();
 const std::vector<SampleStation>& SampleStations();
 
 // The prefecture of a code; nullptr when unknown.

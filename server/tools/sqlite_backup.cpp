@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "server/store/connection.h"
+#include "server/database/connection.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "server/store/connection.h"
+#include "server/database/connection.h"
 
 struct StationEntry {
   std::string number;  // five digits

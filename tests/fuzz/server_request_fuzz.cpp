@@ -10,8 +10,8 @@
 #include <string>
 
 #include "server/accounts/password_hash.h"
+#include "server/database/connection.h"
 #include "server/protocol/db_commit.h"
-#include "server/store/connection.h"
 #include "server/store/schema.h"
 #include "server/store/store.h"
 
@@ -39,9 +39,10 @@ struct Server {
     path = name;
     std::string error;
     observer = OpenConnection(path, ConnectionUse::Administration, error);
-    if (!observer || !CreateSchema(*observer, error) ||
-        !observer->Run("INSERT INTO client_mt(client_no, user_id, password) VALUES ('10001', 'demo', $1)",
-                       {HashPassword("tarvex")}, nullptr, error) ||
+    std::string hash;
+    if (!observer || !CreateSchema(*observer, error) || !HashPassword("tarvex", hash, error) ||
+        !observer->Run("INSERT INTO client_mt(client_no, user_id, password) VALUES ('10001', 'demo', $1)", {hash},
+                       nullptr, error) ||
         !store.Open({path, "", 1}, error)) {
       abort();
     }

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "server/protocol/text_encoding.h"
+#include "server/text/text_encoding.h"
 #include "tests/server/database_probe.h"
 #include "tests/server/http_client.h"
 #include "tests/server/server_process.h"
@@ -20,6 +20,8 @@
 namespace {
 
 constexpr int PORT = 80;
+// Less memory than a password hash takes (19 MiB), more than the tool needs otherwise.
+constexpr const char* SMALL_MEMORY = "prlimit --data=16777216 ";
 constexpr const char* SEATTLE_WEATHER = "/usr/lib/python3/dist-packages/vega_datasets/_data/seattle-weather.csv";
 
 // LibreOffice's numbers for the text encodings of its CSV filter.
@@ -48,12 +50,13 @@ class AdminTool : public testing::TestWithParam<Engine> {
     ASSERT_FALSE(database_.empty());
   }
 
-  // Runs norda_admin on the test's database; `input` goes to its standard input.
-  // Its outcome's output holds standard output and standard error.
-  CommandOutcome Admin(const std::string& arguments, const std::string& input = "") {
+  // Runs norda_admin on the test's database (under `wrapper`, a command
+  // prefix); `input` goes to its standard input. Its outcome's output holds
+  // standard output and standard error.
+  CommandOutcome Admin(const std::string& arguments, const std::string& input = "", const std::string& wrapper = "") {
     std::string inputFile = folder_ + "/input.txt";
     test_support::WriteBytes(inputFile, input);
-    return RunCommand(NativeBuildFolder() + "/server/norda_admin --database '" + database_ + "' " + arguments +
+    return RunCommand(wrapper + NativeBuildFolder() + "/server/norda_admin --database '" + database_ + "' " + arguments +
                       " < " + inputFile + " 2>&1");
   }
 
@@ -120,6 +123,22 @@ TEST_P(AdminTool, AccountsAreAddedChangedSwitchedOffAndListedWithoutPasswords) {
   EXPECT_EQ(std::string::npos, list.output.find("argon2")) << list.output;
   ASSERT_EQ(0, Admin("enable tanaka").status);
   EXPECT_EQ("OK\n20001\n;\n", SignIn("tanaka", "second"));
+}
+
+// An account whose password cannot be hashed is not kept without one.
+TEST_P(AdminTool, APasswordThatCannotBeHashedChangesNothing) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the sanitizer's own memory does not fit under the limit";
+#endif
+  ASSERT_EQ(0, Admin("add tanaka 20001", "first\n").status);
+  std::string before = DatabaseSnapshot(database_);
+  for (const char* arguments : {"add sato 20009", "passwd tanaka"}) {
+    CommandOutcome outcome = Admin(arguments, "second\n", SMALL_MEMORY);
+    EXPECT_EQ(1, outcome.status) << arguments;
+    EXPECT_NE(std::string::npos, outcome.output.find("not enough memory to hash a password")) << outcome.output;
+  }
+  EXPECT_EQ(before, DatabaseSnapshot(database_));
+  EXPECT_EQ("OK\n20001\n;\n", SignIn("tanaka", "first"));
 }
 
 TEST_P(AdminTool, BillingCountsTheMonthsRecordsAndRowsPerClient) {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "server/accounts/password_hash.h"
-#include "server/store/connection.h"
+#include "server/database/connection.h"
 
 namespace {
 
@@ -68,8 +68,10 @@ std::string AddAccount(const std::string& database, const std::string& clientNo,
                        const std::string& password) {
   std::string error;
   std::unique_ptr<Connection> db = OpenConnection(database, ConnectionUse::Administration, error);
-  if (!db || !db->Run("INSERT INTO client_mt(client_no, user_id, password) VALUES ($1, $2, $3)",
-                      {clientNo, userId, HashPassword(password)}, nullptr, error)) {
+  std::string hash;
+  if (!db || !HashPassword(password, hash, error) ||
+      !db->Run("INSERT INTO client_mt(client_no, user_id, password) VALUES ($1, $2, $3)", {clientNo, userId, hash},
+               nullptr, error)) {
     return "SQL ERROR: " + error;
   }
   return "";

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "server/accounts/password_hash.h"
-#include "server/store/connection.h"
+#include "server/database/connection.h"
+#include "server/text/text_encoding.h"
 #include "server/tools/master_files.h"
 #include "server/tools/sample_installation.h"
-#include "server/protocol/text_encoding.h"
 #include "tests/server/database_probe.h"
 #include "tests/server/server_process.h"
 #include "tests/support/test_files.h"

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "server/protocol/text_encoding.h"
+#include "server/text/text_encoding.h"
 #include "server/weather/observation_tables.h"
 #include "tests/server/database_probe.h"
 #include "server/store/delivery_tally.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "server/store/connection.h"
+#include "server/database/connection.h"
 
 // The native build folder holding server/norda_server and sample/.
 std::string NativeBuildFolder();

@@ -1,4 +1,4 @@
-#include "server/protocol/text_encoding.h"
+#include "server/text/text_encoding.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "server/store/connection.h"
+#include "server/database/connection.h"
 
 // Database pools as one: connections in all, and borrows that had to wait.
 struct PoolStatistics {

@@ -1,4 +1,4 @@
-#include "server/store/connection_pool.h"
+#include "server/database/connection_pool.h"
 
 bool ConnectionPool::Open(const std::string& database, size_t size, std::string& error) {
   for (size_t i = 0; i < size; ++i) {

@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "server/store/connection.h"
+#include "server/database/connection.h"
 
 class PostgresConnection : public Connection {
  public:

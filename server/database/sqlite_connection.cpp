@@ -1,4 +1,4 @@
-#include "server/store/sqlite_connection.h"
+#include "server/database/sqlite_connection.h"
 
 #include <charconv>
 #include <cstdlib>

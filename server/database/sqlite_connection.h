@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "server/store/connection.h"
+#include "server/database/connection.h"
 
 class SqliteConnection : public Connection {
  public:

@@ -1,9 +1,9 @@
-#include "server/store/connection.h"
+#include "server/database/connection.h"
 
 #include <cctype>
 
-#include "server/store/postgres_connection.h"
-#include "server/store/sqlite_connection.h"
+#include "server/database/postgres_connection.h"
+#include "server/database/sqlite_connection.h"
 
 bool IsPostgresTarget(const std::string& database) {
   if (database.rfind("postgresql://", 0) == 0 || database.rfind("postgres://", 0) == 0) return true;
@@ -30,4 +30,10 @@ bool RunInTransaction(Connection& connection, const std::function<bool(std::stri
   std::string ignored;
   connection.Exec("ROLLBACK", ignored);
   return false;
+}
+
+bool CountOf(Connection& connection, const char* sql, const std::vector<SqlParam>& params, int64_t& count,
+             std::string& error) {
+  count = 0;
+  return connection.Run(sql, params, [&count](const ResultRow& row) { count = row.Integer(0); }, error);
 }

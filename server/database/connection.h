@@ -71,6 +71,11 @@ class Connection {
 bool RunInTransaction(Connection& connection, const std::function<bool(std::string& error)>& body,
                       std::string& error);
 
+// Runs a statement whose one row holds one whole number, into `count` (0
+// when it gives no row). Returns false with `error` set when it fails.
+bool CountOf(Connection& connection, const char* sql, const std::vector<SqlParam>& params, int64_t& count,
+             std::string& error);
+
 // True when `database` names a PostgreSQL database (a "postgresql://" or
 // "postgres://" URI, or a "key=value ..." connection string) rather than a
 // SQLite file path.

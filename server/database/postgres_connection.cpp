@@ -1,4 +1,4 @@
-#include "server/store/postgres_connection.h"
+#include "server/database/postgres_connection.h"
 
 #include <poll.h>
 
