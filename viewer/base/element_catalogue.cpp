@@ -35,9 +35,25 @@ const ElementSpec ELEMENT_CATALOGUE[ELEMENT_COUNT] = {
     {0, "積算気温", DEGREES, ValueFormat::Whole, &R::accumulatedTemp, false, nullptr, nullptr, nullptr},
 };
 
-int ElementColumns(const ElementSpec& element, int periodType) {
+int ElementColumns(const ElementSpec& element, PeriodType periodType) {
   int columns = 1;
-  if (element.dateFirst && periodType != PERIOD_DAILY) ++columns;
+  if (element.dateFirst && periodType != PeriodType::Daily) ++columns;
   if (element.direction) ++columns;
+  return columns;
+}
+
+int ChosenElements(const ElementSet& elementFlags, const ElementSpec** chosen) {
+  int count = 0;
+  for (const ElementSpec& element : ELEMENT_CATALOGUE) {
+    if (elementFlags.test(element.flagSlot)) chosen[count++] = &element;
+  }
+  return count;
+}
+
+int ColumnsPerStation(const ElementSet& elementFlags, PeriodType periodType) {
+  int columns = 0;
+  for (const ElementSpec& element : ELEMENT_CATALOGUE) {
+    if (elementFlags.test(element.flagSlot)) columns += ElementColumns(element, periodType);
+  }
   return columns;
 }

@@ -8,13 +8,8 @@
 #include <cstddef>
 #include <string>
 
-// Period types.
-constexpr int PERIOD_DAILY = 1;
-constexpr int PERIOD_PENTAD_OF_YEAR = 2;
-constexpr int PERIOD_PENTAD_OF_MONTH = 3;
-constexpr int PERIOD_TEN_DAY = 4;
-constexpr int PERIOD_MONTHLY = 5;
-constexpr int PERIOD_YEARLY = 6;
+// Period types, numbered as the period-type master file numbers them.
+enum class PeriodType { Daily = 1, PentadOfYear, PentadOfMonth, TenDay, Monthly, Yearly };
 
 constexpr int PENTADS_PER_YEAR = 73;
 constexpr int PENTADS_PER_MONTH = 6;
@@ -27,9 +22,15 @@ constexpr int PERIOD_FIELD_MAX = 999999999;
 // A FROM or TO text keeps at most this many bytes; a longer one is cut.
 constexpr size_t PERIOD_TEXT_MAX = 63;
 
-// `text` cut to PERIOD_TEXT_MAX bytes: the FROM or TO text the request and
-// the report keep.
+// `text` cut to PERIOD_TEXT_MAX bytes: the FROM or TO text a query keeps.
 std::string PeriodText(const char* text);
+
+// A period of a query: its type with its FROM and TO texts, FROM not after TO.
+struct Period {
+  PeriodType periodType;
+  std::string periodFrom;  // PeriodText of FROM
+  std::string periodTo;    // PeriodText of TO
+};
 
 // Fields of a period text: the year, the second and the third.
 constexpr int PERIOD_FIELD_COUNT = 3;

@@ -49,21 +49,22 @@ int64_t CountParts(const PeriodFields& from, const PeriodFields& to, int perMont
   return months * perMonth + parts;
 }
 
-int64_t CountRows(int type, const PeriodFields& from, const PeriodFields& to) {
+int64_t CountRows(PeriodType type, const PeriodFields& from, const PeriodFields& to) {
   switch (type) {
-    case PERIOD_DAILY:
+    case PeriodType::Daily:
       return CountDays(from, to);
-    case PERIOD_PENTAD_OF_YEAR:
+    case PeriodType::PentadOfYear:
       return (int64_t{to.year} - from.year) * PENTADS_PER_YEAR + to.second - from.second + 1;
-    case PERIOD_PENTAD_OF_MONTH:
+    case PeriodType::PentadOfMonth:
       return CountParts(from, to, PENTADS_PER_MONTH);
-    case PERIOD_TEN_DAY:
+    case PeriodType::TenDay:
       return CountParts(from, to, TEN_DAYS_PER_MONTH);
-    case PERIOD_MONTHLY:
+    case PeriodType::Monthly:
       return (int64_t{to.year} - from.year) * MONTHS_PER_YEAR + to.second - from.second + 1;
-    default:
-      return int64_t{to.year} - from.year + 1;
+    case PeriodType::Yearly:
+      break;
   }
+  return int64_t{to.year} - from.year + 1;
 }
 
 // Raises the part within the month; past `perMonth` the month, past 12 the year.
@@ -77,41 +78,44 @@ void AdvancePart(PeriodFields& period, int perMonth) {
 
 }  // namespace
 
-int CountPeriodRows(int type, const PeriodFields& from, const PeriodFields& to) {
+int CountPeriodRows(PeriodType type, const PeriodFields& from, const PeriodFields& to) {
   int64_t rows = CountRows(type, from, to);
   if (rows < 0) return 0;
   return static_cast<int>(rows > PERIOD_COUNT_MAX ? PERIOD_COUNT_MAX : rows);
 }
 
-void AdvancePeriod(int type, PeriodFields& period) {
+void AdvancePeriod(PeriodType type, PeriodFields& period) {
   switch (type) {
-    case PERIOD_DAILY:
+    case PeriodType::Daily:
       if (++period.third <= MonthLength(period.year, period.second)) return;
       period.third = 1;
       if (++period.second <= MONTHS_PER_YEAR) return;
       period.second = 1;
       ++period.year;
       return;
-    case PERIOD_PENTAD_OF_YEAR:
+    case PeriodType::PentadOfYear:
       if (++period.second <= PENTADS_PER_YEAR) return;
       period.second = 1;
       ++period.year;
       return;
-    case PERIOD_PENTAD_OF_MONTH:
+    case PeriodType::PentadOfMonth:
       AdvancePart(period, PENTADS_PER_MONTH);
       return;
-    case PERIOD_TEN_DAY:
+    case PeriodType::TenDay:
       AdvancePart(period, TEN_DAYS_PER_MONTH);
       return;
-    case PERIOD_MONTHLY:
+    case PeriodType::Monthly:
       if (++period.second <= MONTHS_PER_YEAR) return;
       period.second = 1;
       ++period.year;
       return;
-    case PERIOD_YEARLY:
+    case PeriodType::Yearly:
       ++period.year;
       return;
-    default:
-      return;
   }
+}
+
+int CountPeriods(const Period& period) {
+  return CountPeriodRows(period.periodType, ReadPeriodFields(period.periodFrom.c_str()),
+                         ReadPeriodFields(period.periodTo.c_str()));
 }

@@ -6,12 +6,13 @@
 
 #include "viewer/base/period_fields.h"
 
-// Number of period rows from `from` to `to` inclusive. Types outside 1..6
-// count like yearly periods. The result is never below 0 and is held at
-// PERIOD_COUNT_MAX.
+// Number of period rows from `from` to `to` inclusive. The result is never
+// below 0 and is held at PERIOD_COUNT_MAX.
 constexpr int64_t PERIOD_COUNT_MAX = 0x7fffffff;
-int CountPeriodRows(int type, const PeriodFields& from, const PeriodFields& to);
+int CountPeriodRows(PeriodType type, const PeriodFields& from, const PeriodFields& to);
 
-// Moves `period` on to the next period of its type; a type outside 1..6
-// leaves it as it is.
-void AdvancePeriod(int type, PeriodFields& period);
+// CountPeriodRows from the period's FROM to its TO.
+int CountPeriods(const Period& period);
+
+// Moves `period` on to the next period of its type.
+void AdvancePeriod(PeriodType type, PeriodFields& period);

@@ -52,77 +52,80 @@ const int ELEMENT_CHECK_BOXES[ELEMENT_COUNT] = {
     IDC_SUNSHINE,         IDC_PRECIPITATION, IDC_MAX_HOURLY_PRECIP, IDC_MAX_DAILY_PRECIP, IDC_MEAN_MIN_TEMP,
     IDC_MEAN_MAX_TEMP,    IDC_MEAN_TEMP,     IDC_MEAN_WIND_SPEED};
 
-int PeriodTypeAtRow(int row) {
+std::optional<PeriodType> PeriodTypeAtRow(int row) {
   MasterTable types(PERIOD_TYPE_FILE);
-  if (row < 0 || row >= types.Count()) return 0;
-  return std::atoi(types.CodeAt(row).c_str());
+  if (row < 0 || row >= types.Count()) return std::nullopt;
+  const int code = std::atoi(types.CodeAt(row).c_str());
+  if (code < static_cast<int>(PeriodType::Daily) || code > static_cast<int>(PeriodType::Yearly)) return std::nullopt;
+  return static_cast<PeriodType>(code);
 }
 
-std::string FormatPeriodSide(int type, const char* year, int field2, int field3) {
+std::string FormatPeriodSide(PeriodType type, const char* year, int field2, int field3) {
   std::string text;
   switch (type) {
-    case PERIOD_DAILY: {
+    case PeriodType::Daily: {
       int lastDay = MonthLength(std::atoi(year), field2);
       text = year + ("/" + TwoDigits(field2)) + "/" + TwoDigits(field3 > lastDay ? lastDay : field3);
       break;
     }
-    case PERIOD_PENTAD_OF_YEAR:
-    case PERIOD_MONTHLY:
+    case PeriodType::PentadOfYear:
+    case PeriodType::Monthly:
       text = year + ("/" + TwoDigits(field2));
       break;
-    case PERIOD_PENTAD_OF_MONTH:
-    case PERIOD_TEN_DAY:
+    case PeriodType::PentadOfMonth:
+    case PeriodType::TenDay:
       text = year + ("/" + TwoDigits(field2)) + "/" + TwoDigits(field3);
       break;
-    case PERIOD_YEARLY:
+    case PeriodType::Yearly:
       text = year;
-      break;
-    default:
       break;
   }
   return PeriodText(text.c_str());
 }
 
-PeriodSideCombos PeriodSideControls(int type, PeriodSide side) {
+PeriodSideCombos PeriodSideControls(PeriodType type, PeriodSide side) {
   bool from = side == PeriodSide::From;
   int year = from ? IDC_FROM_YEAR : IDC_TO_YEAR;
   switch (type) {
-    case PERIOD_DAILY:
+    case PeriodType::Daily:
       return {year, from ? IDC_FROM_DAILY_MONTH : IDC_TO_DAILY_MONTH, from ? IDC_FROM_DAILY_DAY : IDC_TO_DAILY_DAY,
               false};
-    case PERIOD_PENTAD_OF_YEAR:
+    case PeriodType::PentadOfYear:
       return {year, from ? IDC_FROM_PENTAD : IDC_TO_PENTAD, 0, false};
-    case PERIOD_PENTAD_OF_MONTH:
+    case PeriodType::PentadOfMonth:
       return {year, from ? IDC_FROM_CAL_MONTH : IDC_TO_CAL_MONTH, from ? IDC_FROM_CAL_PENTAD : IDC_TO_CAL_PENTAD,
               false};
-    case PERIOD_TEN_DAY:
+    case PeriodType::TenDay:
       return {year, from ? IDC_FROM_TENDAY_MONTH : IDC_TO_TENDAY_MONTH, from ? IDC_FROM_TENDAY : IDC_TO_TENDAY, true};
-    case PERIOD_MONTHLY:
+    case PeriodType::Monthly:
       return {year, from ? IDC_FROM_MONTHLY_MONTH : IDC_TO_MONTHLY_MONTH, 0, false};
-    default:
-      return {year, 0, 0, false};
+    case PeriodType::Yearly:
+      break;
   }
+  return {year, 0, 0, false};
 }
 
-const int* PeriodControlSet(int type) {
-  switch (type) {
-    case PERIOD_DAILY: return DAILY_CONTROLS;
-    case PERIOD_PENTAD_OF_YEAR: return YEAR_PENTAD_CONTROLS;
-    case PERIOD_PENTAD_OF_MONTH: return CALENDAR_PENTAD_CONTROLS;
-    case PERIOD_TEN_DAY: return TEN_DAY_CONTROLS;
-    case PERIOD_MONTHLY: return MONTHLY_CONTROLS;
-    default: return NO_CONTROLS;
+const int* PeriodControlSet(std::optional<PeriodType> type) {
+  if (!type) return NO_CONTROLS;
+  switch (*type) {
+    case PeriodType::Daily: return DAILY_CONTROLS;
+    case PeriodType::PentadOfYear: return YEAR_PENTAD_CONTROLS;
+    case PeriodType::PentadOfMonth: return CALENDAR_PENTAD_CONTROLS;
+    case PeriodType::TenDay: return TEN_DAY_CONTROLS;
+    case PeriodType::Monthly: return MONTHLY_CONTROLS;
+    case PeriodType::Yearly: break;
   }
+  return NO_CONTROLS;
 }
 
 const int* AllPeriodControls() { return ALL_PERIOD_CONTROLS; }
 
-bool ElementWithheld(int type, int checkBoxId) {
-  if (type == PERIOD_DAILY) {
+bool ElementWithheld(std::optional<PeriodType> type, int checkBoxId) {
+  if (type == PeriodType::Daily) {
     for (int id : DAILY_WITHHELD) {
       if (id == checkBoxId) return true;
     }
     return false;
   }
-  return type == PERIOD_YEARLY && checkBoxId == IDC_PREVAILING_WIND;
+  return type == PeriodType::Yearly && checkBoxId == IDC_PREVAILING_WIND;
 }

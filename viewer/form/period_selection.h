@@ -3,6 +3,7 @@
 // period texts built from the chosen fields.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "viewer/base/element_catalogue.h"
@@ -12,9 +13,9 @@
 constexpr const char* PERIOD_TYPE_FILE = "M_KISYU.dat";
 
 // The type of the period-type combo's row `row`: the integer in the first
-// field of that row of M_KISYU.dat. A row that does not exist (no selection,
-// empty or missing file) gives 0, a type outside 1..6.
-int PeriodTypeAtRow(int row);
+// field of that row of M_KISYU.dat. No type for a row that does not exist
+// (no selection, empty or missing file) or whose number is outside 1..6.
+std::optional<PeriodType> PeriodTypeAtRow(int row);
 
 // One side (FROM or TO) of the period of `type`:
 //   daily      "%s/%02d/%02d"  year, month = field2, day = field3, the day
@@ -23,14 +24,13 @@ int PeriodTypeAtRow(int row);
 //   pentads, ten-day parts "%s/%02d/%02d" or "%s/%02d" (year pentad)
 //   monthly    "%s/%02d"       year, month = field2
 //   yearly     "%s"            year
-// Any other type gives an empty text. The text is cut to PERIOD_TEXT_MAX
-// bytes (PeriodText).
-std::string FormatPeriodSide(int type, const char* yearText, int field2, int field3);
+// The text is cut to PERIOD_TEXT_MAX bytes (PeriodText).
+std::string FormatPeriodSide(PeriodType type, const char* yearText, int field2, int field3);
 
 // The per-type FROM and TO controls (combos and their labels) of `type`, for
-// showing one set and hiding the others. Sets end with a 0 id; a type outside
-// 1..6 has an empty set.
-const int* PeriodControlSet(int type);
+// showing one set and hiding the others. Sets end with a 0 id; no type has
+// an empty set.
+const int* PeriodControlSet(std::optional<PeriodType> type);
 
 // The combos one side of a period is read from: the year, the second field
 // (month or pentad of the year) and the third field (day, pentad of the
@@ -44,15 +44,15 @@ struct PeriodSideCombos {
   bool field3IsRowNumber;
 };
 enum class PeriodSide { From, To };
-PeriodSideCombos PeriodSideControls(int type, PeriodSide side);
+PeriodSideCombos PeriodSideControls(PeriodType type, PeriodSide side);
 
 // Every per-type control of every type, 0-terminated.
 const int* AllPeriodControls();
 
 // True when `type` withholds the element check box `checkBoxId`: daily
 // data has no 日最大降水量, 平均最高気温, 平均最低気温 or 積算気温, yearly data
-// no 最多風向.
-bool ElementWithheld(int type, int checkBoxId);
+// no 最多風向; no type withholds none.
+bool ElementWithheld(std::optional<PeriodType> type, int checkBoxId);
 
 // The element check boxes in flag order: position i of the element flags is
 // the check state of ELEMENT_CHECK_BOXES[i].

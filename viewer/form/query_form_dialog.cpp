@@ -24,7 +24,7 @@
 #include "viewer/report/report_writer.h"
 #include "viewer/report/template_merger.h"
 #include "viewer/retrieval/data_server_exchange.h"
-#include "viewer/retrieval/query_request.h"
+#include "viewer/retrieval/retrieve.h"
 #include "viewer/retrieval/query_size.h"
 
 namespace {
@@ -87,9 +87,6 @@ bool MoveCaretEntry(const platform::CListBox& listBox, PairList& from, PairList&
 // settings file's DataServer names another.
 constexpr const char* BUILT_IN_DATA_SERVER = TARVEX_DATA_SERVER;
 
-// A report takes at most this many value columns.
-constexpr int MAX_REPORT_COLUMNS = 255;
-
 constexpr const char* NO_STATION_MESSAGE = "観測地点を１件以上選択してください。";
 constexpr const char* PERIOD_ORDER_MESSAGE = "期間のFROM、TOに矛盾があります。";
 constexpr const char* PERIOD_RANGE_BETWEEN = "～";
@@ -115,6 +112,19 @@ std::string PeriodRangeMessage(const DataYears& years) {
          PERIOD_RANGE_END;
 }
 
+// What the form tells when its selections fail a query's check `fault`.
+std::string FaultMessage(QueryFault fault, const DataYears& years) {
+  switch (fault) {
+    case QueryFault::NoStation: return NO_STATION_MESSAGE;
+    case QueryFault::PeriodOrder: return PERIOD_ORDER_MESSAGE;
+    case QueryFault::PeriodRange: return PeriodRangeMessage(years);
+    case QueryFault::NoElement: return NO_ELEMENT_MESSAGE;
+    case QueryFault::TooManyColumns: return TOO_MANY_COLUMNS_MESSAGE;
+    case QueryFault::None: break;
+  }
+  return std::string();
+}
+
 }  // namespace
 
 const platform::CommandEntry<QueryFormDialog> QueryFormDialog::COMMANDS[] = {
@@ -136,7 +146,7 @@ const platform::CommandEntry<QueryFormDialog> QueryFormDialog::COMMANDS[] = {
 };
 
 QueryFormDialog::QueryFormDialog()
-    : CDialog(IDD_QUERY_FORM), formIcon(platform::LoadIcon(IDI_FORM_ICON)), spreadsheetMode(0) {}
+    : CDialog(IDD_QUERY_FORM), formIcon(platform::LoadIcon(IDI_FORM_ICON)) {}
 
 void QueryFormDialog::DoDataExchange(platform::CDataExchange& dx) {
   CDialog::DoDataExchange(dx);
@@ -171,7 +181,6 @@ bool QueryFormDialog::OnInitDialog() {
   FillYears();
   for (platform::CComboBox& combo : periodCombos) combo.SetCurSel(0);
   OnPeriodTypeChanged();
-  spreadsheetMode = 0;
   return true;
 }
 
@@ -231,8 +240,10 @@ void QueryFormDialog::OnClearAllElements() {
   for (platform::CButton& box : elementBoxes) box.SetCheck(platform::BST_UNCHECKED);
 }
 
-void QueryFormDialog::ReadElementFlags(int32_t* flags) {
-  for (int i = 0; i < ELEMENT_COUNT; ++i) flags[i] = elementBoxes[i].GetCheck() == platform::BST_CHECKED ? 1 : 0;
+ElementSet QueryFormDialog::ReadElements() {
+  ElementSet elements;
+  for (int i = 0; i < ELEMENT_COUNT; ++i) elements.set(i, elementBoxes[i].GetCheck() == platform::BST_CHECKED);
+  return elements;
 }
 
 void QueryFormDialog::OnCommentary() { platform::ShellOpen(COMMENTARY_FILE, nullptr, nullptr); }
@@ -265,7 +276,7 @@ bool QueryFormDialog::Stop(const char* text) {
 // which shows the type's FROM and TO controls and withholds the elements the
 // type does not offer, and the period texts of the display command.
 void QueryFormDialog::OnPeriodTypeChanged() {
-  int type = PeriodTypeAtRow(periodTypeCombo.GetCurSel());
+  std::optional<PeriodType> type = PeriodTypeAtRow(periodTypeCombo.GetCurSel());
   for (int i = 0; i < ELEMENT_COUNT; ++i) {
     if (ElementWithheld(type, ELEMENT_CHECK_BOXES[i])) elementBoxes[i].SetCheck(platform::BST_UNCHECKED);
   }
@@ -276,14 +287,14 @@ void QueryFormDialog::OnPeriodTypeChanged() {
   for (int i = 0; i < ELEMENT_COUNT; ++i) elementBoxes[i].EnableWindow(!ElementWithheld(type, ELEMENT_CHECK_BOXES[i]));
 }
 
-int QueryFormDialog::BuildPeriodStrings(std::string& from, std::string& to) {
-  int type = PeriodTypeAtRow(periodTypeCombo.GetCurSel());
-  from = ReadPeriodSide(type, PeriodSide::From);
-  to = ReadPeriodSide(type, PeriodSide::To);
-  return type;
+Period QueryFormDialog::ReadPeriod() {
+  std::optional<PeriodType> type = PeriodTypeAtRow(periodTypeCombo.GetCurSel());
+  // A row without a type has no FROM and TO, which the range check refuses.
+  if (!type) return Period{PeriodType::Yearly, "", ""};
+  return Period{*type, ReadPeriodSide(*type, PeriodSide::From), ReadPeriodSide(*type, PeriodSide::To)};
 }
 
-std::string QueryFormDialog::ReadPeriodSide(int type, PeriodSide side) {
+std::string QueryFormDialog::ReadPeriodSide(PeriodType type, PeriodSide side) {
   PeriodSideCombos combos = PeriodSideControls(type, side);
   auto selectedText = [this](int id) {
     platform::CComboBox* combo = PeriodCombo(id);
@@ -367,28 +378,23 @@ void QueryFormDialog::OnChosenDoubleClick() {
 
 // The display command of the query form: from the form's selections to the
 // opened report and the usage record. Enter (IDOK) writes HTML, 表計算 CSV.
-void QueryFormDialog::OnOK() { RunDisplayCommand(); }
+void QueryFormDialog::OnOK() { RunDisplayCommand(OutputMode::Html); }
 
-void QueryFormDialog::OnSpreadsheet() {
-  spreadsheetMode = OUTPUT_MODE_CSV;
-  RunDisplayCommand();
-  spreadsheetMode = 0;
-}
+void QueryFormDialog::OnSpreadsheet() { RunDisplayCommand(OutputMode::Csv); }
 
-void QueryFormDialog::RunDisplayCommand() {
-  QueryRequest request;
-  ReportWriter report;
-  if (!CheckSelections(request, report)) return;
+void QueryFormDialog::RunDisplayCommand(OutputMode mode) {
+  std::optional<Query> query = CheckSelections();
+  if (!query) return;
 
   SettingsFile settings(SettingsProgram::Viewer);
   if (!settings.Read()) Tell(SETTINGS_UNREADABLE);
-  if (!ConfirmSize(request, settings)) return;
+  if (!ConfirmSize(*query, settings)) return;
   ServerLink link(VIEWER_ROW_TERMINATOR);
   std::string signInReply;
   if (!SignIn(settings, link, signInReply)) return;
 
   std::vector<ObservationRow> rows;
-  if (!FetchObservations(settings, link, request, rows)) return;
+  if (!FetchObservations(settings, link, *query, rows)) return;
 
   int32_t rowCount = static_cast<int32_t>(rows.size());
   std::string reportPath;
@@ -397,8 +403,7 @@ void QueryFormDialog::RunDisplayCommand() {
   {
     platform::CWaitCursor wait;
     ExchangeResult written = GuardExchange([&] {
-      report.SetOutputMode(spreadsheetMode);
-      reportMade = report.MakeReport(rows.data(), rowCount, reportPath, reportError);
+      reportMade = ReportWriter::MakeReport(*query, mode, rows.data(), rowCount, reportPath, reportError);
       return true;
     });
     wait.Restore();
@@ -425,31 +430,16 @@ void QueryFormDialog::RunDisplayCommand() {
   RecordUsage(link, signInReply.substr(0, CLIENT_NUMBER_LENGTH), rowCount);
 }
 
-bool QueryFormDialog::CheckSelections(QueryRequest& request, ReportWriter& report) {
-  if (chosenStations.Count() == 0) return Stop(NO_STATION_MESSAGE);
-  request.SetStations(chosenStations);
-  report.SetStations(&chosenStations);
-
-  std::string from;
-  std::string to;
-  int type = BuildPeriodStrings(from, to);
-  request.SetPeriod(type, from.c_str(), to.c_str());
-  if (!request.CheckPeriodOrder()) return Stop(PERIOD_ORDER_MESSAGE);
-  request.dataYears = ReadDataYears(YEAR_FILE);
-  if (!request.CheckPeriodRange()) return Stop(PeriodRangeMessage(request.dataYears).c_str());
-  report.SetPeriod(type, from.c_str(), to.c_str());
-
-  int32_t flags[ELEMENT_COUNT] = {};
-  ReadElementFlags(flags);
-  request.SetElements(flags);
-  if (!request.AnyElementChosen()) return Stop(NO_ELEMENT_MESSAGE);
-  report.SetElements(flags);
-  if (report.TotalColumns() > MAX_REPORT_COLUMNS) return Stop(TOO_MANY_COLUMNS_MESSAGE);
-  return true;
+std::optional<Query> QueryFormDialog::CheckSelections() {
+  const DataYears years = ReadDataYears(YEAR_FILE);
+  QueryFault fault = QueryFault::None;
+  std::optional<Query> query = Query::Make(chosenStations, ReadPeriod(), ReadElements(), years, fault);
+  if (!query) Tell(FaultMessage(fault, years).c_str());
+  return query;
 }
 
-bool QueryFormDialog::ConfirmSize(const QueryRequest& request, const SettingsFile& settings) {
-  int64_t rows = QueryRowCount(request.StationCount(), request.periodType, request.periodFrom, request.periodTo);
+bool QueryFormDialog::ConfirmSize(const Query& query, const SettingsFile& settings) {
+  int64_t rows = QueryRowCount(query.stations.Count(), query.period);
   if (!AsksBeforeFetching(rows, ConfirmRowsSetting(settings.confirmRows))) return true;
   return platform::ShowMessage(GetSafeHwnd(), RowConfirmationQuestion(rows).c_str(), VIEWER_CAPTION,
                                platform::MessageKind::YesNoQuestion) == platform::ANSWER_YES;
@@ -475,15 +465,15 @@ bool QueryFormDialog::SignIn(SettingsFile& settings, ServerLink& link, std::stri
 // own when its turn in the list comes, and the others go on; a data server
 // whose certificate does not check out or that does not answer ends the
 // whole retrieval with one message; 中止 ends it silently, the form as it was.
-bool QueryFormDialog::FetchObservations(const SettingsFile& settings, ServerLink& link, QueryRequest& request,
+bool QueryFormDialog::FetchObservations(const SettingsFile& settings, ServerLink& link, const Query& query,
                                         std::vector<ObservationRow>& rows) {
-  request.server = settings.dataServer.empty() ? BUILT_IN_DATA_SERVER : settings.dataServer;
-  request.secure = settings.secure;
+  const std::string dataServer = settings.dataServer.empty() ? BUILT_IN_DATA_SERVER : settings.dataServer;
   auto canceller = std::make_shared<ExchangeCanceller>();
   auto allowanceUsedUp = std::make_shared<std::atomic<bool>>(false);
-  RetrievalProgressDialog progress(*this, request, settings.connections,
-                                   DataServerExchange(request, link.session, canceller, allowanceUsedUp),
-                                   [canceller] { canceller->Cancel(); }, *allowanceUsedUp);
+  RetrievalProgressDialog progress(
+      *this, query, settings.connections,
+      DataServerExchange(dataServer, settings.secure, link.session, canceller, allowanceUsedUp),
+      [canceller] { canceller->Cancel(); }, *allowanceUsedUp);
   ExchangeResult retrieved = progress.Run(rows);
   // The month's allowance is used up: one message, no report, no usage record.
   if (*allowanceUsedUp) return Stop(ALLOWANCE_USED_UP_MESSAGE);

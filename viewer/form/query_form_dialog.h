@@ -12,11 +12,11 @@
 #include "platform/dialog.h"
 #include "viewer/base/observation_row.h"
 #include "viewer/base/pair_list.h"
+#include "viewer/base/query.h"
 #include "viewer/form/period_selection.h"
+#include "viewer/report/report_writer.h"
 
 class MasterTable;
-class QueryRequest;
-class ReportWriter;
 class ServerLink;
 class SettingsFile;
 
@@ -33,14 +33,10 @@ class QueryFormDialog : public platform::CDialog {
 
   // Runs the display command: checks the form, signs in at ServerIP,
   // retrieves the observations from the data server (DataServer, else the
-  // built-in one), writes the report and opens it, records the use at
-  // ServerIP once the shell has opened it. Every outcome is shown to the
-  // user; the form's state does not change.
-  void RunDisplayCommand();
-
-  // The period texts of the selected type into `from` and `to`; returns the
-  // type. A type outside 1..6 gives two empty texts.
-  int BuildPeriodStrings(std::string& from, std::string& to);
+  // built-in one), writes the report as `mode` says and opens it, records
+  // the use at ServerIP once the shell has opened it. Every outcome is shown
+  // to the user; the form's state does not change.
+  void RunDisplayCommand(OutputMode mode);
 
  protected:
   bool OnInitDialog() override;
@@ -73,19 +69,21 @@ class QueryFormDialog : public platform::CDialog {
 
   // Period and elements.
   void OnPeriodTypeChanged();
-  std::string ReadPeriodSide(int type, PeriodSide side);
+  // The selected type with its FROM and TO texts.
+  Period ReadPeriod();
+  std::string ReadPeriodSide(PeriodType type, PeriodSide side);
   void OnCheckAllElements();
   void OnClearAllElements();
-  void ReadElementFlags(int32_t* flags);
+  ElementSet ReadElements();
 
   // Steps of the display command; each shows what ends the command and then
-  // returns false.
-  bool CheckSelections(QueryRequest& request, ReportWriter& report);
+  // returns false (CheckSelections: no query).
+  std::optional<Query> CheckSelections();
   // Asks, before any exchange, whether a query above the settings' ConfirmRows
   // rows is to run; false when the user answers No.
-  bool ConfirmSize(const QueryRequest& request, const SettingsFile& settings);
+  bool ConfirmSize(const Query& query, const SettingsFile& settings);
   bool SignIn(SettingsFile& settings, ServerLink& link, std::string& reply);
-  bool FetchObservations(const SettingsFile& settings, ServerLink& link, QueryRequest& request,
+  bool FetchObservations(const SettingsFile& settings, ServerLink& link, const Query& query,
                          std::vector<ObservationRow>& rows);
   void RecordUsage(ServerLink& link, const std::string& clientNumber, int rowCount);
 
@@ -113,7 +111,6 @@ class QueryFormDialog : public platform::CDialog {
   platform::CComboBox blockCombo;
   platform::CComboBox prefectureCombo;
   platform::IconHandle formIcon;
-  int spreadsheetMode;
   PairList chosenStations;
   PairList listedStations;
 };

@@ -24,12 +24,12 @@ constexpr size_t PROGRESS_TEXT_SIZE = 128;
 
 }  // namespace
 
-RetrievalProgressDialog::RetrievalProgressDialog(platform::CWnd& form, const QueryRequest& request,
+RetrievalProgressDialog::RetrievalProgressDialog(platform::CWnd& form, const Query& query,
                                                  int connections, StationExchange exchange,
                                                  std::function<void()> cancelExchanges,
                                                  const std::atomic<bool>& allowanceUsedUp)
     : CDialog(IDD_RETRIEVAL_PROGRESS, &form),
-      request(request),
+      query(query),
       connections(connections),
       exchange(std::move(exchange)),
       cancelExchanges(std::move(cancelExchanges)),
@@ -54,14 +54,14 @@ void RetrievalProgressDialog::DoDataExchange(platform::CDataExchange& dx) {
 bool RetrievalProgressDialog::OnInitDialog() {
   CDialog::OnInitDialog();
   ShowAfter(SHOW_DELAY_MS);
-  progressBar.SetRange(0, request.StationCount());
+  progressBar.SetRange(0, query.stations.Count());
   ShowProgress(0);
   platform::WindowHandle window = GetSafeHwnd();
   // The system may allow fewer connections to one server than the
   // exchanges run side by side.
   platform::CInternetSession::SetConnectionsPerServer(static_cast<unsigned long>(connections));
   ExchangeResult started = GuardExchange([&] {
-    retrieval = std::make_unique<ParallelRetrieval>(request, connections, exchange,
+    retrieval = std::make_unique<ParallelRetrieval>(query, connections, exchange,
                                                     [window] { PostWake(window); });
     return true;
   });
@@ -105,7 +105,7 @@ void RetrievalProgressDialog::OnCancel() { Finish(ExchangeResult::Cancelled); }
 
 void RetrievalProgressDialog::ShowProgress(int arrived) {
   char text[PROGRESS_TEXT_SIZE];
-  std::snprintf(text, sizeof text, PROGRESS_FORMAT, arrived, request.StationCount());
+  std::snprintf(text, sizeof text, PROGRESS_FORMAT, arrived, query.stations.Count());
   progressText.SetWindowText(text);
   progressBar.SetPos(arrived);
 }

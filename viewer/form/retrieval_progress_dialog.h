@@ -17,19 +17,19 @@
 #include "platform/controls.h"
 #include "platform/dialog.h"
 #include "viewer/base/observation_row.h"
-#include "viewer/retrieval/query_request.h"
+#include "viewer/retrieval/retrieve.h"
 
 class ParallelRetrieval;
 
 class RetrievalProgressDialog : public platform::CDialog {
  public:
-  // Fetches `request`'s stations (server and secure set) through
-  // `exchange`, `connections` side by side; `cancelExchanges` ends the
-  // exchanges under way when the user cancels. Once `allowanceUsedUp` is
-  // set (the data server refused a station for the month's allowance) no
-  // station's failure is told and the retrieval ends as cancelled: the
-  // caller tells why. The window is owned by `form`.
-  RetrievalProgressDialog(platform::CWnd& form, const QueryRequest& request, int connections,
+  // Fetches `query`'s stations through `exchange`, `connections` side by
+  // side; `cancelExchanges` ends the exchanges under way when the user
+  // cancels. Once `allowanceUsedUp` is set (the data server refused a station
+  // for the month's allowance) no station's failure is told and the
+  // retrieval ends as cancelled: the caller tells why. The window is owned
+  // by `form`.
+  RetrievalProgressDialog(platform::CWnd& form, const Query& query, int connections,
                           StationExchange exchange, std::function<void()> cancelExchanges,
                           const std::atomic<bool>& allowanceUsedUp);
   ~RetrievalProgressDialog() override;
@@ -54,7 +54,7 @@ class RetrievalProgressDialog : public platform::CDialog {
   // Ends the window with `how`, the retrieval stopped.
   void Finish(ExchangeResult how);
 
-  const QueryRequest& request;
+  const Query& query;
   int connections;
   StationExchange exchange;
   std::function<void()> cancelExchanges;

@@ -29,10 +29,10 @@ void FormatValue(ValueFormat format, int16_t value, char* cell) {
 
 }  // namespace
 
-int WriteElementCells(const ElementSpec& element, int periodType, const ObservationRow& row, ReportCell* cells) {
+int WriteElementCells(const ElementSpec& element, PeriodType periodType, const ObservationRow& row, ReportCell* cells) {
   int written = 0;
   const int16_t value = row.*element.value;
-  if (element.dateFirst && periodType != PERIOD_DAILY) {
+  if (element.dateFirst && periodType != PeriodType::Daily) {
     FormatDate(value, row.year, row.*element.month, row.*element.day, cells[written++].text);
   }
   FormatValue(element.format, value, cells[written++].text);
@@ -52,14 +52,14 @@ size_t RowIndex::PeriodKeyHash::operator()(const PeriodKey& key) const {
   return hash * 1000003u ^ static_cast<unsigned>(key.third);
 }
 
-RowIndex::RowIndex(const ObservationRow* rows, int rowCount, const PairList* stations, int periodType,
+RowIndex::RowIndex(const ObservationRow* rows, int rowCount, const PairList& stations, PeriodType periodType,
                    const PeriodFields& first, int periodCount)
-    : stationCount(stations ? stations->Count() : 0) {
+    : stationCount(stations.Count()) {
   std::unordered_map<std::string, int> stationPositions;
   std::string number;
   std::string name;
   for (int station = 0; station < stationCount; ++station) {
-    stations->GetAt(station, number, name);
+    stations.GetAt(station, number, name);
     stationPositions.emplace(number, station);
   }
   PeriodFields period = first;

@@ -18,7 +18,7 @@ class RowIndex {
   // station number text) and the `periodCount` periods of the walk from
   // `first` under `periodType`. Where several rows share a station and a
   // period, the first of them is kept.
-  RowIndex(const ObservationRow* rows, int rowCount, const PairList* stations, int periodType,
+  RowIndex(const ObservationRow* rows, int rowCount, const PairList& stations, PeriodType periodType,
            const PeriodFields& first, int periodCount);
 
   // The slot of `period` for Find, or -1 when it is none of the report's periods.
@@ -50,4 +50,4 @@ class RowIndex {
 
 // Writes the cells of one element from `row` at `cells` (as many as
 // ElementColumns gives); returns the cells written.
-int WriteElementCells(const ElementSpec& element, int periodType, const ObservationRow& row, ReportCell* cells);
+int WriteElementCells(const ElementSpec& element, PeriodType periodType, const ObservationRow& row, ReportCell* cells);

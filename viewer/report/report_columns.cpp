@@ -27,7 +27,7 @@ void CopyReportText(char* field, const char* text) {
 }
 
 void WriteElementColumns(HeaderRecord*& record, const char* number, const char* name, const ElementSpec& element,
-                         int periodType) {
+                         PeriodType periodType) {
   auto write = [&](const char* label, const char* unit) {
     CopyReportText(record->stationNumber, number);
     CopyReportText(record->stationName, name);
@@ -35,38 +35,36 @@ void WriteElementColumns(HeaderRecord*& record, const char* number, const char* 
     CopyReportText(record->unit, unit);
     ++record;
   };
-  if (element.dateFirst && periodType != PERIOD_DAILY) write(DATE_COLUMN_LABEL, "");
+  if (element.dateFirst && periodType != PeriodType::Daily) write(DATE_COLUMN_LABEL, "");
   write(element.label, element.unit);
   if (element.direction) write(DIRECTION_COLUMN_LABEL, DIRECTION_UNIT);
 }
 
-void FormatPeriodLabel(int type, const PeriodFields& period, char* label) {
+void FormatPeriodLabel(PeriodType type, const PeriodFields& period, char* label) {
   std::memset(label, 0, REPORT_TEXT_SIZE);
   const int y = period.year;
   const int a = period.second;
   const int b = period.third;
   switch (type) {
-    case PERIOD_DAILY:
+    case PeriodType::Daily:
       std::snprintf(label, REPORT_TEXT_SIZE, "%4d/%02d/%02d", y, a, b);
       return;
-    case PERIOD_PENTAD_OF_YEAR:
+    case PeriodType::PentadOfYear:
       std::snprintf(label, REPORT_TEXT_SIZE, "%4d/第%02d", y, a);
       return;
-    case PERIOD_PENTAD_OF_MONTH:
+    case PeriodType::PentadOfMonth:
       std::snprintf(label, REPORT_TEXT_SIZE, "%4d/%02d/第%02d", y, a, b);
       return;
-    case PERIOD_TEN_DAY: {
+    case PeriodType::TenDay: {
       const char* name = (b >= 1 && b <= TEN_DAYS_PER_MONTH) ? TEN_DAY_NAMES[b - 1] : "";
       std::snprintf(label, REPORT_TEXT_SIZE, "%4d/%02d/%s", y, a, name);
       return;
     }
-    case PERIOD_MONTHLY:
+    case PeriodType::Monthly:
       std::snprintf(label, REPORT_TEXT_SIZE, "%4d/%02d", y, a);
       return;
-    case PERIOD_YEARLY:
+    case PeriodType::Yearly:
       std::snprintf(label, REPORT_TEXT_SIZE, "%4d", y);
-      return;
-    default:
       return;
   }
 }

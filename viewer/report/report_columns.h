@@ -36,9 +36,9 @@ void CopyReportText(char* field, const char* text);
 // Writes the header records of `element`'s columns for one station at
 // `record` and moves it past them.
 void WriteElementColumns(HeaderRecord*& record, const char* number, const char* name, const ElementSpec& element,
-                         int periodType);
+                         PeriodType periodType);
 
 // Writes the row label of `period` into `label` (REPORT_TEXT_SIZE bytes):
 // "2003/01/05", "2003/第07", "2003/04/第02", "2003/04/中旬", "2003/04",
-// "2003"; empty for a type outside 1..6.
-void FormatPeriodLabel(int type, const PeriodFields& period, char* label);
+// "2003".
+void FormatPeriodLabel(PeriodType type, const PeriodFields& period, char* label);

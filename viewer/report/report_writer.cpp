@@ -16,58 +16,26 @@ const char* const OUT_OF_MEMORY = "メモリが不足しているため、帳票
 
 }  // namespace
 
-ReportWriter::ReportWriter() : outputMode(0), periodType(0), stations(nullptr) {
-  std::memset(elementFlags, 0, sizeof elementFlags);
-}
-
-void ReportWriter::SetOutputMode(int mode) { outputMode = mode; }
-
-void ReportWriter::SetPeriod(int type, const char* from, const char* to) {
-  periodType = type;
-  periodFrom = PeriodText(from);
-  periodTo = PeriodText(to);
-}
-
-void ReportWriter::SetStations(const PairList* chosenStations) { stations = chosenStations; }
-
-void ReportWriter::SetElements(const int flags[ELEMENT_COUNT]) {
-  std::memcpy(elementFlags, flags, sizeof elementFlags);
-}
-
-int ReportWriter::StationCount() const { return stations ? stations->Count() : 0; }
-
-int ReportWriter::ChosenElements(const ElementSpec** chosen) const {
-  int count = 0;
-  for (const ElementSpec& element : ELEMENT_CATALOGUE) {
-    if (elementFlags[element.flagSlot] == 1) chosen[count++] = &element;
-  }
-  return count;
-}
+ReportWriter::ReportWriter(const Query& query) : query(query) {}
 
 int ReportWriter::ColumnsPerStation() const {
-  const ElementSpec* chosen[ELEMENT_COUNT];
-  int count = ChosenElements(chosen);
-  int columns = 0;
-  for (int i = 0; i < count; ++i) columns += ElementColumns(*chosen[i], periodType);
-  return columns;
+  return ::ColumnsPerStation(query.elementFlags, query.period.periodType);
 }
 
-int ReportWriter::TotalColumns() const { return ColumnsPerStation() * StationCount(); }
+int ReportWriter::TotalColumns() const { return ColumnsPerStation() * query.stations.Count(); }
 
-PeriodFields ReportWriter::FirstPeriod() const { return ReadPeriodFields(periodFrom.c_str()); }
+PeriodFields ReportWriter::FirstPeriod() const { return ReadPeriodFields(query.period.periodFrom.c_str()); }
 
-PeriodFields ReportWriter::LastPeriod() const { return ReadPeriodFields(periodTo.c_str()); }
-
-int ReportWriter::CountPeriods() const { return CountPeriodRows(periodType, FirstPeriod(), LastPeriod()); }
-
-bool ReportWriter::MakeReport(const ObservationRow* rows, int rowCount, std::string& path, std::string& error) {
+bool ReportWriter::MakeReport(const Query& query, OutputMode mode, const ObservationRow* rows, int rowCount,
+                              std::string& path, std::string& error) {
   try {
-    const bool csv = outputMode == OUTPUT_MODE_CSV;
-    std::unique_ptr<HeaderRecord[]> header = BuildHeader();
+    const ReportWriter writer(query);
+    const bool csv = mode == OutputMode::Csv;
+    std::unique_ptr<HeaderRecord[]> header = writer.BuildHeader();
     std::string grid;
-    AppendHeaderRows(grid, header.get(), TotalColumns(), csv);
+    AppendHeaderRows(grid, header.get(), writer.TotalColumns(), csv);
     header.reset();
-    AppendPeriodRows(grid, rows, rowCount, csv);
+    writer.AppendPeriodRows(grid, rows, rowCount, csv);
     if (csv) return WriteTempCsv(grid, path, error);
     return MergeAndWriteHtml(std::move(grid), path, error);
   } catch (const std::bad_alloc&) {
@@ -87,25 +55,27 @@ bool ReportWriter::MergeAndWriteHtml(std::string tableRows, std::string& path, s
 
 std::unique_ptr<HeaderRecord[]> ReportWriter::BuildHeader() const {
   const ElementSpec* chosen[ELEMENT_COUNT];
-  const int elementCount = ChosenElements(chosen);
+  const int elementCount = ChosenElements(query.elementFlags, chosen);
   std::unique_ptr<HeaderRecord[]> header(new HeaderRecord[TotalColumns()]());
   HeaderRecord* record = header.get();
   std::string number;
   std::string name;
-  for (int station = 0; station < StationCount(); ++station) {
-    stations->GetAt(station, number, name);
-    for (int i = 0; i < elementCount; ++i) WriteElementColumns(record, number.c_str(), name.c_str(), *chosen[i], periodType);
+  for (int station = 0; station < query.stations.Count(); ++station) {
+    query.stations.GetAt(station, number, name);
+    for (int i = 0; i < elementCount; ++i) {
+      WriteElementColumns(record, number.c_str(), name.c_str(), *chosen[i], query.period.periodType);
+    }
   }
   return header;
 }
 
-std::unique_ptr<PeriodLabel[]> ReportWriter::BuildPeriodLabels() const {
-  const int count = CountPeriods();
+std::unique_ptr<PeriodLabel[]> ReportWriter::BuildPeriodLabels(const Period& period) {
+  const int count = CountPeriods(period);
   std::unique_ptr<PeriodLabel[]> labels(new PeriodLabel[count]());
-  PeriodFields period = FirstPeriod();
+  PeriodFields fields = ReadPeriodFields(period.periodFrom.c_str());
   for (int row = 0; row < count; ++row) {
-    FormatPeriodLabel(periodType, period, labels[row].text);
-    AdvancePeriod(periodType, period);
+    FormatPeriodLabel(period.periodType, fields, labels[row].text);
+    AdvancePeriod(period.periodType, fields);
   }
   return labels;
 }
@@ -113,32 +83,33 @@ std::unique_ptr<PeriodLabel[]> ReportWriter::BuildPeriodLabels() const {
 void ReportWriter::FillPeriodCells(const PeriodFields& period, const ObservationRow* rows, const RowIndex& index,
                                    ReportCell* cells, int& cellNumber) const {
   const ElementSpec* chosen[ELEMENT_COUNT];
-  const int elementCount = ChosenElements(chosen);
+  const int elementCount = ChosenElements(query.elementFlags, chosen);
   const int columns = ColumnsPerStation();
   const int periodSlot = index.PeriodSlot(period);
-  for (int station = 0; station < StationCount(); ++station) {
+  for (int station = 0; station < query.stations.Count(); ++station) {
     const int found = index.Find(station, periodSlot);
     if (found < 0) {
       for (int column = 0; column < columns; ++column) FormatMissing(cells[cellNumber++].text);
       continue;
     }
     for (int i = 0; i < elementCount; ++i) {
-      cellNumber += WriteElementCells(*chosen[i], periodType, rows[found], cells + cellNumber);
+      cellNumber += WriteElementCells(*chosen[i], query.period.periodType, rows[found], cells + cellNumber);
     }
   }
 }
 
 std::unique_ptr<ReportCell[]> ReportWriter::BuildCells(const ObservationRow* rows, int rowCount) const {
-  const int periodCount = CountPeriods();
+  const PeriodType type = query.period.periodType;
+  const int periodCount = CountPeriods(query.period);
   const size_t cellCount = static_cast<size_t>(periodCount) * TotalColumns();
   std::unique_ptr<ReportCell[]> cells(new ReportCell[cellCount > 0 ? cellCount : 1]());
   const PeriodFields first = FirstPeriod();
-  const RowIndex index(rows, rowCount, stations, periodType, first, periodCount);
+  const RowIndex index(rows, rowCount, query.stations, type, first, periodCount);
   PeriodFields period = first;
   int cellNumber = 0;
   for (int row = 0; row < periodCount; ++row) {
     FillPeriodCells(period, rows, index, cells.get(), cellNumber);
-    AdvancePeriod(periodType, period);
+    AdvancePeriod(type, period);
   }
   return cells;
 }
@@ -156,7 +127,7 @@ std::string ReportWriter::BuildCsvText(const HeaderRecord* header, const PeriodL
 std::string ReportWriter::BuildGridText(const HeaderRecord* header, const PeriodLabel* labels,
                                         const ReportCell* cells, bool csv) const {
   const int columns = TotalColumns();
-  const int periods = CountPeriods();
+  const int periods = CountPeriods(query.period);
   std::string text;
   AppendHeaderRows(text, header, columns, csv);
   for (int period = 0; period < periods; ++period) {
@@ -167,10 +138,11 @@ std::string ReportWriter::BuildGridText(const HeaderRecord* header, const Period
 }
 
 void ReportWriter::AppendPeriodRows(std::string& text, const ObservationRow* rows, int rowCount, bool csv) const {
+  const PeriodType type = query.period.periodType;
   const int columns = TotalColumns();
-  const int periods = CountPeriods();
+  const int periods = CountPeriods(query.period);
   const PeriodFields first = FirstPeriod();
-  const RowIndex index(rows, rowCount, stations, periodType, first, periods);
+  const RowIndex index(rows, rowCount, query.stations, type, first, periods);
   std::unique_ptr<ReportCell[]> rowCells(new ReportCell[columns > 0 ? columns : 1]);
   PeriodLabel label;
   PeriodFields period = first;
@@ -178,9 +150,9 @@ void ReportWriter::AppendPeriodRows(std::string& text, const ObservationRow* row
     std::memset(rowCells.get(), 0, sizeof(ReportCell) * columns);
     int cellNumber = 0;
     FillPeriodCells(period, rows, index, rowCells.get(), cellNumber);
-    FormatPeriodLabel(periodType, period, label.text);
+    FormatPeriodLabel(type, period, label.text);
     AppendPeriodRow(text, HEADER_ROWS + row, label, rowCells.get(), columns, csv);
-    AdvancePeriod(periodType, period);
+    AdvancePeriod(type, period);
   }
 }
 

@@ -1,7 +1,5 @@
-// ReportWriter: the report of one display command. The command sets the
-// stations, the period and the chosen elements, asks for TotalColumns, sets
-// the output mode and calls MakeReport once, which lays the observation rows
-// out on the report grid and writes %TEMP%\temp.html (the page template
+// ReportWriter: the report of one query. MakeReport lays the observation
+// rows out on the report grid and writes %TEMP%\temp.html (the page template
 // "output.html" with the table rows at "@data") or %TEMP%\temp.csv.
 //
 // The grid: four header rows (station number, station name, element, unit)
@@ -21,12 +19,12 @@
 
 #include "viewer/base/observation_row.h"
 #include "viewer/base/period_walk.h"
+#include "viewer/base/query.h"
 #include "viewer/report/report_columns.h"
 #include "viewer/report/report_files.h"
 
-class PairList;
-
-constexpr int OUTPUT_MODE_CSV = 1;
+// What a report is written as: an HTML page (表示) or a CSV file (表計算).
+enum class OutputMode { Html, Csv };
 
 // The page template and the marker its table rows replace.
 constexpr const char* REPORT_TEMPLATE_NAME = "output.html";
@@ -36,26 +34,24 @@ class RowIndex;
 
 class ReportWriter {
  public:
-  ReportWriter();
+  // Builds the grid of `query` from the rows and writes it as `mode` says,
+  // setting `path` to the file's path; false, with the reason in `error`,
+  // when no report was written. A row count of 0 still gives a report.
+  static bool MakeReport(const Query& query, OutputMode mode, const ObservationRow* rows, int rowCount,
+                         std::string& path, std::string& error);
 
-  void SetOutputMode(int mode);
-  // Stores the type and FROM and TO, each cut to PERIOD_TEXT_MAX bytes.
-  void SetPeriod(int type, const char* from, const char* to);
-  // The list is read, never owned; it must outlive the report.
-  void SetStations(const PairList* chosenStations);
-  void SetElements(const int flags[ELEMENT_COUNT]);
+  // The report of `query`, which must outlive it.
+  explicit ReportWriter(const Query& query);
 
   // Columns one station takes: the sum of the chosen elements' columns.
   int ColumnsPerStation() const;
-  // ColumnsPerStation times the number of stations (0 without stations).
+  // ColumnsPerStation times the number of stations.
   int TotalColumns() const;
-  // Number of period rows from FROM to TO; 0 when TO lies before FROM.
-  int CountPeriods() const;
 
   // One HeaderRecord per data column, in column order.
   std::unique_ptr<HeaderRecord[]> BuildHeader() const;
-  // One label per period row, in walk order.
-  std::unique_ptr<PeriodLabel[]> BuildPeriodLabels() const;
+  // One label per period row of `period` (CountPeriods), in walk order.
+  static std::unique_ptr<PeriodLabel[]> BuildPeriodLabels(const Period& period);
 
   // The CountPeriods x TotalColumns data cells, row after row.
   std::unique_ptr<ReportCell[]> BuildCells(const ObservationRow* rows, int rowCount) const;
@@ -66,11 +62,6 @@ class ReportWriter {
   void FillPeriodCells(const PeriodFields& period, const ObservationRow* rows, const RowIndex& index,
                        ReportCell* cells, int& cellNumber) const;
 
-  // Builds the grid from the rows and writes it, setting `path` to the file's
-  // path; false, with the reason in `error`, when no report was written. A
-  // row count of 0 still gives a report.
-  bool MakeReport(const ObservationRow* rows, int rowCount, std::string& path, std::string& error);
-
   // The grid as HTML table rows (no table element of their own).
   std::string BuildHtmlRows(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells) const;
   // The grid as CSV lines ending in line feeds; cells are never quoted.
@@ -78,27 +69,18 @@ class ReportWriter {
 
   // Write the text in text mode to %TEMP%\temp.html or %TEMP%\temp.csv
   // (WriteTempReport).
-  bool WriteTempHtml(const std::string& text, std::string& path, std::string& error);
-  bool WriteTempCsv(const std::string& text, std::string& path, std::string& error);
-
-  int outputMode;
-  std::string periodFrom;  // PeriodText of FROM
-  std::string periodTo;    // PeriodText of TO
-  int periodType;
-  const PairList* stations;
-  int elementFlags[ELEMENT_COUNT];
+  static bool WriteTempHtml(const std::string& text, std::string& path, std::string& error);
+  static bool WriteTempCsv(const std::string& text, std::string& path, std::string& error);
 
  private:
-  int StationCount() const;
-  // The elements chosen by a flag equal to 1, in report order.
-  int ChosenElements(const ElementSpec** chosen) const;
   PeriodFields FirstPeriod() const;
-  PeriodFields LastPeriod() const;
   // The whole grid as CSV when `csv`, else as HTML table rows.
   std::string BuildGridText(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells,
                             bool csv) const;
   // Streams the period rows through a one-row cell buffer into `text`.
   void AppendPeriodRows(std::string& text, const ObservationRow* rows, int rowCount, bool csv) const;
   // Puts the rows into the page template and writes temp.html.
-  bool MergeAndWriteHtml(std::string tableRows, std::string& path, std::string& error);
+  static bool MergeAndWriteHtml(std::string tableRows, std::string& path, std::string& error);
+
+  const Query& query;
 };

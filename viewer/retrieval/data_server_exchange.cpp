@@ -7,11 +7,11 @@ namespace {
 constexpr char ALLOWANCE_REFUSAL[] = "ERROR: the monthly allowance of rows is used up";
 }  // namespace
 
-StationExchange DataServerExchange(const QueryRequest& request,
+StationExchange DataServerExchange(const std::string& server, bool secure,
                                    std::shared_ptr<platform::CInternetSession> session,
                                    std::shared_ptr<ExchangeCanceller> canceller,
                                    std::shared_ptr<std::atomic<bool>> allowanceUsedUp) {
-  return [server = request.server, secure = request.secure, session, canceller, allowanceUsedUp](
+  return [server, secure, session, canceller, allowanceUsedUp](
              const std::string& statement, std::string& reply, int& rowCount) {
     if (*allowanceUsedUp) return false;
     ServerLink link(VIEWER_ROW_TERMINATOR);

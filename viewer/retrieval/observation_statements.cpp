@@ -15,11 +15,11 @@ const char* const MONTHLY_PREFIX = "SELECT * FROM st_data_t WHERE sChiten = ";
 const char* const YEARLY_PREFIX = "SELECT * FROM st_data_n WHERE sChiten = ";
 
 // FROM and TO split into their field texts (f1..f3, t1..t3) and values.
-struct Period {
+struct SplitPeriod {
   PeriodTexts from;
   PeriodTexts to;
 
-  Period(const char* periodFrom, const char* periodTo)
+  SplitPeriod(const char* periodFrom, const char* periodTo)
       : from(SplitPeriodText(periodFrom)), to(SplitPeriodText(periodTo)) {}
 
   const char* f1() const { return from.field[0].c_str(); }
@@ -39,7 +39,7 @@ void Append(std::string& statement, std::initializer_list<const char*> pieces) {
   for (const char* piece : pieces) statement += piece;
 }
 
-std::string Daily(const char* p, const char* s, const Period& d) {
+std::string Daily(const char* p, const char* s, const SplitPeriod& d) {
   std::string q;
   if (d.SameYear() && d.SameMonth()) {
     Append(q, {p, s, " AND d2 = ", d.f1(), " AND d3 = ", d.f2(), " AND (d7 >= ", d.f3(),
@@ -64,7 +64,7 @@ std::string Daily(const char* p, const char* s, const Period& d) {
 }
 
 // Year and one more field: pentads of the year, months.
-std::string TwoFields(const char* p, const char* s, const Period& d) {
+std::string TwoFields(const char* p, const char* s, const SplitPeriod& d) {
   std::string q;
   if (d.SameYear()) {
     Append(q, {p, s, " AND d1 = ", d.f1(), " AND (d2 >= ", d.f2(), " AND d2 <= ", d.t2(), ");"});
@@ -77,7 +77,7 @@ std::string TwoFields(const char* p, const char* s, const Period& d) {
 }
 
 // Year, month and a part of the month: pentads of the month, ten-day parts.
-std::string ThreeFields(const char* p, const char* s, const Period& d) {
+std::string ThreeFields(const char* p, const char* s, const SplitPeriod& d) {
   std::string q;
   if (d.SameYear() && d.SameMonth()) {
     Append(q, {p, s, " AND d1 = ", d.f1(), " AND d2 = ", d.f2(), " AND (d3 >= ", d.f3(),
@@ -102,41 +102,42 @@ std::string ThreeFields(const char* p, const char* s, const Period& d) {
 }  // namespace
 
 std::string DailyStatement(const char* station, const char* periodFrom, const char* periodTo) {
-  return Daily(DAILY_PREFIX, station, Period(periodFrom, periodTo));
+  return Daily(DAILY_PREFIX, station, SplitPeriod(periodFrom, periodTo));
 }
 
 std::string YearRoundPentadStatement(const char* station, const char* periodFrom,
                                      const char* periodTo) {
-  return TwoFields(YEAR_ROUND_PENTAD_PREFIX, station, Period(periodFrom, periodTo));
+  return TwoFields(YEAR_ROUND_PENTAD_PREFIX, station, SplitPeriod(periodFrom, periodTo));
 }
 
 std::string CalendarPentadStatement(const char* station, const char* periodFrom,
                                     const char* periodTo) {
-  return ThreeFields(CALENDAR_PENTAD_PREFIX, station, Period(periodFrom, periodTo));
+  return ThreeFields(CALENDAR_PENTAD_PREFIX, station, SplitPeriod(periodFrom, periodTo));
 }
 
 std::string TenDayStatement(const char* station, const char* periodFrom, const char* periodTo) {
-  return ThreeFields(TEN_DAY_PREFIX, station, Period(periodFrom, periodTo));
+  return ThreeFields(TEN_DAY_PREFIX, station, SplitPeriod(periodFrom, periodTo));
 }
 
 std::string MonthlyStatement(const char* station, const char* periodFrom, const char* periodTo) {
-  return TwoFields(MONTHLY_PREFIX, station, Period(periodFrom, periodTo));
+  return TwoFields(MONTHLY_PREFIX, station, SplitPeriod(periodFrom, periodTo));
 }
 
 std::string YearlyStatement(const char* station, const char* periodFrom, const char* periodTo) {
-  Period d(periodFrom, periodTo);
+  SplitPeriod d(periodFrom, periodTo);
   std::string q;
   Append(q, {YEARLY_PREFIX, station, " AND (d1 >= ", d.f1(), " AND d1 <= ", d.t1(), ");"});
   return q;
 }
 
-std::string StationStatement(int periodType, const char* station, const char* periodFrom, const char* periodTo) {
+std::string StationStatement(PeriodType periodType, const char* station, const char* periodFrom, const char* periodTo) {
   switch (periodType) {
-    case PERIOD_DAILY: return DailyStatement(station, periodFrom, periodTo);
-    case PERIOD_PENTAD_OF_YEAR: return YearRoundPentadStatement(station, periodFrom, periodTo);
-    case PERIOD_PENTAD_OF_MONTH: return CalendarPentadStatement(station, periodFrom, periodTo);
-    case PERIOD_TEN_DAY: return TenDayStatement(station, periodFrom, periodTo);
-    case PERIOD_MONTHLY: return MonthlyStatement(station, periodFrom, periodTo);
-    default: return YearlyStatement(station, periodFrom, periodTo);
+    case PeriodType::Daily: return DailyStatement(station, periodFrom, periodTo);
+    case PeriodType::PentadOfYear: return YearRoundPentadStatement(station, periodFrom, periodTo);
+    case PeriodType::PentadOfMonth: return CalendarPentadStatement(station, periodFrom, periodTo);
+    case PeriodType::TenDay: return TenDayStatement(station, periodFrom, periodTo);
+    case PeriodType::Monthly: return MonthlyStatement(station, periodFrom, periodTo);
+    case PeriodType::Yearly: break;
   }
+  return YearlyStatement(station, periodFrom, periodTo);
 }

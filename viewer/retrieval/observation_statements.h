@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "viewer/base/period_fields.h"
+
 // Daily values, table st_data_h (year d2, month d3, day d7).
 std::string DailyStatement(const char* station, const char* periodFrom, const char* periodTo);
 
@@ -23,9 +25,8 @@ std::string TenDayStatement(const char* station, const char* periodFrom, const c
 // Monthly values, table st_data_t (year d1, month d2).
 std::string MonthlyStatement(const char* station, const char* periodFrom, const char* periodTo);
 
-// The statement of `periodType` (any code other than 1 to 5: yearly) for one
-// station.
-std::string StationStatement(int periodType, const char* station, const char* periodFrom, const char* periodTo);
+// The statement of `periodType` for one station.
+std::string StationStatement(PeriodType periodType, const char* station, const char* periodFrom, const char* periodTo);
 
 // Yearly values, table st_data_n (year d1).
 std::string YearlyStatement(const char* station, const char* periodFrom, const char* periodTo);

@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "viewer/base/pair_list.h"
+#include "viewer/retrieval/reply_rows.h"
 
 namespace {
 
@@ -84,15 +84,15 @@ struct ParallelRetrieval::Shared {
   }
 };
 
-ParallelRetrieval::ParallelRetrieval(const QueryRequest& request, int connections, StationExchange exchange,
+ParallelRetrieval::ParallelRetrieval(const Query& query, int connections, StationExchange exchange,
                                      std::function<void()> arrived)
-    : request(request), shared(std::make_shared<Shared>()) {
-  shared->statements = request.StationStatements();
+    : query(query), shared(std::make_shared<Shared>()) {
+  shared->statements = StationStatements(query);
   shared->exchange = std::move(exchange);
   shared->arrived = std::move(arrived);
   shared->replies.resize(shared->statements.size());
   shared->connections = static_cast<size_t>(std::max(connections, 1));
-  rows = request.EmptyRows();
+  rows = EmptyRows(query);
   int threads = std::min(std::max(connections, 1), StationCount());
   for (int started = 0; started < threads; ++started) {
     try {
@@ -135,11 +135,11 @@ void ParallelRetrieval::TakeArrived(const StationFailed& stationFailed) {
       std::rethrow_exception(reply.raised);
     }
     if (reply.succeeded) {
-      request.TakeReply(reply.reply, reply.rowCount, rows);
+      ReadReplyRows(query.period.periodType, reply.reply.data(), reply.reply.size(), reply.rowCount, rows);
     } else {
       std::string station;
       std::string name;
-      request.stations->GetAt(taken, station, name);
+      query.stations.GetAt(taken, station, name);
       stationFailed(station.c_str());
     }
     // Only now may the next station go out: with one connection, not

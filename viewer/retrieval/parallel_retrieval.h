@@ -1,4 +1,4 @@
-// ParallelRetrieval: the stations' exchanges of one request run side by side
+// ParallelRetrieval: the stations' exchanges of one query run side by side
 // on a bounded number of worker threads, one connection each, while their
 // replies are taken on the caller's thread strictly in the chosen list's
 // order. The rows, the failed-station calls and the first exception are
@@ -12,20 +12,20 @@
 #include <vector>
 
 #include "viewer/base/observation_row.h"
-#include "viewer/retrieval/query_request.h"
+#include "viewer/retrieval/retrieve.h"
 
 class ParallelRetrieval {
  public:
-  // Starts the exchanges of `request`'s stations (the request must outlive
+  // Starts the exchanges of `query`'s stations (the query must outlive
   // the retrieval) on min(`connections`, stations) worker threads, each
   // taking the next station not yet sent, as long as fewer than
   // `connections` stations before it wait to be taken: with 1, each station
-  // goes out once the one before has been taken, as one after the other. `exchange` runs on those threads
-  // and must be safe to run side by side; the request's own fields are only
-  // read there. `arrived` is called on a worker thread each time an
+  // goes out once the one before has been taken, as one after the other.
+  // `exchange` runs on those threads and must be safe to run side by side;
+  // the query is only read there. `arrived` is called on a worker thread each time an
   // exchange has ended, until Cancel; it must not block. Throws
   // std::system_error when no thread can be started.
-  ParallelRetrieval(const QueryRequest& request, int connections, StationExchange exchange,
+  ParallelRetrieval(const Query& query, int connections, StationExchange exchange,
                     std::function<void()> arrived);
   // Cancels what is outstanding; does not wait for the worker threads,
   // which end at their current exchange.
@@ -59,7 +59,7 @@ class ParallelRetrieval {
  private:
   struct Shared;  // what the worker threads share with this object
 
-  const QueryRequest& request;
+  const Query& query;
   std::shared_ptr<Shared> shared;
   std::vector<ObservationRow> rows;
   int taken = 0;

@@ -14,10 +14,9 @@ constexpr const char* BLANKS = " \t";
 
 }  // namespace
 
-int64_t QueryRowCount(int stationCount, int type, const std::string& from, const std::string& to) {
+int64_t QueryRowCount(int stationCount, const Period& period) {
   if (stationCount <= 0) return 0;
-  int periods = CountPeriodRows(type, ReadPeriodFields(from.c_str()), ReadPeriodFields(to.c_str()));
-  return int64_t{stationCount} * periods;
+  return int64_t{stationCount} * CountPeriods(period);
 }
 
 int64_t ConfirmRowsSetting(const std::string& value) {

@@ -6,14 +6,16 @@
 #include <cstdint>
 #include <string>
 
+#include "viewer/base/period_fields.h"
+
 // Above this many rows the viewer asks, when the settings file names no
 // threshold of its own.
 constexpr int64_t DEFAULT_CONFIRM_ROWS = 100'000;
 
-// The rows a query of `stationCount` stations returns from FROM `from` to TO
-// `to` of period type `type`: one a station and period, as the report's
-// table holds them (CountPeriodRows). Never below 0.
-int64_t QueryRowCount(int stationCount, int type, const std::string& from, const std::string& to);
+// The rows a query of `stationCount` stations returns over `period`: one a
+// station and period, as the report's table holds them (CountPeriods).
+// Never below 0.
+int64_t QueryRowCount(int stationCount, const Period& period);
 
 // The threshold a value of the ConfirmRows key sets: its decimal digits
 // (blanks around them allowed), 0 meaning never ask; DEFAULT_CONFIRM_ROWS

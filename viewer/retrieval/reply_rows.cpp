@@ -82,15 +82,16 @@ static_assert(FitsItsValues(DAILY_LAYOUT) && FitsItsValues(YEAR_ROUND_PENTAD_LAY
                   FitsItsValues(MONTH_PART_LAYOUT) && FitsItsValues(MONTHLY_LAYOUT) && FitsItsValues(YEARLY_LAYOUT),
               "a reply layout maps a value it does not cut");
 
-const ReplyLayout& LayoutOf(int32_t periodType) {
+const ReplyLayout& LayoutOf(PeriodType periodType) {
   switch (periodType) {
-    case PERIOD_DAILY: return DAILY_LAYOUT;
-    case PERIOD_PENTAD_OF_YEAR: return YEAR_ROUND_PENTAD_LAYOUT;
-    case PERIOD_PENTAD_OF_MONTH:
-    case PERIOD_TEN_DAY: return MONTH_PART_LAYOUT;
-    case PERIOD_MONTHLY: return MONTHLY_LAYOUT;
-    default: return YEARLY_LAYOUT;
+    case PeriodType::Daily: return DAILY_LAYOUT;
+    case PeriodType::PentadOfYear: return YEAR_ROUND_PENTAD_LAYOUT;
+    case PeriodType::PentadOfMonth:
+    case PeriodType::TenDay: return MONTH_PART_LAYOUT;
+    case PeriodType::Monthly: return MONTHLY_LAYOUT;
+    case PeriodType::Yearly: break;
   }
+  return YEARLY_LAYOUT;
 }
 
 // Where one value lies inside the row.
@@ -121,9 +122,9 @@ void CopyStationCode(const ValueSpan& value, char* stationCode) {
 
 }  // namespace
 
-int ReplyValueCount(int32_t periodType) { return LayoutOf(periodType).valueCount; }
+int ReplyValueCount(PeriodType periodType) { return LayoutOf(periodType).valueCount; }
 
-ObservationRow ReadReplyRow(int32_t periodType, const char* row, size_t length) {
+ObservationRow ReadReplyRow(PeriodType periodType, const char* row, size_t length) {
   const ReplyLayout& layout = LayoutOf(periodType);
   ValueSpan values[MAX_VALUES];
   CutValues(row, length, layout.valueCount, values);
@@ -138,7 +139,7 @@ ObservationRow ReadReplyRow(int32_t periodType, const char* row, size_t length) 
   return result;
 }
 
-int ReadReplyRows(int32_t periodType, const char* text, size_t length, int rowCount,
+int ReadReplyRows(PeriodType periodType, const char* text, size_t length, int rowCount,
                   std::vector<ObservationRow>& rows) {
   int stored = 0;
   size_t at = 0;

@@ -10,43 +10,40 @@
 
 namespace {
 
-std::string Side(int type, const char* year, int field2, int field3) {
+std::string Side(PeriodType type, const char* year, int field2, int field3) {
   return FormatPeriodSide(type, year, field2, field3);
 }
 
+const PeriodType TYPES[] = {PeriodType::Daily,  PeriodType::PentadOfYear, PeriodType::PentadOfMonth,
+                            PeriodType::TenDay, PeriodType::Monthly,      PeriodType::Yearly};
+
 TEST(PeriodText, DailyDayIsClampedToTheLastDayOfTheMonth) {
-  EXPECT_EQ("2001/02/28", Side(PERIOD_DAILY, "2001", 2, 30));
-  EXPECT_EQ("2000/02/29", Side(PERIOD_DAILY, "2000", 2, 30));
-  EXPECT_EQ("1900/02/28", Side(PERIOD_DAILY, "1900", 2, 29));
-  EXPECT_EQ("2004/02/29", Side(PERIOD_DAILY, "2004", 2, 31));
-  EXPECT_EQ("2003/04/30", Side(PERIOD_DAILY, "2003", 4, 31));
-  EXPECT_EQ("2003/12/31", Side(PERIOD_DAILY, "2003", 12, 31));
-  EXPECT_EQ("1999/01/01", Side(PERIOD_DAILY, "1999", 1, 1));
+  EXPECT_EQ("2001/02/28", Side(PeriodType::Daily, "2001", 2, 30));
+  EXPECT_EQ("2000/02/29", Side(PeriodType::Daily, "2000", 2, 30));
+  EXPECT_EQ("1900/02/28", Side(PeriodType::Daily, "1900", 2, 29));
+  EXPECT_EQ("2004/02/29", Side(PeriodType::Daily, "2004", 2, 31));
+  EXPECT_EQ("2003/04/30", Side(PeriodType::Daily, "2003", 4, 31));
+  EXPECT_EQ("2003/12/31", Side(PeriodType::Daily, "2003", 12, 31));
+  EXPECT_EQ("1999/01/01", Side(PeriodType::Daily, "1999", 1, 1));
 }
 
 TEST(PeriodText, EveryTypeHasItsLayoutWithTwoDigitFields) {
-  EXPECT_EQ("1999/09", Side(PERIOD_PENTAD_OF_YEAR, "1999", 9, 0));
-  EXPECT_EQ("2003/73", Side(PERIOD_PENTAD_OF_YEAR, "2003", 73, 0));
-  EXPECT_EQ("2003/12/06", Side(PERIOD_PENTAD_OF_MONTH, "2003", 12, 6));
-  EXPECT_EQ("2003/12/03", Side(PERIOD_TEN_DAY, "2003", 12, 3));
-  EXPECT_EQ("2002/07", Side(PERIOD_MONTHLY, "2002", 7, 0));
-  EXPECT_EQ("1999", Side(PERIOD_YEARLY, "1999", 5, 5));
-}
-
-TEST(PeriodText, TypesOutsideOneToSixGiveEmptyTexts) {
-  EXPECT_EQ("", Side(0, "2003", 1, 1));
-  EXPECT_EQ("", Side(7, "2003", 1, 1));
-  EXPECT_EQ("", Side(-1, "2003", 1, 1));
+  EXPECT_EQ("1999/09", Side(PeriodType::PentadOfYear, "1999", 9, 0));
+  EXPECT_EQ("2003/73", Side(PeriodType::PentadOfYear, "2003", 73, 0));
+  EXPECT_EQ("2003/12/06", Side(PeriodType::PentadOfMonth, "2003", 12, 6));
+  EXPECT_EQ("2003/12/03", Side(PeriodType::TenDay, "2003", 12, 3));
+  EXPECT_EQ("2002/07", Side(PeriodType::Monthly, "2002", 7, 0));
+  EXPECT_EQ("1999", Side(PeriodType::Yearly, "1999", 5, 5));
 }
 
 TEST(PeriodText, AnOverlongYearTextIsCutAt63Bytes) {
   std::string year(300, '9');
-  EXPECT_EQ(std::string(PERIOD_TEXT_MAX, '9'), Side(PERIOD_DAILY, year.c_str(), 1, 1));
+  EXPECT_EQ(std::string(PERIOD_TEXT_MAX, '9'), Side(PeriodType::Daily, year.c_str(), 1, 1));
 }
 
 TEST(PeriodControls, EachTypeOwnsItsControlsAndTheSetsCoverTheForm) {
   std::set<int> seen;
-  for (int type = 1; type <= PERIOD_YEARLY; ++type) {
+  for (PeriodType type : TYPES) {
     for (const int* id = PeriodControlSet(type); *id != 0; ++id) {
       EXPECT_TRUE(seen.insert(*id).second) << "control " << *id << " in two sets";
     }
@@ -54,37 +51,39 @@ TEST(PeriodControls, EachTypeOwnsItsControlsAndTheSetsCoverTheForm) {
   std::set<int> all;
   for (const int* id = AllPeriodControls(); *id != 0; ++id) all.insert(*id);
   EXPECT_EQ(all, seen);
-  EXPECT_EQ(0, *PeriodControlSet(PERIOD_YEARLY));
-  EXPECT_EQ(0, *PeriodControlSet(0));
-  EXPECT_EQ(0, *PeriodControlSet(7));
+  EXPECT_EQ(0, *PeriodControlSet(PeriodType::Yearly));
+  EXPECT_EQ(0, *PeriodControlSet(std::nullopt));
 }
 
 TEST(PeriodControls, TheCombosReadForATypeAreShownForIt) {
-  for (int type = 1; type <= PERIOD_YEARLY; ++type) {
+  for (PeriodType type : TYPES) {
     std::set<int> shown;
     for (const int* id = PeriodControlSet(type); *id != 0; ++id) shown.insert(*id);
     for (PeriodSide side : {PeriodSide::From, PeriodSide::To}) {
       PeriodSideCombos combos = PeriodSideControls(type, side);
       EXPECT_EQ(side == PeriodSide::From ? IDC_FROM_YEAR : IDC_TO_YEAR, combos.year);
       if (combos.field2 != 0) {
-        EXPECT_TRUE(shown.count(combos.field2)) << type;
+        EXPECT_TRUE(shown.count(combos.field2)) << static_cast<int>(type);
       }
       if (combos.field3 != 0) {
-        EXPECT_TRUE(shown.count(combos.field3)) << type;
+        EXPECT_TRUE(shown.count(combos.field3)) << static_cast<int>(type);
       }
     }
   }
-  EXPECT_TRUE(PeriodSideControls(PERIOD_TEN_DAY, PeriodSide::To).field3IsRowNumber);
-  EXPECT_EQ(0, PeriodSideControls(PERIOD_YEARLY, PeriodSide::From).field2);
+  EXPECT_TRUE(PeriodSideControls(PeriodType::TenDay, PeriodSide::To).field3IsRowNumber);
+  EXPECT_EQ(0, PeriodSideControls(PeriodType::Yearly, PeriodSide::From).field2);
 }
 
 TEST(WithheldElements, DailyWithholdsFourAndYearlyOne) {
   std::set<int> daily, yearly;
   for (int id : ELEMENT_CHECK_BOXES) {
-    if (ElementWithheld(PERIOD_DAILY, id)) daily.insert(id);
-    if (ElementWithheld(PERIOD_YEARLY, id)) yearly.insert(id);
-    for (int type = 2; type <= 5; ++type) EXPECT_FALSE(ElementWithheld(type, id)) << type;
-    EXPECT_FALSE(ElementWithheld(0, id));
+    if (ElementWithheld(PeriodType::Daily, id)) daily.insert(id);
+    if (ElementWithheld(PeriodType::Yearly, id)) yearly.insert(id);
+    for (PeriodType type : {PeriodType::PentadOfYear, PeriodType::PentadOfMonth, PeriodType::TenDay,
+                            PeriodType::Monthly}) {
+      EXPECT_FALSE(ElementWithheld(type, id)) << static_cast<int>(type);
+    }
+    EXPECT_FALSE(ElementWithheld(std::nullopt, id));
   }
   EXPECT_EQ((std::set<int>{IDC_MAX_DAILY_PRECIP, IDC_MEAN_MAX_TEMP, IDC_MEAN_MIN_TEMP, IDC_ACCUMULATED_TEMP}),
             daily);
@@ -94,13 +93,20 @@ TEST(WithheldElements, DailyWithholdsFourAndYearlyOne) {
 TEST(PeriodTypeAtRow, ReadsTheFirstFieldOfTheRowAndRefusesMissingRows) {
   MasterFolder folder("viewer-period-type");
   folder.Write(PERIOD_TYPE_FILE, "1,日別値\r\n5,月別値\r\n6,年別値\r\n");
-  EXPECT_EQ(1, PeriodTypeAtRow(0));
-  EXPECT_EQ(5, PeriodTypeAtRow(1));
-  EXPECT_EQ(6, PeriodTypeAtRow(2));
-  EXPECT_EQ(0, PeriodTypeAtRow(3));
-  EXPECT_EQ(0, PeriodTypeAtRow(-1));
+  EXPECT_EQ(PeriodType::Daily, PeriodTypeAtRow(0));
+  EXPECT_EQ(PeriodType::Monthly, PeriodTypeAtRow(1));
+  EXPECT_EQ(PeriodType::Yearly, PeriodTypeAtRow(2));
+  EXPECT_EQ(std::nullopt, PeriodTypeAtRow(3));
+  EXPECT_EQ(std::nullopt, PeriodTypeAtRow(-1));
   folder.Write(PERIOD_TYPE_FILE, "");
-  EXPECT_EQ(0, PeriodTypeAtRow(0));
+  EXPECT_EQ(std::nullopt, PeriodTypeAtRow(0));
+}
+
+TEST(PeriodTypeAtRow, NumbersOutsideOneToSixAreNoType) {
+  MasterFolder folder("viewer-period-type-numbers");
+  folder.Write(PERIOD_TYPE_FILE, "0,零\r\n7,七\r\n-1,負\r\n,空\r\n2,通年半旬別値\r\n");
+  for (int row = 0; row < 4; ++row) EXPECT_EQ(std::nullopt, PeriodTypeAtRow(row)) << row;
+  EXPECT_EQ(PeriodType::PentadOfYear, PeriodTypeAtRow(4));
 }
 
 }  // namespace

@@ -30,8 +30,6 @@
 namespace {
 
 constexpr int LARGEST_STATIONS = 51;  // 5 columns each: 255
-constexpr int PERIOD_TYPE_DAILY = 1;
-constexpr int OUTPUT_MODE_HTML = 0;  // the writer's mode for the 表示 button
 const char* const FROM = "1999/01/01";
 const char* const TO = "2003/12/31";
 // The sample's daily table holds exactly the report's five years.
@@ -87,7 +85,7 @@ bool AppendDailyRows(sqlite3* database, const std::string& station, std::vector<
     for (int column = 0; column < sqlite3_column_count(statement); ++column) {
       line += std::to_string(sqlite3_column_int(statement, column)) + ",";
     }
-    rows.push_back(ReadReplyRow(PERIOD_TYPE_DAILY, line.data(), line.size()));
+    rows.push_back(ReadReplyRow(PeriodType::Daily, line.data(), line.size()));
   }
   return sqlite3_finalize(statement) == SQLITE_OK;
 }
@@ -100,11 +98,10 @@ int Fail(const std::string& message) {
 // Writes the report in `mode` into FOLDER/`name`; false with the reason in
 // `error`. The writer joins TEMP and the file name with the Windows
 // separator, so the file is moved to its place.
-bool WriteReport(ReportWriter& writer, int mode, const std::vector<ObservationRow>& rows, const std::string& folder,
-                 const char* name, std::string& error) {
-  writer.SetOutputMode(mode);
+bool WriteReport(const Query& query, OutputMode mode, const std::vector<ObservationRow>& rows,
+                 const std::string& folder, const char* name, std::string& error) {
   std::string path;
-  if (!writer.MakeReport(rows.data(), static_cast<int>(rows.size()), path, error)) return false;
+  if (!ReportWriter::MakeReport(query, mode, rows.data(), static_cast<int>(rows.size()), path, error)) return false;
   std::filesystem::rename(path, folder + "/" + name);
   return true;
 }
@@ -142,18 +139,15 @@ int main(int argc, char** argv) {
 
   using namespace report_test;
   const Flags elements{PRECIPITATION, MAX_WIND, PREVAILING_WIND, MEAN_TEMP};
-  ReportWriter writer;
-  writer.SetStations(&stations);
-  writer.SetPeriod(PERIOD_TYPE_DAILY, FROM, TO);
-  writer.SetElements(elements.values);
+  const Query query = QueryOf(stations, PeriodType::Daily, FROM, TO, elements);
   std::filesystem::current_path(folder);
   setenv("TEMP", folder.c_str(), 1);
   std::string error;
-  if (!WriteReport(writer, OUTPUT_MODE_HTML, rows, folder, PAGE_NAME, error) ||
-      !WriteReport(writer, OUTPUT_MODE_CSV, rows, folder, CSV_NAME, error)) {
+  if (!WriteReport(query, OutputMode::Html, rows, folder, PAGE_NAME, error) ||
+      !WriteReport(query, OutputMode::Csv, rows, folder, CSV_NAME, error)) {
     return Fail("no report: " + error);
   }
   std::printf("%s/%s: %d stations, %d columns, %d days, %zu observation rows\n", folder.c_str(), PAGE_NAME,
-              stations.Count(), writer.TotalColumns(), writer.CountPeriods(), rows.size());
+              stations.Count(), ReportWriter(query).TotalColumns(), CountPeriods(query.period), rows.size());
   return 0;
 }

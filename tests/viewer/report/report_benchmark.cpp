@@ -25,7 +25,6 @@ size_t heapInUse = 0;
 size_t heapPeak = 0;
 
 const int STATIONS = 255;
-const int PERIOD_TYPE_DAILY = 1;
 const char* const FROM = "1999/01/01";
 const char* const TO = "2003/12/31";
 const int RUNS = 3;
@@ -107,9 +106,8 @@ double PlainWriteSeconds(const std::string& bytes, const std::string& path) {
   return Seconds(start);
 }
 
-void Measure(const char* name, ReportWriter& writer, int mode, const std::vector<ObservationRow>& rows,
+void Measure(const char* name, const Query& query, OutputMode mode, const std::vector<ObservationRow>& rows,
              const std::string& folder) {
-  writer.SetOutputMode(mode);
   double best = 1e9;
   size_t peak = 0;
   std::string path;
@@ -118,7 +116,7 @@ void Measure(const char* name, ReportWriter& writer, int mode, const std::vector
     const size_t before = heapInUse;
     auto start = std::chrono::steady_clock::now();
     std::string error;
-    bool written = writer.MakeReport(rows.data(), static_cast<int>(rows.size()), path, error);
+    bool written = ReportWriter::MakeReport(query, mode, rows.data(), static_cast<int>(rows.size()), path, error);
     double seconds = Seconds(start);
     if (!written) {
       std::printf("%s: no report: %s\n", name, error.c_str());
@@ -156,18 +154,16 @@ int main(int argc, char** argv) {
   for (int station = 0; station < STATIONS; ++station) {
     stations.Add(StationNumber(station).c_str(), ("station " + std::to_string(station)).c_str());
   }
-  int flags[ELEMENT_COUNT] = {};
-  flags[slot] = 1;
-  ReportWriter writer;
-  writer.SetStations(&stations);
-  writer.SetPeriod(PERIOD_TYPE_DAILY, FROM, TO);
-  writer.SetElements(flags);
+  ElementSet elements;
+  elements.set(slot);
+  QueryFault fault = QueryFault::None;
+  const Query query = Query::Make(stations, Period{PeriodType::Daily, FROM, TO}, elements, DataYears(), fault).value();
   std::vector<ObservationRow> rows = MakeRows();
   std::printf("%d stations x %d columns, %d period rows, %zu observation rows, element slot %d\n", STATIONS,
-              writer.ColumnsPerStation(), writer.CountPeriods(), rows.size(), slot);
+              ReportWriter(query).ColumnsPerStation(), CountPeriods(query.period), rows.size(), slot);
 
-  Measure("HTML", writer, 0, rows, folder);
-  Measure("CSV", writer, OUTPUT_MODE_CSV, rows, folder);
+  Measure("HTML", query, OutputMode::Html, rows, folder);
+  Measure("CSV", query, OutputMode::Csv, rows, folder);
   std::filesystem::current_path("/");
   std::filesystem::remove_all(folder);
   return 0;

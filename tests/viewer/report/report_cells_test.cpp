@@ -82,24 +82,27 @@ class ReportCells : public ::testing::Test {
   void SetUp() override {
     stations.Add("47401", "稚内");
     stations.Add("47412", "札幌");
-    writer.SetStations(&stations);
+  }
+
+  void Choose(PeriodType type, const char* from, const char* to, const Flags& flags) {
+    query.emplace(QueryOf(stations, type, from, to, flags));
   }
 
   Texts CellsOf(const std::vector<ObservationRow>& rows) {
+    const ReportWriter writer(*query);
     std::unique_ptr<ReportCell[]> cells = writer.BuildCells(rows.data(), static_cast<int>(rows.size()));
     Texts texts;
-    const int count = writer.CountPeriods() * writer.TotalColumns();
+    const int count = CountPeriods(query->period) * writer.TotalColumns();
     for (int i = 0; i < count; ++i) texts.push_back(cells[i].text);
     return texts;
   }
 
   PairList stations;
-  ReportWriter writer;
+  std::optional<Query> query;
 };
 
 TEST_F(ReportCells, DailyValuesHaveNoDateColumns) {
-  writer.SetPeriod(1, "2003/01/31", "2003/02/01");
-  writer.SetElements(Flags{MAX_TEMP, MIN_TEMP}.values);
+  Choose(PeriodType::Daily, "2003/01/31", "2003/02/01", Flags{MAX_TEMP, MIN_TEMP});
   ObservationRow a = Row("47401", 2003, 1, 31);
   a.maxTemp = -5;
   a.minTemp = -123;
@@ -113,8 +116,7 @@ TEST_F(ReportCells, DailyValuesHaveNoDateColumns) {
 }
 
 TEST_F(ReportCells, WindColumnsOfOtherPeriods) {
-  writer.SetPeriod(6, "2002", "2003");
-  writer.SetElements(Flags{MAX_WIND, PREVAILING_WIND}.values);
+  Choose(PeriodType::Yearly, "2002", "2003", Flags{MAX_WIND, PREVAILING_WIND});
   ObservationRow calm = Row("47401", 2002, 0, 0);
   calm.maxWindSpeed = 12;
   calm.maxWindDirection = 0;
@@ -146,10 +148,9 @@ TEST_F(ReportCells, WindColumnsOfOtherPeriods) {
 }
 
 TEST_F(ReportCells, PrecipitationDatesAndEveryTenthsElement) {
-  writer.SetPeriod(5, "2003/08", "2003/08");
-  writer.SetElements(Flags{PRECIPITATION, MAX_HOURLY_PRECIP, MAX_DAILY_PRECIP, MEAN_WIND, SUNSHINE, MEAN_TEMP,
-                           MEAN_MAX_TEMP, MEAN_MIN_TEMP, ACCUMULATED_TEMP}
-                         .values);
+  Choose(PeriodType::Monthly, "2003/08", "2003/08",
+         Flags{PRECIPITATION, MAX_HOURLY_PRECIP, MAX_DAILY_PRECIP, MEAN_WIND, SUNSHINE, MEAN_TEMP, MEAN_MAX_TEMP,
+               MEAN_MIN_TEMP, ACCUMULATED_TEMP});
   ObservationRow row = Row("47412", 2003, 8, 0);
   row.precipitation = 250;
   row.maxHourlyPrecip = 31;
@@ -172,8 +173,7 @@ TEST_F(ReportCells, PrecipitationDatesAndEveryTenthsElement) {
 }
 
 TEST_F(ReportCells, RowsMatchOnlyOnTheWholePeriodAndStationNumber) {
-  writer.SetPeriod(5, "2003/01", "2003/01");
-  writer.SetElements(Flags{PRECIPITATION}.values);
+  Choose(PeriodType::Monthly, "2003/01", "2003/01", Flags{PRECIPITATION});
   ObservationRow thirdNotZero = Row("47401", 2003, 1, 1);
   thirdNotZero.precipitation = 1;
   ObservationRow otherYear = Row("47412", 2002, 1, 0);
@@ -184,8 +184,7 @@ TEST_F(ReportCells, RowsMatchOnlyOnTheWholePeriodAndStationNumber) {
 }
 
 TEST_F(ReportCells, TheFirstOfSeveralRowsForOneStationAndPeriodCounts) {
-  writer.SetPeriod(1, "2003/01/01", "2003/01/02");
-  writer.SetElements(Flags{PRECIPITATION}.values);
+  Choose(PeriodType::Daily, "2003/01/01", "2003/01/02", Flags{PRECIPITATION});
   ObservationRow first = Row("47412", 2003, 1, 1);
   first.precipitation = 10;
   ObservationRow second = first;
@@ -196,24 +195,21 @@ TEST_F(ReportCells, TheFirstOfSeveralRowsForOneStationAndPeriodCounts) {
 }
 
 TEST_F(ReportCells, NoRowsGiveOnlyMissingMarks) {
-  writer.SetPeriod(4, "2003/12/03", "2004/01/01");
-  writer.SetElements(Flags{MAX_TEMP}.values);
+  Choose(PeriodType::TenDay, "2003/12/03", "2004/01/01", Flags{MAX_TEMP});
   EXPECT_EQ(Texts(8, "*****"), CellsOf({}));
 }
 
 TEST_F(ReportCells, AStationNumberLongerThanTheRowsNeverMatches) {
   PairList longer;
   longer.Add("47401 ", "稚内");
-  writer.SetStations(&longer);
-  writer.SetPeriod(6, "2003", "2003");
-  writer.SetElements(Flags{PRECIPITATION}.values);
+  stations = longer;
+  Choose(PeriodType::Yearly, "2003", "2003", Flags{PRECIPITATION});
   ObservationRow row = Row("47401", 2003, 0, 0);
   EXPECT_EQ((Texts{"*****"}), CellsOf({row}));
 }
 
 TEST_F(ReportCells, PentadRowsMatchTheWalkAcrossTheYearEnd) {
-  writer.SetPeriod(2, "2002/73", "2003/01");
-  writer.SetElements(Flags{SUNSHINE}.values);
+  Choose(PeriodType::PentadOfYear, "2002/73", "2003/01", Flags{SUNSHINE});
   ObservationRow last = Row("47401", 2002, 73, 0);
   last.sunshineHours = 99;
   ObservationRow first = Row("47412", 2003, 1, 0);

@@ -32,18 +32,22 @@ class ReportColumns : public ::testing::Test {
   void SetUp() override {
     stations.Add("47412", "札幌");
     stations.Add("47401", "稚内");
-    writer.SetStations(&stations);
+  }
+  void Choose(PeriodType type, const char* from, const char* to, const Flags& flags) {
+    writer.reset();
+    query.emplace(QueryOf(stations, type, from, to, flags));
+    writer.emplace(*query);
   }
   PairList stations;
-  ReportWriter writer;
+  std::optional<Query> query;
+  std::optional<ReportWriter> writer;
 };
 
 TEST_F(ReportColumns, DailyWindAndPrecipitationTakeThreeColumnsPerStation) {
-  writer.SetPeriod(1, "2003/01/01", "2003/01/02");
-  writer.SetElements(Flags{MAX_WIND, PRECIPITATION}.values);
-  EXPECT_EQ(3, writer.ColumnsPerStation());
-  ASSERT_EQ(6, writer.TotalColumns());
-  std::unique_ptr<HeaderRecord[]> header = writer.BuildHeader();
+  Choose(PeriodType::Daily, "2003/01/01", "2003/01/02", Flags{MAX_WIND, PRECIPITATION});
+  EXPECT_EQ(3, writer->ColumnsPerStation());
+  ASSERT_EQ(6, writer->TotalColumns());
+  std::unique_ptr<HeaderRecord[]> header = writer->BuildHeader();
   ExpectColumn(header.get(), 0, "47401", "稚内", "降水量", "mm");
   ExpectColumn(header.get(), 1, "47401", "稚内", "最大風速", "m/s");
   ExpectColumn(header.get(), 2, "47401", "稚内", "同風向", "16方位");
@@ -52,11 +56,10 @@ TEST_F(ReportColumns, DailyWindAndPrecipitationTakeThreeColumnsPerStation) {
 }
 
 TEST_F(ReportColumns, OtherPeriodsPutTheDateOfTheExtremeFirst) {
-  writer.SetPeriod(5, "2003/01", "2003/02");
-  writer.SetElements(Flags{MAX_WIND, PRECIPITATION}.values);
-  EXPECT_EQ(4, writer.ColumnsPerStation());
-  ASSERT_EQ(8, writer.TotalColumns());
-  std::unique_ptr<HeaderRecord[]> header = writer.BuildHeader();
+  Choose(PeriodType::Monthly, "2003/01", "2003/02", Flags{MAX_WIND, PRECIPITATION});
+  EXPECT_EQ(4, writer->ColumnsPerStation());
+  ASSERT_EQ(8, writer->TotalColumns());
+  std::unique_ptr<HeaderRecord[]> header = writer->BuildHeader();
   ExpectColumn(header.get(), 0, "47401", "稚内", "降水量", "mm");
   ExpectColumn(header.get(), 1, "47401", "稚内", "現象年月日", "");
   ExpectColumn(header.get(), 2, "47401", "稚内", "最大風速", "m/s");
@@ -65,10 +68,9 @@ TEST_F(ReportColumns, OtherPeriodsPutTheDateOfTheExtremeFirst) {
 }
 
 TEST_F(ReportColumns, AllElementsFollowTheFormsOrderWithTheirUnits) {
-  writer.SetPeriod(6, "2003", "2003");
-  writer.SetElements(Flags{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}.values);
-  EXPECT_EQ(19, writer.ColumnsPerStation());
-  std::unique_ptr<HeaderRecord[]> header = writer.BuildHeader();
+  Choose(PeriodType::Yearly, "2003", "2003", Flags{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+  EXPECT_EQ(19, writer->ColumnsPerStation());
+  std::unique_ptr<HeaderRecord[]> header = writer->BuildHeader();
   const char* expected[][2] = {
       {"降水量", "mm"},     {"現象年月日", ""},   {"時最大降水量", "mm"}, {"現象年月日", ""},
       {"日最大降水量", "mm"}, {"平均風速", "m/s"},  {"現象年月日", ""},     {"最大風速", "m/s"},
@@ -80,24 +82,21 @@ TEST_F(ReportColumns, AllElementsFollowTheFormsOrderWithTheirUnits) {
   }
 }
 
-TEST_F(ReportColumns, OnlyAFlagOfExactlyOneChoosesAnElement) {
-  writer.SetPeriod(1, "2003/01/01", "2003/01/01");
-  int flags[ELEMENT_COUNT] = {};
-  flags[PRECIPITATION] = 2;
-  flags[MEAN_TEMP] = -1;
-  writer.SetElements(flags);
-  EXPECT_EQ(0, writer.ColumnsPerStation());
-  EXPECT_EQ(0, writer.TotalColumns());
-  flags[SUNSHINE] = 1;
-  writer.SetElements(flags);
-  EXPECT_EQ(2, writer.TotalColumns());
+TEST_F(ReportColumns, OnlyChosenElementsTakeColumns) {
+  ElementSet elements;
+  EXPECT_EQ(0, ColumnsPerStation(elements, PeriodType::Daily));
+  elements.set(SUNSHINE);
+  Choose(PeriodType::Daily, "2003/01/01", "2003/01/01", Flags{SUNSHINE});
+  EXPECT_EQ(1, writer->ColumnsPerStation());
+  EXPECT_EQ(2, writer->TotalColumns());
 }
 
-TEST(ReportColumnsNoStations, GiveNoColumns) {
-  ReportWriter writer;
-  writer.SetElements(Flags{PRECIPITATION}.values);
-  EXPECT_EQ(1, writer.ColumnsPerStation());
-  EXPECT_EQ(0, writer.TotalColumns());
+TEST(ReportColumnsNoStations, MakeNoQuery) {
+  QueryFault fault = QueryFault::None;
+  EXPECT_FALSE(Query::Make(PairList(), Period{PeriodType::Daily, "2003/01/01", "2003/01/01"},
+                           Flags{PRECIPITATION}.values, ANY_YEARS, fault));
+  EXPECT_EQ(QueryFault::NoStation, fault);
+  EXPECT_EQ(1, ColumnsPerStation(Flags{PRECIPITATION}.values, PeriodType::Daily));
 }
 
 TEST(ReportColumnsStationTexts, EmptyNamesStayAndLongTextsAreCutBetweenCharacters) {
@@ -106,11 +105,8 @@ TEST(ReportColumnsStationTexts, EmptyNamesStayAndLongTextsAreCutBetweenCharacter
   for (int i = 0; i < 40; ++i) wide += "観";  // 80 bytes of double-byte characters
   stations.Add("00001", "");
   stations.Add(std::string(70, '9').c_str(), wide.c_str());
-  ReportWriter writer;
-  writer.SetStations(&stations);
-  writer.SetPeriod(1, "2003/01/01", "2003/01/01");
-  writer.SetElements(Flags{PRECIPITATION}.values);
-  std::unique_ptr<HeaderRecord[]> header = writer.BuildHeader();
+  const Query query = QueryOf(stations, PeriodType::Daily, "2003/01/01", "2003/01/01", Flags{PRECIPITATION});
+  std::unique_ptr<HeaderRecord[]> header = ReportWriter(query).BuildHeader();
   ExpectColumn(header.get(), 0, "00001", "", "降水量", "mm");
   Columns cut = ColumnAt(header.get(), 1);
   EXPECT_EQ(std::string(63, '9'), cut.number);

@@ -143,9 +143,7 @@ class ReportOutput : public ::testing::Test {
 
   void OneStationReport() {
     stations.Add("47401", "稚内");
-    writer.SetStations(&stations);
-    writer.SetPeriod(1, "2003/02/27", "2003/03/01");
-    writer.SetElements(Flags{PRECIPITATION}.values);
+    Choose(PeriodType::Daily, "2003/02/27", "2003/03/01", Flags{PRECIPITATION});
     ObservationRow value = Row("47401", 2003, 2, 27);
     value.precipitation = 12;
     ObservationRow missing = Row("47401", 2003, 2, 28);
@@ -156,9 +154,7 @@ class ReportOutput : public ::testing::Test {
   void TwoStationReport() {
     stations.Add("47412", "札幌");
     stations.Add("47401", "稚内");
-    writer.SetStations(&stations);
-    writer.SetPeriod(5, "2003/01", "2003/02");
-    writer.SetElements(Flags{MAX_WIND, MAX_TEMP}.values);
+    Choose(PeriodType::Monthly, "2003/01", "2003/02", Flags{MAX_WIND, MAX_TEMP});
     ObservationRow a = Row("47401", 2003, 1, 0);
     a.maxWindSpeed = 15;
     a.maxWindDirection = 16;
@@ -187,15 +183,19 @@ class ReportOutput : public ::testing::Test {
   }
 
   // Makes the report; true with its path in `path`, false with the reason in `error`.
-  bool Make(int mode) {
-    writer.SetOutputMode(mode);
+  bool Make(OutputMode mode) {
     error.clear();
-    return writer.MakeReport(rows.data(), static_cast<int>(rows.size()), path, error);
+    return ReportWriter::MakeReport(*query, mode, rows.data(), static_cast<int>(rows.size()), path, error);
+  }
+
+  void Choose(PeriodType type, const char* from, const char* to, const Flags& flags) {
+    query.emplace(QueryOf(stations, type, from, to, flags));
   }
 
   std::string Grid(bool csv) {
+    const ReportWriter writer(*query);
     std::unique_ptr<HeaderRecord[]> header = writer.BuildHeader();
-    std::unique_ptr<PeriodLabel[]> labels = writer.BuildPeriodLabels();
+    std::unique_ptr<PeriodLabel[]> labels = ReportWriter::BuildPeriodLabels(query->period);
     std::unique_ptr<ReportCell[]> cells = writer.BuildCells(rows.data(), static_cast<int>(rows.size()));
     return csv ? writer.BuildCsvText(header.get(), labels.get(), cells.get())
                : writer.BuildHtmlRows(header.get(), labels.get(), cells.get());
@@ -208,7 +208,7 @@ class ReportOutput : public ::testing::Test {
   std::string htmlPath;
   std::string csvPath;
   PairList stations;
-  ReportWriter writer;
+  std::optional<Query> query;
   std::vector<ObservationRow> rows;
   std::string path;
   std::string error;
@@ -239,7 +239,7 @@ TEST_F(ReportOutput, HtmlCellsAreRightAlignedOnlyWhenNumeric) {
 
 TEST_F(ReportOutput, CsvReportIsWrittenToTempInTextMode) {
   TwoStationReport();
-  ASSERT_TRUE(Make(OUTPUT_MODE_CSV)) << error;
+  ASSERT_TRUE(Make(OutputMode::Csv)) << error;
   EXPECT_EQ(csvPath, path);
   EXPECT_EQ(WithLineEnds(TWO_STATION_CSV), ReadBytes(csvPath));
   EXPECT_EQ("", error);
@@ -248,7 +248,7 @@ TEST_F(ReportOutput, CsvReportIsWrittenToTempInTextMode) {
 TEST_F(ReportOutput, HtmlReportIsTheTemplateWithTheRowsAtTheMarker) {
   OneStationReport();
   ASSERT_TRUE(WriteBytes("output.html", "<html>\n<table>\n@data\n</table>\n</html>\n"));
-  ASSERT_TRUE(Make(0)) << error;
+  ASSERT_TRUE(Make(OutputMode::Html)) << error;
   EXPECT_EQ(htmlPath, path);
   std::string expected = std::string("<html>\n<table>\n") + ONE_STATION_HTML + "\n</table>\n</html>\n";
   EXPECT_EQ(WithLineEnds(expected), ReadBytes(htmlPath));
@@ -257,14 +257,14 @@ TEST_F(ReportOutput, HtmlReportIsTheTemplateWithTheRowsAtTheMarker) {
 TEST_F(ReportOutput, ARunOverwritesTheEarlierReport) {
   OneStationReport();
   ASSERT_TRUE(WriteBytes(csvPath, std::string(5000, 'x')));
-  ASSERT_TRUE(Make(OUTPUT_MODE_CSV));
+  ASSERT_TRUE(Make(OutputMode::Csv));
   EXPECT_EQ(WithLineEnds(ONE_STATION_CSV), ReadBytes(csvPath));
 }
 
 TEST_F(ReportOutput, NoRowsStillGiveAReportOfMissingMarks) {
   OneStationReport();
   rows.clear();
-  ASSERT_TRUE(Make(OUTPUT_MODE_CSV));
+  ASSERT_TRUE(Make(OutputMode::Csv));
   EXPECT_EQ(WithLineEnds("地点番号,47401\n地点名,稚内\nデータ,降水量\n単位,mm\n"
                          "2003/02/27,*****\n2003/02/28,*****\n2003/03/01,*****\n"),
             ReadBytes(csvPath));
@@ -272,7 +272,7 @@ TEST_F(ReportOutput, NoRowsStillGiveAReportOfMissingMarks) {
 
 TEST_F(ReportOutput, AMissingTemplateWritesNothingAndSaysWhich) {
   OneStationReport();
-  EXPECT_FALSE(Make(0));
+  EXPECT_FALSE(Make(OutputMode::Html));
   EXPECT_EQ("ファイル[output.html]は、オープンできません。", error);
   EXPECT_FALSE(test_support::FileExists(htmlPath));
 }
@@ -280,7 +280,7 @@ TEST_F(ReportOutput, AMissingTemplateWritesNothingAndSaysWhich) {
 TEST_F(ReportOutput, AnUnopenableCsvFileAsksTheUserToCloseIt) {
   OneStationReport();
   std::filesystem::create_directory(csvPath);  // a folder in the file's place cannot be opened for writing
-  EXPECT_FALSE(Make(OUTPUT_MODE_CSV));
+  EXPECT_FALSE(Make(OutputMode::Csv));
   EXPECT_EQ("すでにファイルがオープンしてます。ファイルを閉じてください。", error);
   std::filesystem::remove(csvPath);
 }
@@ -289,7 +289,7 @@ TEST_F(ReportOutput, AnUnopenableHtmlFileNamesItsPath) {
   OneStationReport();
   ASSERT_TRUE(WriteBytes("output.html", "@data"));
   std::filesystem::create_directory(htmlPath);
-  EXPECT_FALSE(Make(0));
+  EXPECT_FALSE(Make(OutputMode::Html));
   EXPECT_EQ("ファイル[" + htmlPath + "]は、オープンできません。", error);
   std::filesystem::remove(htmlPath);
 }
@@ -298,12 +298,12 @@ TEST_F(ReportOutput, ATempValueTooLongForThePathWritesNothing) {
   OneStationReport();
   std::string longest = folder + "\\" + std::string(245 - folder.size() - 1, 'd');
   SetTemp(longest + "d");
-  EXPECT_FALSE(Make(OUTPUT_MODE_CSV));
+  EXPECT_FALSE(Make(OutputMode::Csv));
   EXPECT_NE("", error);
 
 #ifdef _WIN32
   SetTemp(longest);  // 245 characters still fit, though the folder does not exist
-  EXPECT_FALSE(Make(OUTPUT_MODE_CSV));
+  EXPECT_FALSE(Make(OutputMode::Csv));
   EXPECT_EQ("すでにファイルがオープンしてます。ファイルを閉じてください。", error);
 #endif
 }
@@ -311,9 +311,8 @@ TEST_F(ReportOutput, ATempValueTooLongForThePathWritesNothing) {
 TEST_F(ReportOutput, AMissingTempPutsTheFileAfterASingleBackslash) {
   OneStationReport();
   UnsetTemp();
-  writer.SetOutputMode(OUTPUT_MODE_CSV);
   std::string text = "x\n";
-  if (writer.WriteTempCsv(text, path, error)) {
+  if (ReportWriter::WriteTempCsv(text, path, error)) {
     EXPECT_EQ("\\temp.csv", path);
     std::remove(path.c_str());
   } else {
@@ -324,7 +323,7 @@ TEST_F(ReportOutput, AMissingTempPutsTheFileAfterASingleBackslash) {
 TEST_F(ReportOutput, ATempValueEndingInABackslashGivesTwoInARow) {
   OneStationReport();
   SetTemp(folder + "\\");
-  ASSERT_TRUE(Make(OUTPUT_MODE_CSV)) << error;
+  ASSERT_TRUE(Make(OutputMode::Csv)) << error;
   EXPECT_EQ(folder + "\\\\temp.csv", path);
   std::remove(path.c_str());
 }
@@ -336,7 +335,7 @@ TEST_F(ReportOutput, ATempFolderOutsideShiftJisGetsTheReport) {
   const std::filesystem::path foreign = std::filesystem::path(platform::ToWide(folder.c_str())) / L"José Ñúñez";
   ASSERT_TRUE(std::filesystem::create_directory(foreign));
   ASSERT_EQ(0, _wputenv_s(L"TEMP", foreign.c_str()));
-  ASSERT_TRUE(Make(OUTPUT_MODE_CSV)) << error;
+  ASSERT_TRUE(Make(OutputMode::Csv)) << error;
   std::FILE* written = platform::OpenFile(path.c_str(), L"rb");
   ASSERT_NE(nullptr, written) << path.c_str();
   std::fclose(written);
@@ -354,7 +353,7 @@ TEST_F(ReportOutput, ATempFolderNoPathTextCanNameIsNamedInTheMessage) {
   const std::wstring second = base + L"\\José";
   ASSERT_EQ(folder + "\\Jos?", platform::PathTextFor(first, L"", 245));
   ASSERT_EQ(0, _wputenv_s(L"TEMP", second.c_str()));
-  EXPECT_FALSE(Make(OUTPUT_MODE_CSV));
+  EXPECT_FALSE(Make(OutputMode::Csv));
   EXPECT_EQ("環境変数TEMPのフォルダ[" + folder + "\\Jos?]を扱えないため、帳票を作成できません。",
             error);
 }

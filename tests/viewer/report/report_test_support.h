@@ -1,14 +1,15 @@
-// Builders shared by the report tests: observation rows, station lists and
-// element flags.
+// Builders shared by the report tests: observation rows, element sets and
+// queries.
 #pragma once
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "viewer/base/pair_list.h"
-#include "viewer/report/report_columns.h"
 #include "viewer/base/observation_row.h"
+#include "viewer/base/pair_list.h"
+#include "viewer/base/query.h"
+#include "viewer/report/report_columns.h"
 
 namespace report_test {
 
@@ -40,12 +41,23 @@ inline ObservationRow Row(const char* station, int year, int second, int third) 
   return row;
 }
 
-// Flags with exactly the given slots chosen.
+// An element set of exactly the given slots.
 struct Flags {
-  int values[ELEMENT_COUNT] = {};
+  ElementSet values;
   Flags(std::initializer_list<int> slots) {
-    for (int slot : slots) values[slot] = 1;
+    for (int slot : slots) values.set(slot);
   }
 };
+
+// Years wide enough for every period the report tests lay out.
+constexpr DataYears ANY_YEARS{0, 9999};
+
+// The query of these selections; std::bad_optional_access fails the test
+// when they make none.
+inline Query QueryOf(const PairList& stations, PeriodType type, const char* from, const char* to,
+                     const Flags& flags) {
+  QueryFault fault = QueryFault::None;
+  return Query::Make(stations, Period{type, from, to}, flags.values, ANY_YEARS, fault).value();
+}
 
 }  // namespace report_test

@@ -18,7 +18,7 @@
 
 #include "viewer/base/pair_list.h"
 #include "viewer/retrieval/parallel_retrieval.h"
-#include "viewer/retrieval/query_request.h"
+#include "viewer/retrieval/retrieve.h"
 
 namespace {
 
@@ -79,8 +79,10 @@ class ParallelRetrievalTest : public ::testing::Test {
     for (int position = 0; position < STATION_COUNT; ++position) {
       stations.Add(StationNumber(position).c_str(), "地点");
     }
-    request.SetStations(stations);
-    request.SetPeriod(PERIOD_YEARLY, "1999", "2003");
+    QueryFault fault = QueryFault::None;
+    query.emplace(
+        Query::Make(stations, Period{PeriodType::Yearly, "1999", "2003"}, ElementSet().set(0), DataYears(), fault)
+            .value());
   }
 
   // What a retrieval gave: its rows' station numbers and years, the stations
@@ -96,7 +98,7 @@ class ParallelRetrievalTest : public ::testing::Test {
 
   Outcome Retrieve(const std::shared_ptr<ScriptedStations>& script, int connections) {
     Outcome outcome;
-    ParallelRetrieval retrieval(request, connections, Exchange(script), nullptr);
+    ParallelRetrieval retrieval(*query, connections, Exchange(script), nullptr);
     try {
       retrieval.TakeAll([&](const char* station) { outcome.failed.push_back(station); });
     } catch (const std::runtime_error& error) {
@@ -115,7 +117,7 @@ class ParallelRetrievalTest : public ::testing::Test {
   }
 
   PairList stations;
-  QueryRequest request;
+  std::optional<Query> query;
 };
 
 std::shared_ptr<ScriptedStations> Script(std::vector<std::string> outcomes) {
@@ -168,7 +170,7 @@ TEST_F(ParallelRetrievalTest, OneConnectionSendsTheNextStationOnlyOnceTheFailedO
   std::vector<std::string> events;
   std::mutex mutex;
   ParallelRetrieval retrieval(
-      request, 1,
+      *query, 1,
       [&](const std::string& statement, std::string&, int&) {
         std::lock_guard<std::mutex> lock(mutex);
         events.push_back("send " + StationNumber(PositionOf(statement)));
@@ -196,7 +198,7 @@ TEST_F(ParallelRetrievalTest, CancelSendsNothingMoreAndCallsNoMore) {
   auto counts = std::make_shared<Counts>();
   {
     ParallelRetrieval retrieval(
-        request, 3,
+        *query, 3,
         [counts](const std::string&, std::string&, int&) {
           ++counts->sent;
           while (!counts->release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -218,7 +220,7 @@ TEST_F(ParallelRetrievalTest, CancelSendsNothingMoreAndCallsNoMore) {
 }
 
 TEST_F(ParallelRetrievalTest, ATakeFromWithinAFailedStationsCallReturnsAndTheOuterTakeGoesOn) {
-  ParallelRetrieval retrieval(request, 6, Exchange(Script({FAILS, FAILS, "", "", "", "", "", "", "", "", "", ""})),
+  ParallelRetrieval retrieval(*query, 6, Exchange(Script({FAILS, FAILS, "", "", "", "", "", "", "", "", "", ""})),
                               nullptr);
   std::vector<std::string> told;
   retrieval.TakeAll([&](const char* station) {

@@ -1,66 +1,96 @@
-// The request's setters, its checks of FROM and TO, and Retrieve over an
-// exchange that answers from a script.
+// A query's checks (Query::Make, the checks of FROM and TO) and Retrieve over
+// an exchange that answers from a script.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "viewer/base/pair_list.h"
+#include "viewer/base/query.h"
 #include "viewer/retrieval/observation_statements.h"
-#include "viewer/retrieval/query_request.h"
+#include "viewer/retrieval/retrieve.h"
 
 namespace {
 
-int Order(const char* from, const char* to) {
-  QueryRequest request;
-  request.SetPeriod(PERIOD_DAILY, from, to);
-  return request.CheckPeriodOrder();
+int Order(const char* from, const char* to) { return CheckPeriodOrder(Period{PeriodType::Daily, from, to}); }
+
+int Range(PeriodType type, const char* from, const char* to) {
+  return CheckPeriodRange(Period{type, from, to}, DataYears());
 }
 
-int Range(int type, const char* from, const char* to) {
-  QueryRequest request;
-  request.SetPeriod(type, from, to);
-  return request.CheckPeriodRange();
+PairList Stations(int count) {
+  PairList stations;
+  for (int i = 0; i < count; ++i) stations.Add(("4740" + std::to_string(i)).c_str(), "地点");
+  return stations;
 }
 
-TEST(QueryRequest, StartsWithAnEmptyServerAndNoStations) {
-  QueryRequest request;
-  EXPECT_TRUE(request.server.empty());
-  EXPECT_EQ(request.StationCount(), 0);
+ElementSet Elements(std::initializer_list<int> slots) {
+  ElementSet elements;
+  for (int slot : slots) elements.set(slot);
+  return elements;
 }
 
-TEST(QueryRequest, KeepsAReferenceToTheStationsNotACopy) {
+// The query of these selections within the years 1999 to 2003.
+Query QueryOf(const PairList& stations, PeriodType type, const char* from, const char* to) {
+  QueryFault fault = QueryFault::None;
+  return Query::Make(stations, Period{type, from, to}, Elements({0}), DataYears(), fault).value();
+}
+
+TEST(QueryMake, TellsTheFirstCheckTheSelectionsFail) {
+  const int MAX_WIND = 4;  // two columns a daily station: value and direction
+  const int PRECIPITATION = 6;
+  struct Case {
+    int stations;
+    Period period;
+    ElementSet elements;
+    QueryFault fault;
+  } cases[] = {
+      {1, {PeriodType::Daily, "2003/01/01", "2003/01/31"}, Elements({PRECIPITATION}), QueryFault::None},
+      {0, {PeriodType::Daily, "2003/02/01", "2003/01/31"}, ElementSet(), QueryFault::NoStation},
+      {1, {PeriodType::Daily, "2003/02/01", "2003/01/31"}, ElementSet(), QueryFault::PeriodOrder},
+      {1, {PeriodType::Monthly, "1998/12", "1999/01"}, ElementSet(), QueryFault::PeriodRange},
+      {1, {PeriodType::Monthly, "1999/01", "1999/02"}, ElementSet(), QueryFault::NoElement},
+      // A period without a type, as the form reads it: no FROM and TO.
+      {1, {PeriodType::Yearly, "", ""}, Elements({PRECIPITATION}), QueryFault::PeriodRange},
+      {255, {PeriodType::Daily, "2003/01/01", "2003/01/01"}, Elements({PRECIPITATION}), QueryFault::None},
+      {128, {PeriodType::Daily, "2003/01/01", "2003/01/01"}, Elements({MAX_WIND}), QueryFault::TooManyColumns},
+      {127, {PeriodType::Daily, "2003/01/01", "2003/01/01"}, Elements({MAX_WIND}), QueryFault::None},
+  };
+  for (const Case& c : cases) {
+    QueryFault fault = QueryFault::NoStation;
+    std::optional<Query> query = Query::Make(Stations(c.stations), c.period, c.elements, DataYears(), fault);
+    EXPECT_EQ(static_cast<int>(c.fault), static_cast<int>(fault)) << c.stations << " " << c.period.periodFrom;
+    EXPECT_EQ(c.fault == QueryFault::None, query.has_value()) << c.stations << " " << c.period.periodFrom;
+  }
+}
+
+TEST(QueryMake, KeepsTheStationsAsTheyWereWhenMade) {
   PairList stations;
   stations.Add("47401", "稚内");
-  QueryRequest request;
-  request.SetStations(stations);
-  EXPECT_EQ(request.StationCount(), 1);
+  const Query query = QueryOf(stations, PeriodType::Yearly, "1999", "2003");
   stations.Add("47412", "札幌");
-  EXPECT_EQ(request.StationCount(), 2);
+  EXPECT_EQ(query.stations.Count(), 1);
 }
 
-TEST(QueryRequest, SetPeriodCutsTheTextsAt63Bytes) {
-  QueryRequest request;
-  request.SetPeriod(PERIOD_MONTHLY, std::string(80, 'x').c_str(), "2003/12");
-  request.SetPeriod(PERIOD_YEARLY, std::string(70, '1').c_str(), "2003");
-  EXPECT_EQ(request.periodType, PERIOD_YEARLY);
-  EXPECT_EQ(std::string(request.periodFrom), std::string(63, '1'));
-  EXPECT_EQ(std::string(request.periodTo), "2003");
+TEST(QueryMake, CutsTheTextsAt63Bytes) {
+  const std::string year2000 = "2000" + std::string(66, '0');
+  const Query query = QueryOf(Stations(1), PeriodType::Yearly, year2000.c_str(), year2000.c_str());
+  EXPECT_EQ(query.period.periodType, PeriodType::Yearly);
+  EXPECT_EQ(query.period.periodFrom, year2000.substr(0, 63));
+  EXPECT_EQ(query.period.periodTo, year2000.substr(0, 63));
 }
 
-TEST(QueryRequest, AnyElementChosenWhenOneFlagIsSet) {
-  QueryRequest request;
-  int32_t flags[ELEMENT_COUNT] = {};
-  request.SetElements(flags);
-  EXPECT_FALSE(request.AnyElementChosen());
+TEST(QueryMake, AnyOneElementIsEnough) {
   for (int position = 0; position < ELEMENT_COUNT; ++position) {
-    int32_t one[ELEMENT_COUNT] = {};
-    one[position] = 1;
-    request.SetElements(one);
-    EXPECT_TRUE(request.AnyElementChosen()) << position;
-    EXPECT_EQ(request.elementFlags[position], 1);
+    QueryFault fault = QueryFault::None;
+    std::optional<Query> query = Query::Make(Stations(1), Period{PeriodType::Monthly, "2003/01", "2003/02"},
+                                             Elements({position}), DataYears(), fault);
+    ASSERT_TRUE(query.has_value()) << position;
+    EXPECT_TRUE(query->elementFlags.test(position));
+    EXPECT_EQ(query->elementFlags.count(), 1u);
   }
 }
 
@@ -74,57 +104,55 @@ TEST(CheckPeriodOrder, FromNotAfterToAndSameLength) {
 }
 
 TEST(CheckPeriodRange, AcceptsTheDataYearsInEachLayout) {
-  EXPECT_EQ(Range(PERIOD_DAILY, "1999/01/01", "2003/12/31"), 1);
-  EXPECT_EQ(Range(PERIOD_PENTAD_OF_YEAR, "1999/01", "2003/73"), 1);
-  EXPECT_EQ(Range(PERIOD_PENTAD_OF_MONTH, "1999/01/01", "2003/12/06"), 1);
-  EXPECT_EQ(Range(PERIOD_TEN_DAY, "1999/01/01", "2003/12/03"), 1);
-  EXPECT_EQ(Range(PERIOD_MONTHLY, "1999/01", "2003/12"), 1);
-  EXPECT_EQ(Range(PERIOD_YEARLY, "1999", "2003"), 1);
+  EXPECT_EQ(Range(PeriodType::Daily, "1999/01/01", "2003/12/31"), 1);
+  EXPECT_EQ(Range(PeriodType::PentadOfYear, "1999/01", "2003/73"), 1);
+  EXPECT_EQ(Range(PeriodType::PentadOfMonth, "1999/01/01", "2003/12/06"), 1);
+  EXPECT_EQ(Range(PeriodType::TenDay, "1999/01/01", "2003/12/03"), 1);
+  EXPECT_EQ(Range(PeriodType::Monthly, "1999/01", "2003/12"), 1);
+  EXPECT_EQ(Range(PeriodType::Yearly, "1999", "2003"), 1);
 }
 
 TEST(CheckPeriodRange, RefusesPeriodsOutsideTheDataYears) {
-  EXPECT_EQ(Range(PERIOD_DAILY, "1998/12/31", "2003/12/31"), 0);
-  EXPECT_EQ(Range(PERIOD_DAILY, "1999/01/01", "2004/01/01"), 0);
-  EXPECT_EQ(Range(PERIOD_PENTAD_OF_YEAR, "2003/01", "2003/74"), 0);
-  EXPECT_EQ(Range(PERIOD_PENTAD_OF_MONTH, "2003/12/01", "2004/01/01"), 0);
-  EXPECT_EQ(Range(PERIOD_TEN_DAY, "1999/01/01", "2003/12/04"), 0);
-  EXPECT_EQ(Range(PERIOD_MONTHLY, "1998/12", "1999/01"), 0);
-  EXPECT_EQ(Range(PERIOD_YEARLY, "1999", "2004"), 0);
+  EXPECT_EQ(Range(PeriodType::Daily, "1998/12/31", "2003/12/31"), 0);
+  EXPECT_EQ(Range(PeriodType::Daily, "1999/01/01", "2004/01/01"), 0);
+  EXPECT_EQ(Range(PeriodType::PentadOfYear, "2003/01", "2003/74"), 0);
+  EXPECT_EQ(Range(PeriodType::PentadOfMonth, "2003/12/01", "2004/01/01"), 0);
+  EXPECT_EQ(Range(PeriodType::TenDay, "1999/01/01", "2003/12/04"), 0);
+  EXPECT_EQ(Range(PeriodType::Monthly, "1998/12", "1999/01"), 0);
+  EXPECT_EQ(Range(PeriodType::Yearly, "1999", "2004"), 0);
 }
 
 TEST(CheckPeriodRange, FollowsTheDataYearsOfTheInstallation) {
   struct Case {
-    int type;
+    PeriodType type;
     const char* from;
     const char* to;
     int good;
   } cases[] = {
-      {PERIOD_DAILY, "2012/01/01", "2015/12/31", 1},   {PERIOD_DAILY, "2011/12/31", "2012/01/01", 0},
-      {PERIOD_DAILY, "2015/12/31", "2016/01/01", 0},   {PERIOD_PENTAD_OF_YEAR, "2012/01", "2015/73", 1},
-      {PERIOD_PENTAD_OF_MONTH, "2015/12/06", "2015/12/06", 1}, {PERIOD_TEN_DAY, "2012/01/01", "2015/12/04", 0},
-      {PERIOD_MONTHLY, "2012/01", "2013/12", 1},       {PERIOD_YEARLY, "1999", "2003", 0},
-      {PERIOD_YEARLY, "2012", "2015", 1},
+      {PeriodType::Daily, "2012/01/01", "2015/12/31", 1},   {PeriodType::Daily, "2011/12/31", "2012/01/01", 0},
+      {PeriodType::Daily, "2015/12/31", "2016/01/01", 0},   {PeriodType::PentadOfYear, "2012/01", "2015/73", 1},
+      {PeriodType::PentadOfMonth, "2015/12/06", "2015/12/06", 1}, {PeriodType::TenDay, "2012/01/01", "2015/12/04", 0},
+      {PeriodType::Monthly, "2012/01", "2013/12", 1},       {PeriodType::Yearly, "1999", "2003", 0},
+      {PeriodType::Yearly, "2012", "2015", 1},
   };
   for (const Case& c : cases) {
-    QueryRequest request;
-    request.dataYears = {2012, 2015};
-    request.SetPeriod(c.type, c.from, c.to);
-    EXPECT_EQ(c.good, request.CheckPeriodRange()) << c.type << " " << c.from << " " << c.to;
+    EXPECT_EQ(c.good, CheckPeriodRange(Period{c.type, c.from, c.to}, DataYears{2012, 2015}))
+        << static_cast<int>(c.type) << " " << c.from << " " << c.to;
   }
 }
 
-TEST(CheckPeriodRange, UnknownTypesUseTheYearlyLimits) {
-  EXPECT_EQ(Range(0, "1999", "2003"), 1);
-  EXPECT_EQ(Range(9, "1998", "2003"), 0);
+TEST(CheckPeriodRange, YearlyLimitsAreTheYearsAlone) {
+  EXPECT_EQ(Range(PeriodType::Yearly, "1999", "2003"), 1);
+  EXPECT_EQ(Range(PeriodType::Yearly, "1998", "2003"), 0);
   // Only the four year bytes take part for yearly limits.
-  EXPECT_EQ(Range(9, "2003/12/31", "2003/12/31"), 1);
+  EXPECT_EQ(Range(PeriodType::Yearly, "2003/12/31", "2003/12/31"), 1);
 }
 
 TEST(CheckPeriodRange, ComparesExactlyTheLimitLength) {
   // The zero bytes after a shorter text take part: "2003" ends before "/12",
   // so it stays below the upper limit, and "1999" sits below "1999/01/01".
-  EXPECT_EQ(Range(PERIOD_DAILY, "2000/01/01", "2003"), 1);
-  EXPECT_EQ(Range(PERIOD_DAILY, "1999", "2000/01/01"), 0);
+  EXPECT_EQ(Range(PeriodType::Daily, "2000/01/01", "2003"), 1);
+  EXPECT_EQ(Range(PeriodType::Daily, "1999", "2000/01/01"), 0);
 }
 
 // A reply of `rows` yearly rows of `station`, as the link hands it over.
@@ -135,7 +163,7 @@ std::string YearlyReply(const std::string& station, int rows) {
 }
 
 struct RetrieveCase {
-  int type;
+  PeriodType type;
   const char* from;
   const char* to;
   int rowsPerStation;  // what each reply brings, whatever the period counts
@@ -143,23 +171,22 @@ struct RetrieveCase {
 
 TEST(Retrieve, KeepsEveryRowTheRepliesBringWhateverThePeriodCounts) {
   const RetrieveCase cases[] = {
-      {PERIOD_YEARLY, "1999", "2003", 5},
-      {PERIOD_DAILY, "2003/12/31", "2003/12/31", 40},  // more rows than days
-      {PERIOD_DAILY, "2003/12/31", "1999/01/01", 3},   // an inverted period
-      {PERIOD_MONTHLY, "", "", 2},
-      {PERIOD_PENTAD_OF_YEAR, "2000/05", "2001/20", 200},
+      {PeriodType::Yearly, "1999", "2003", 5},
+      {PeriodType::Daily, "2003/12/31", "2003/12/31", 40},  // more rows than days
+      {PeriodType::Daily, "1999/01/01", "1999/01/01", 3},   // more rows than the one day
+      {PeriodType::Monthly, "2003/01", "2003/01", 2},
+      {PeriodType::PentadOfYear, "2000/05", "2001/20", 200},
   };
   PairList stations;
   stations.Add("47412", "札幌");
   stations.Add("47401", "稚内");
   for (const RetrieveCase& c : cases) {
     SCOPED_TRACE(std::string(c.from) + " " + c.to);
-    QueryRequest request;
-    request.SetStations(stations);
-    request.SetPeriod(c.type, c.from, c.to);
+    const Query query = QueryOf(stations, c.type, c.from, c.to);
     std::vector<std::string> statements;
     int32_t rowCount = -1;
-    std::vector<ObservationRow> rows = request.Retrieve(
+    std::vector<ObservationRow> rows = Retrieve(
+        query,
         [&](const std::string& statement, std::string& reply, int& replyRows) {
           statements.push_back(statement);
           reply = YearlyReply(statements.size() == 1 ? "47401" : "47412", c.rowsPerStation);
@@ -172,7 +199,7 @@ TEST(Retrieve, KeepsEveryRowTheRepliesBringWhateverThePeriodCounts) {
     EXPECT_STREQ(rows.front().stationCode, "47401");  // list order: the first station's rows first
     EXPECT_STREQ(rows.back().stationCode, "47412");
     ASSERT_EQ(statements.size(), 2u);
-    EXPECT_EQ(statements[0], StationStatement(c.type, "47401", request.periodFrom.c_str(), request.periodTo.c_str()));
+    EXPECT_EQ(statements[0], StationStatement(c.type, "47401", c.from, c.to));
   }
 }
 
@@ -180,12 +207,11 @@ TEST(Retrieve, AFailedStationIsToldAndAnExceptionLeavesTheCountAlone) {
   PairList stations;
   stations.Add("47401", "稚内");
   stations.Add("47412", "札幌");
-  QueryRequest request;
-  request.SetStations(stations);
-  request.SetPeriod(PERIOD_YEARLY, "1999", "2003");
+  const Query query = QueryOf(stations, PeriodType::Yearly, "1999", "2003");
   std::vector<std::string> told;
   int32_t rowCount = -1;
-  std::vector<ObservationRow> rows = request.Retrieve(
+  std::vector<ObservationRow> rows = Retrieve(
+      query,
       [&](const std::string& statement, std::string& reply, int& replyRows) {
         if (statement.find("47401") != std::string::npos) return false;
         reply = YearlyReply("47412", 2);
@@ -198,8 +224,9 @@ TEST(Retrieve, AFailedStationIsToldAndAnExceptionLeavesTheCountAlone) {
   EXPECT_STREQ(rows[0].stationCode, "47412");
 
   rowCount = 7;
-  EXPECT_THROW(request.Retrieve([](const std::string&, std::string&, int&) -> bool { throw std::runtime_error("x"); },
-                                [](const char*) {}, rowCount),
+  EXPECT_THROW(Retrieve(
+                   query, [](const std::string&, std::string&, int&) -> bool { throw std::runtime_error("x"); },
+                   [](const char*) {}, rowCount),
                std::runtime_error);
   EXPECT_EQ(rowCount, 7);
 }

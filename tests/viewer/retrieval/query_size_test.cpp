@@ -11,25 +11,26 @@ namespace {
 TEST(QuerySize, RowsAreStationsTimesPeriodsOfTheType) {
   struct Case {
     int stations;
-    int type;
+    PeriodType type;
     const char* from;
     const char* to;
     int64_t rows;
   } cases[] = {
-      {1, PERIOD_DAILY, "1999/01/01", "2003/12/31", 1826},  // 2000 is a leap year
-      {255, PERIOD_DAILY, "1999/01/01", "2003/12/31", 465'630},
-      {94, PERIOD_DAILY, "1999/01/01", "2003/12/31", 171'644},
-      {2, PERIOD_DAILY, "2000/02/28", "2000/03/01", 6},
-      {3, PERIOD_PENTAD_OF_YEAR, "2000/70", "2001/03", 21},
-      {1, PERIOD_PENTAD_OF_MONTH, "2000/11/05", "2001/01/02", 10},
-      {4, PERIOD_TEN_DAY, "2001/03/02", "2001/05/01", 24},
-      {10, PERIOD_MONTHLY, "2000/05", "2001/07", 150},
-      {255, PERIOD_YEARLY, "1999", "2003", 1275},
-      {0, PERIOD_DAILY, "1999/01/01", "2003/12/31", 0},
-      {-1, PERIOD_YEARLY, "1999", "2003", 0},
+      {1, PeriodType::Daily, "1999/01/01", "2003/12/31", 1826},  // 2000 is a leap year
+      {255, PeriodType::Daily, "1999/01/01", "2003/12/31", 465'630},
+      {94, PeriodType::Daily, "1999/01/01", "2003/12/31", 171'644},
+      {2, PeriodType::Daily, "2000/02/28", "2000/03/01", 6},
+      {3, PeriodType::PentadOfYear, "2000/70", "2001/03", 21},
+      {1, PeriodType::PentadOfMonth, "2000/11/05", "2001/01/02", 10},
+      {4, PeriodType::TenDay, "2001/03/02", "2001/05/01", 24},
+      {10, PeriodType::Monthly, "2000/05", "2001/07", 150},
+      {255, PeriodType::Yearly, "1999", "2003", 1275},
+      {0, PeriodType::Daily, "1999/01/01", "2003/12/31", 0},
+      {-1, PeriodType::Yearly, "1999", "2003", 0},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.rows, QueryRowCount(c.stations, c.type, c.from, c.to)) << c.stations << " x " << c.from << ".." << c.to;
+    EXPECT_EQ(c.rows, QueryRowCount(c.stations, Period{c.type, c.from, c.to}))
+        << c.stations << " x " << c.from << ".." << c.to;
   }
 }
 

@@ -7,14 +7,13 @@
 #include <vector>
 
 #include "viewer/retrieval/decimal_text.h"
-#include "viewer/retrieval/query_request.h"
 #include "viewer/retrieval/reply_rows.h"
 
 namespace {
 
 // Reads `row` from a heap block of exactly its size, so a read past the row
 // is caught by the address sanitizer.
-ObservationRow Read(int type, const std::string& row) {
+ObservationRow Read(PeriodType type, const std::string& row) {
   std::vector<char> bytes(row.begin(), row.end());
   return ReadReplyRow(type, bytes.data(), bytes.size());
 }
@@ -53,13 +52,12 @@ TEST(ReadDecimal16, StopsAtTheGivenLength) {
 }
 
 TEST(ReplyValueCount, PerTable) {
-  EXPECT_EQ(ReplyValueCount(PERIOD_DAILY), 18);
-  EXPECT_EQ(ReplyValueCount(PERIOD_PENTAD_OF_YEAR), 27);
-  EXPECT_EQ(ReplyValueCount(PERIOD_PENTAD_OF_MONTH), 23);
-  EXPECT_EQ(ReplyValueCount(PERIOD_TEN_DAY), 23);
-  EXPECT_EQ(ReplyValueCount(PERIOD_MONTHLY), 22);
-  EXPECT_EQ(ReplyValueCount(PERIOD_YEARLY), 26);
-  EXPECT_EQ(ReplyValueCount(0), 26);
+  EXPECT_EQ(ReplyValueCount(PeriodType::Daily), 18);
+  EXPECT_EQ(ReplyValueCount(PeriodType::PentadOfYear), 27);
+  EXPECT_EQ(ReplyValueCount(PeriodType::PentadOfMonth), 23);
+  EXPECT_EQ(ReplyValueCount(PeriodType::TenDay), 23);
+  EXPECT_EQ(ReplyValueCount(PeriodType::Monthly), 22);
+  EXPECT_EQ(ReplyValueCount(PeriodType::Yearly), 26);
 }
 
 // Reply position of every field, table by table (-1: not supplied), in the
@@ -101,21 +99,21 @@ const FieldPositions FIELD_POSITIONS[] = {
 };
 
 TEST(ReadReplyRow, EveryTableFillsItsFieldsFromTheirPositions) {
-  const int types[6] = {PERIOD_DAILY,   PERIOD_PENTAD_OF_YEAR, PERIOD_PENTAD_OF_MONTH,
-                        PERIOD_TEN_DAY, PERIOD_MONTHLY,        PERIOD_YEARLY};
+  const PeriodType types[6] = {PeriodType::Daily,   PeriodType::PentadOfYear, PeriodType::PentadOfMonth,
+                        PeriodType::TenDay, PeriodType::Monthly,        PeriodType::Yearly};
   for (int table = 0; table < 6; ++table) {
     ObservationRow row = Read(types[table], NumberedRow(ReplyValueCount(types[table])));
     EXPECT_STREQ(row.stationCode, "47401");
     for (const FieldPositions& f : FIELD_POSITIONS) {
       int position = f.position[table];
       EXPECT_EQ(row.*f.field, position < 0 ? 0 : 100 + position)
-          << "type " << types[table] << " field " << f.name;
+          << "type " << static_cast<int>(types[table]) << " field " << f.name;
     }
   }
 }
 
 TEST(ReadReplyRow, MonthlyRowSpreadsItsMonthOverTheOccurrenceMonths) {
-  ObservationRow row = Read(PERIOD_MONTHLY, "47401,2001,7,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,");
+  ObservationRow row = Read(PeriodType::Monthly, "47401,2001,7,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,");
   EXPECT_EQ(row.period2, 7);
   EXPECT_EQ(row.maxDailyPrecipMonth, 7);
   EXPECT_EQ(row.maxHourlyPrecipMonth, 7);
@@ -126,35 +124,35 @@ TEST(ReadReplyRow, MonthlyRowSpreadsItsMonthOverTheOccurrenceMonths) {
 }
 
 TEST(ReadReplyRow, ValuesBeyondTheTablesCountAreIgnored) {
-  ObservationRow eighteen = Read(PERIOD_DAILY, NumberedRow(18));
-  ObservationRow twenty = Read(PERIOD_DAILY, NumberedRow(20));
+  ObservationRow eighteen = Read(PeriodType::Daily, NumberedRow(18));
+  ObservationRow twenty = Read(PeriodType::Daily, NumberedRow(20));
   EXPECT_EQ(std::memcmp(&eighteen, &twenty, sizeof eighteen), 0);
   // Without the link's trailing comma the last value still reads whole.
   std::string bare = NumberedRow(18);
   bare.pop_back();
-  ObservationRow unterminated = Read(PERIOD_DAILY, bare);
+  ObservationRow unterminated = Read(PeriodType::Daily, bare);
   EXPECT_EQ(std::memcmp(&eighteen, &unterminated, sizeof eighteen), 0);
 }
 
 TEST(ReadReplyRow, ShortRowsReadTheMissingValuesAsZero) {
-  ObservationRow row = Read(PERIOD_PENTAD_OF_YEAR, "47401,2002,9");
+  ObservationRow row = Read(PeriodType::PentadOfYear, "47401,2002,9");
   EXPECT_STREQ(row.stationCode, "47401");
   EXPECT_EQ(row.year, 2002);
   EXPECT_EQ(row.period2, 9);
   EXPECT_EQ(row.precipitation, 0);
   EXPECT_EQ(row.sunshineHours, 0);
-  ObservationRow empty = Read(PERIOD_YEARLY, "");
+  ObservationRow empty = Read(PeriodType::Yearly, "");
   EXPECT_STREQ(empty.stationCode, "");
   EXPECT_EQ(empty.year, 0);
 }
 
 TEST(ReadReplyRow, StationNumberIsCutToFiveBytes) {
-  EXPECT_STREQ(Read(PERIOD_YEARLY, "1234567,2001,").stationCode, "12345");
-  EXPECT_STREQ(Read(PERIOD_YEARLY, "123,2001,").stationCode, "123");
+  EXPECT_STREQ(Read(PeriodType::Yearly, "1234567,2001,").stationCode, "12345");
+  EXPECT_STREQ(Read(PeriodType::Yearly, "123,2001,").stationCode, "123");
 }
 
 TEST(ReadReplyRow, ValuesAreReadAsTheServerSentThem) {
-  ObservationRow row = Read(PERIOD_YEARLY, "47401,2001,12.5,,-3,70000,32767,");
+  ObservationRow row = Read(PeriodType::Yearly, "47401,2001,12.5,,-3,70000,32767,");
   EXPECT_EQ(row.precipitation, 12);
   EXPECT_EQ(row.maxDailyPrecip, 0);
   EXPECT_EQ(row.maxDailyPrecipMonth, -3);
@@ -166,9 +164,9 @@ TEST(ReadReplyRows, AppendsRowsAfterThoseAlreadyRead) {
   std::string first = "47401,1999,\n47401,2000,\n47401,2001,\n";
   std::string second = "47412,2002,\n47412,2003,\n";
   std::vector<ObservationRow> rows;
-  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, first.data(), first.size(), 3, rows), 3);
+  EXPECT_EQ(ReadReplyRows(PeriodType::Yearly, first.data(), first.size(), 3, rows), 3);
   EXPECT_EQ(rows.size(), 3u);
-  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, second.data(), second.size(), 2, rows), 2);
+  EXPECT_EQ(ReadReplyRows(PeriodType::Yearly, second.data(), second.size(), 2, rows), 2);
   ASSERT_EQ(rows.size(), 5u);
   const int years[5] = {1999, 2000, 2001, 2002, 2003};
   for (int i = 0; i < 5; ++i) EXPECT_EQ(rows[i].year, years[i]);
@@ -178,20 +176,20 @@ TEST(ReadReplyRows, AppendsRowsAfterThoseAlreadyRead) {
 TEST(ReadReplyRows, ReadsNoMoreRowsThanCountedAndStopsWhereTheTextEnds) {
   std::string reply = "47401,1999,\n47401,2000,\n";
   std::vector<ObservationRow> rows;
-  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, reply.data(), reply.size(), 1, rows), 1);
+  EXPECT_EQ(ReadReplyRows(PeriodType::Yearly, reply.data(), reply.size(), 1, rows), 1);
   EXPECT_EQ(rows.size(), 1u);
   rows.clear();
-  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, reply.data(), reply.size(), 4, rows), 2);
+  EXPECT_EQ(ReadReplyRows(PeriodType::Yearly, reply.data(), reply.size(), 4, rows), 2);
   EXPECT_EQ(rows.size(), 2u);
-  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, "", 0, 3, rows), 0);
+  EXPECT_EQ(ReadReplyRows(PeriodType::Yearly, "", 0, 3, rows), 0);
   EXPECT_EQ(rows.size(), 2u);
 }
 
 TEST(ReadReplyRows, ALongReplyKeepsEveryRowAndTheRowsHeldBefore) {
   std::string reply;
   for (int year = 1; year <= 100; ++year) reply += "47401," + std::to_string(year) + ",\n";
-  std::vector<ObservationRow> rows(1, ReadReplyRow(PERIOD_YEARLY, "47412,2003,", 11));
-  EXPECT_EQ(ReadReplyRows(PERIOD_YEARLY, reply.data(), reply.size(), 100, rows), 100);
+  std::vector<ObservationRow> rows(1, ReadReplyRow(PeriodType::Yearly, "47412,2003,", 11));
+  EXPECT_EQ(ReadReplyRows(PeriodType::Yearly, reply.data(), reply.size(), 100, rows), 100);
   ASSERT_EQ(rows.size(), 101u);
   EXPECT_STREQ(rows[0].stationCode, "47412");  // the row held before stays as it was
   EXPECT_EQ(rows[0].year, 2003);

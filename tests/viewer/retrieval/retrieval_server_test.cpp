@@ -22,7 +22,7 @@
 #include "tests/support/test_files.h"
 #include "viewer/base/pair_list.h"
 #include "viewer/retrieval/data_server_exchange.h"
-#include "viewer/retrieval/query_request.h"
+#include "viewer/retrieval/retrieve.h"
 #include "viewer/retrieval/reply_rows.h"
 
 namespace {
@@ -64,7 +64,7 @@ PeriodKey KeyOfText(const char* period) {
 // One request of each period type: the table, the reply positions of its
 // period fields, and the periods a station has in it, counted by hand.
 struct PeriodCase {
-  int type;
+  PeriodType type;
   const char* table;
   const char* from;
   const char* to;
@@ -73,13 +73,13 @@ struct PeriodCase {
 };
 
 const PeriodCase CASES[] = {
-    {PERIOD_DAILY, "st_data_h", "2000/02/25", "2000/03/05", {2, 3, 7}, 10},
-    {PERIOD_DAILY, "st_data_h", "1999/12/30", "2000/01/02", {2, 3, 7}, 4},
-    {PERIOD_PENTAD_OF_YEAR, "st_data_th", "2000/70", "2001/03", {1, 2, NOT_A_KEY}, 7},
-    {PERIOD_PENTAD_OF_MONTH, "st_data_rh", "2000/11/05", "2001/01/02", {1, 2, 3}, 10},
-    {PERIOD_TEN_DAY, "st_data_j", "2001/03/02", "2001/05/01", {1, 2, 3}, 6},
-    {PERIOD_MONTHLY, "st_data_t", "2000/05", "2001/07", {1, 2, NOT_A_KEY}, 15},
-    {PERIOD_YEARLY, "st_data_n", "1999", "2003", {1, NOT_A_KEY, NOT_A_KEY}, 5},
+    {PeriodType::Daily, "st_data_h", "2000/02/25", "2000/03/05", {2, 3, 7}, 10},
+    {PeriodType::Daily, "st_data_h", "1999/12/30", "2000/01/02", {2, 3, 7}, 4},
+    {PeriodType::PentadOfYear, "st_data_th", "2000/70", "2001/03", {1, 2, NOT_A_KEY}, 7},
+    {PeriodType::PentadOfMonth, "st_data_rh", "2000/11/05", "2001/01/02", {1, 2, 3}, 10},
+    {PeriodType::TenDay, "st_data_j", "2001/03/02", "2001/05/01", {1, 2, 3}, 6},
+    {PeriodType::Monthly, "st_data_t", "2000/05", "2001/07", {1, 2, NOT_A_KEY}, 15},
+    {PeriodType::Yearly, "st_data_n", "1999", "2003", {1, NOT_A_KEY, NOT_A_KEY}, 5},
 };
 
 // What Retrieve did, in order: "exchange" for each exchange, "failed <station>"
@@ -87,9 +87,12 @@ const PeriodCase CASES[] = {
 using Events = std::vector<std::string>;
 
 // Retrieve with the program's exchange with the data server.
-std::vector<ObservationRow> RetrieveRows(QueryRequest& request, int32_t& rowCount, Events* events = nullptr) {
-  StationExchange exchange = DataServerExchange(request, nullptr, nullptr, std::make_shared<std::atomic<bool>>(false));
-  return request.Retrieve(
+std::vector<ObservationRow> RetrieveRows(const Query& query, const std::string& server, int32_t& rowCount,
+                                         Events* events = nullptr) {
+  StationExchange exchange =
+      DataServerExchange(server, false, nullptr, nullptr, std::make_shared<std::atomic<bool>>(false));
+  return Retrieve(
+      query,
       [&](const std::string& statement, std::string& reply, int& rows) {
         if (events) events->push_back("exchange");
         return exchange(statement, reply, rows);
@@ -143,12 +146,11 @@ class RetrievalAgainstServer : public ::testing::Test {
     return rows;
   }
 
-  QueryRequest Request(const PairList& stations, int type, const char* from, const char* to) const {
-    QueryRequest request;
-    request.SetStations(stations);
-    request.SetPeriod(type, from, to);
-    request.server = server;
-    return request;
+  // Every year counts: the server's answer to periods beyond its data is
+  // part of what is tested.
+  static Query QueryOf(const PairList& stations, PeriodType type, const char* from, const char* to) {
+    QueryFault fault = QueryFault::None;
+    return Query::Make(stations, Period{type, from, to}, ElementSet().set(0), DataYears{0, 9999}, fault).value();
   }
 
   std::string expectedDir;
@@ -167,9 +169,9 @@ TEST_F(RetrievalAgainstServer, EachPeriodTypeBringsBackExactlyTheStoredRowsStati
     ASSERT_EQ(first.size(), static_cast<size_t>(c.periodsPerStation));
     ASSERT_EQ(second.size(), static_cast<size_t>(c.periodsPerStation));
 
-    QueryRequest request = Request(stations, c.type, c.from, c.to);
+    const Query query = QueryOf(stations, c.type, c.from, c.to);
     int32_t rowCount = 0;
-    std::vector<ObservationRow> rows = RetrieveRows(request, rowCount);
+    std::vector<ObservationRow> rows = RetrieveRows(query, server, rowCount);
     ASSERT_EQ(rowCount, 2 * c.periodsPerStation);
     ASSERT_EQ(rows.size(), static_cast<size_t>(rowCount));
 
@@ -189,9 +191,9 @@ TEST_F(RetrievalAgainstServer, EachPeriodTypeBringsBackExactlyTheStoredRowsStati
 TEST_F(RetrievalAgainstServer, DailyRowsLeaveTheFieldsTheTableLacksAtZero) {
   PairList stations;
   stations.Add(stationNumbers[0].c_str(), "first");
-  QueryRequest request = Request(stations, PERIOD_DAILY, "2001/07/01", "2001/07/31");
+  const Query query = QueryOf(stations, PeriodType::Daily, "2001/07/01", "2001/07/31");
   int32_t rowCount = 0;
-  std::vector<ObservationRow> rows = RetrieveRows(request, rowCount);
+  std::vector<ObservationRow> rows = RetrieveRows(query, server, rowCount);
   ASSERT_EQ(rowCount, 31);
   for (int i = 0; i < rowCount; ++i) {
     const ObservationRow& row = rows.data()[i];
@@ -215,10 +217,10 @@ TEST_F(RetrievalAgainstServer, AFailedStationIsToldOnceAndTheNextStationFillsFro
   const PeriodCase& monthly = CASES[5];
   size_t expected = Expected(monthly, stationNumbers[1]).size();
 
-  QueryRequest request = Request(stations, monthly.type, monthly.from, monthly.to);
+  const Query query = QueryOf(stations, monthly.type, monthly.from, monthly.to);
   int32_t rowCount = -1;
   Events events;
-  std::vector<ObservationRow> rows = RetrieveRows(request, rowCount, &events);
+  std::vector<ObservationRow> rows = RetrieveRows(query, server, rowCount, &events);
 
   EXPECT_EQ(rowCount, static_cast<int32_t>(expected));
   EXPECT_STREQ(rows.data()[0].stationCode, stationNumbers[1].c_str());
@@ -229,10 +231,10 @@ TEST_F(RetrievalAgainstServer, EveryFailedStationHasItsOwnMessage) {
   PairList stations;
   stations.Add("!bad", "refused");
   stations.Add("#bad", "refused too");
-  QueryRequest request = Request(stations, PERIOD_YEARLY, "1999", "2003");
+  const Query query = QueryOf(stations, PeriodType::Yearly, "1999", "2003");
   int32_t rowCount = -1;
   Events events;
-  std::vector<ObservationRow> rows = RetrieveRows(request, rowCount, &events);
+  std::vector<ObservationRow> rows = RetrieveRows(query, server, rowCount, &events);
   EXPECT_EQ(rowCount, 0);
   EXPECT_EQ(events, (Events{"exchange", "failed !bad", "exchange", "failed #bad"}));
 }
@@ -240,10 +242,10 @@ TEST_F(RetrievalAgainstServer, EveryFailedStationHasItsOwnMessage) {
 TEST_F(RetrievalAgainstServer, NoRowsIsNoFailure) {
   PairList stations;
   stations.Add(stationNumbers[0].c_str(), "first");
-  QueryRequest request = Request(stations, PERIOD_YEARLY, "2010", "2011");
+  const Query query = QueryOf(stations, PeriodType::Yearly, "2010", "2011");
   int32_t rowCount = -1;
   Events events;
-  std::vector<ObservationRow> rows = RetrieveRows(request, rowCount, &events);
+  std::vector<ObservationRow> rows = RetrieveRows(query, server, rowCount, &events);
   EXPECT_EQ(rowCount, 0);
   EXPECT_EQ(events, (Events{"exchange"}));
 }
@@ -251,10 +253,9 @@ TEST_F(RetrievalAgainstServer, NoRowsIsNoFailure) {
 TEST_F(RetrievalAgainstServer, AnUnreachableServerLeavesRetrieveAsAnException) {
   PairList stations;
   stations.Add(stationNumbers[0].c_str(), "first");
-  QueryRequest request = Request(stations, PERIOD_MONTHLY, "2000/01", "2000/12");
-  request.server = UNREACHABLE_SERVER;
+  const Query query = QueryOf(stations, PeriodType::Monthly, "2000/01", "2000/12");
   int32_t rowCount = 7;
-  EXPECT_THROW(RetrieveRows(request, rowCount), platform::CInternetException);
+  EXPECT_THROW(RetrieveRows(query, UNREACHABLE_SERVER, rowCount), platform::CInternetException);
   EXPECT_EQ(rowCount, 7);  // untouched: the caller's guard takes over
 }
 
