@@ -18,7 +18,7 @@ class MasterTable;
 class QueryRequest;
 class ReportWriter;
 class ServerLink;
-class SettingsFile;
+class Settings;
 
 // Caption of the viewer's form and of every message it shows.
 constexpr const char* VIEWER_CAPTION = "Tarvex";
@@ -83,9 +83,9 @@ class QueryFormDialog : public platform::CDialog {
   bool CheckSelections(QueryRequest& request, ReportWriter& report);
   // Asks, before any exchange, whether a query above the settings' ConfirmRows
   // rows is to run; false when the user answers No.
-  bool ConfirmSize(const QueryRequest& request, const SettingsFile& settings);
-  bool SignIn(SettingsFile& settings, ServerLink& link, std::string& reply);
-  bool FetchObservations(const SettingsFile& settings, ServerLink& link, QueryRequest& request,
+  bool ConfirmSize(const QueryRequest& request, const Settings& settings);
+  bool SignIn(const Settings& settings, ServerLink& link, std::string& reply);
+  bool FetchObservations(const Settings& settings, ServerLink& link, QueryRequest& request,
                          std::vector<ObservationRow>& rows);
   void RecordUsage(ServerLink& link, const std::string& clientNumber, int rowCount);
 
