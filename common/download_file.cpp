@@ -1,6 +1,8 @@
 #include "common/download_file.h"
 
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -13,6 +15,7 @@ namespace {
 
 constexpr size_t DOWNLOAD_BLOCK_SIZE = 1024;
 constexpr char PARTIAL_SUFFIX[] = ".download";
+constexpr char HTTPS_SCHEME[] = "https://";
 
 // The file being written; removed on every path that does not complete it,
 // also when an exception of the internet layer passes through.
@@ -85,7 +88,14 @@ bool RefusedByServer(platform::CInternetFile& remote) {
 
 }  // namespace
 
-bool FetchUrlToFile(const char* localPath, const char* url, bool secure) {
+// The scheme in any letter case: the C locale's, in which no byte of a
+// double-byte character is a letter.
+bool MayDownload(const std::string& url, bool secure) {
+  return !secure || _strnicmp(url.c_str(), HTTPS_SCHEME, std::size(HTTPS_SCHEME) - 1) == 0;
+}
+
+bool DownloadFile(const char* localPath, const char* url, bool secure) {
+  if (!MayDownload(url, secure)) return false;
   // The application's name is the session's user agent.
   platform::CInternetSession session(platform::AfxGetAppName(), 1);
   std::unique_ptr<platform::CInternetFile> remote =

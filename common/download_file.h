@@ -4,6 +4,19 @@
 // Windows only: it needs the internet layer.
 #pragma once
 
-// Fetches `url` into `localPath` as SettingsFile::DownloadFile describes,
-// `secure` following no redirect; the address is not checked here.
-bool FetchUrlToFile(const char* localPath, const char* url, bool secure);
+#include <string>
+
+// False when `url` must not be fetched: with `secure` (the settings' Secure),
+// every address that is not https.
+bool MayDownload(const std::string& url, bool secure);
+
+// Fetches `url` (any absolute address the internet layer opens: http,
+// https, ftp) into `localPath`, always from the server, never from or into
+// the local cache; an https server's certificate is checked. True when the
+// whole body replaced the file at localPath; false on an address MayDownload
+// refuses (nothing is sent), an HTTP status other than 200 (with `secure`, a
+// redirect too), a body shorter than the server announced or a file that
+// cannot be written, leaving the old file as it was. Errors of the internet
+// layer (a host that cannot be resolved or reached, a certificate that does
+// not check out) leave as exceptions.
+bool DownloadFile(const char* localPath, const char* url, bool secure);

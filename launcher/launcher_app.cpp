@@ -1,6 +1,6 @@
 #include "launcher/launcher_app.h"
 
-#include "common/settings_file.h"
+#include "common/install_folder.h"
 #include "launcher/launcher_texts.h"
 #include "launcher/main_menu_dialog.h"
 #include "platform/message_box.h"
@@ -8,8 +8,8 @@
 LauncherApp::LauncherApp() : platform::CWinApp(LAUNCHER_CAPTION) {}
 
 bool LauncherApp::InitInstance() {
-  if (!SettingsFile::FolderUsable()) {
-    platform::ShowMessage(nullptr, SettingsFile::FolderUnusableMessage().c_str(), LAUNCHER_CAPTION);
+  if (!InstallFolderUsable()) {
+    platform::ShowMessage(nullptr, InstallFolderUnusableMessage().c_str(), LAUNCHER_CAPTION);
   }
   MainMenuDialog menu;
   m_pMainWnd = &menu;

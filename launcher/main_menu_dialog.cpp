@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "common/settings_file.h"
+#include "common/settings.h"
 #include "launcher/about_dialog.h"
 #include "launcher/launcher_ids.h"
 #include "launcher/launcher_texts.h"
@@ -143,8 +143,8 @@ void MainMenuDialog::OnMakerHomePage() { OpenInBrowser(MakerHomePage(), GetSafeH
 void MainMenuDialog::OnUserSettings() { UserSettingsDialog(this).DoModal(); }
 
 void MainMenuDialog::OnUserPage() {
-  SettingsFile settings(SettingsProgram::Launcher);
-  if (!settings.Read()) platform::ShowMessage(GetSafeHwnd(), SETTINGS_UNREADABLE, LAUNCHER_CAPTION);
+  Settings settings;
+  if (!settings.Read(SettingsProgram::Launcher)) platform::ShowMessage(GetSafeHwnd(), SETTINGS_UNREADABLE, LAUNCHER_CAPTION);
   OpenInBrowser(settings.userUrl, GetSafeHwnd());
 }
 

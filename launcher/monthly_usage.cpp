@@ -2,9 +2,10 @@
 
 #include <ctime>
 
+#include "common/credentials_file.h"
 #include "common/server_link.h"
 #include "common/server_statements.h"
-#include "common/settings_file.h"
+#include "common/settings.h"
 #include "launcher/launcher_texts.h"
 #include "launcher/usage_message.h"
 
@@ -34,11 +35,11 @@ std::string MonthlyUsageMessage(const std::string& server, const std::string& us
 }
 
 void ShowMonthlyUsage(platform::WindowHandle owner) {
-  SettingsFile settings(SettingsProgram::Launcher);
-  if (!settings.Read()) platform::ShowMessage(owner, SETTINGS_UNREADABLE, LAUNCHER_CAPTION);
+  Settings settings;
+  if (!settings.Read(SettingsProgram::Launcher)) platform::ShowMessage(owner, SETTINGS_UNREADABLE, LAUNCHER_CAPTION);
   std::string userId;
   std::string password;
-  settings.ReadCredentials(userId, password);
+  CredentialsFile::Read(userId, password);
   std::string message =
       MonthlyUsageMessage(settings.serverIp, userId, password, YearMonthOf(std::time(nullptr)), settings.secure);
   platform::ShowMessage(owner, message.c_str(), LAUNCHER_CAPTION);

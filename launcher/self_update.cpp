@@ -4,8 +4,9 @@
 #include <cstdio>
 #include <string>
 
+#include "common/download_file.h"
 #include "common/server_link.h"
-#include "common/settings_file.h"
+#include "common/settings.h"
 #include "launcher/launcher_texts.h"
 #include "launcher/version_list.h"
 #include "platform/files.h"
@@ -25,23 +26,23 @@ constexpr size_t LIST_READ_BLOCK_SIZE = 4096;
 
 // DownloadFile with the internet layer's errors caught: Done when the file
 // arrived whole.
-ExchangeResult TryDownload(SettingsFile& settings, const std::string& localPath, const std::string& address) {
-  return GuardExchange([&] { return settings.DownloadFile(localPath.c_str(), address.c_str()); });
+ExchangeResult TryDownload(const std::string& localPath, const std::string& address, bool secure) {
+  return GuardExchange([&] { return DownloadFile(localPath.c_str(), address.c_str(), secure); });
 }
 
 // Fetches the version list from DLSrvPath + DLIniFile to `listPath`. A
 // failed fetch keeps the copy already there, without a message, except when
 // the list could come only in clear or from a server whose certificate did
 // not check out: then the user is told and false ends the check.
-bool FetchVersionList(platform::WindowHandle owner, SettingsFile& settings, const std::string& listPath) {
+bool FetchVersionList(platform::WindowHandle owner, const Settings& settings, const std::string& listPath) {
   if (settings.dlSrvPath.empty()) return true;
   std::string address = settings.dlSrvPath + settings.dlIniFile;
-  if (!settings.MayDownload(address)) {
+  if (!MayDownload(address, settings.secure)) {
     platform::ShowMessage(owner, UPDATE_NOT_SECURE, LAUNCHER_CAPTION);
     return false;
   }
   platform::CWaitCursor wait;
-  ExchangeResult fetched = TryDownload(settings, listPath, address);
+  ExchangeResult fetched = TryDownload(listPath, address, settings.secure);
   wait.Restore();
   if (fetched != ExchangeResult::Refused) return true;
   platform::ShowMessage(owner, UPDATE_FAILED, LAUNCHER_CAPTION);
@@ -61,13 +62,13 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
 
 // Fetches every listed file into the launcher's folder in the order of the
 // list; stops at the first that fails.
-bool FetchListedFiles(SettingsFile& settings, const VersionList& list) {
+bool FetchListedFiles(const VersionList& list, bool secure) {
   platform::CWaitCursor wait;
   for (const std::string& address : list.addresses) {
     std::string name = DownloadFileName(address);
     std::string localPath = platform::FileBeside(name.c_str());
     if (name.empty() || localPath.empty()) return false;
-    if (TryDownload(settings, localPath, address) != ExchangeResult::Done) return false;
+    if (TryDownload(localPath, address, secure) != ExchangeResult::Done) return false;
   }
   return true;
 }
@@ -75,8 +76,8 @@ bool FetchListedFiles(SettingsFile& settings, const VersionList& list) {
 }  // namespace
 
 void CheckForUpdate(platform::WindowHandle owner) {
-  SettingsFile settings(SettingsProgram::Launcher);
-  if (!settings.Read()) platform::ShowMessage(owner, SETTINGS_UNREADABLE, LAUNCHER_CAPTION);
+  Settings settings;
+  if (!settings.Read(SettingsProgram::Launcher)) platform::ShowMessage(owner, SETTINGS_UNREADABLE, LAUNCHER_CAPTION);
   if (settings.dlIniFile.empty()) return;
   std::string listPath = platform::FileBeside(settings.dlIniFile.c_str());
   if (listPath.empty()) return;
@@ -88,7 +89,7 @@ void CheckForUpdate(platform::WindowHandle owner) {
   if (list.version <= VersionNumber(settings.systemVer)) return;
   // Told before the question, so nothing of an update that could not
   // complete is fetched.
-  auto mayDownload = [&settings](const std::string& address) { return settings.MayDownload(address); };
+  auto mayDownload = [&settings](const std::string& address) { return MayDownload(address, settings.secure); };
   if (!std::all_of(list.addresses.begin(), list.addresses.end(), mayDownload)) {
     platform::ShowMessage(owner, UPDATE_NOT_SECURE, LAUNCHER_CAPTION);
     return;
@@ -98,7 +99,7 @@ void CheckForUpdate(platform::WindowHandle owner) {
     return;
   }
 
-  if (!FetchListedFiles(settings, list)) {
+  if (!FetchListedFiles(list, settings.secure)) {
     platform::ShowMessage(owner, UPDATE_FAILED, LAUNCHER_CAPTION);
     return;
   }
@@ -109,10 +110,10 @@ void CheckForUpdate(platform::WindowHandle owner) {
 
 bool DownloadUpdateProgram() {
   // Only Secure matters here; without a settings file it is off, as ever.
-  SettingsFile settings(SettingsProgram::Launcher);
-  settings.Read();
+  Settings settings;
+  settings.Read(SettingsProgram::Launcher);
   platform::CWaitCursor wait;
   std::string scheme = settings.secure ? "https://" : "http://";
   std::string address = scheme + TARVEX_MAKER_HOST + UPDATE_PROGRAM_OBJECT;
-  return TryDownload(settings, UPDATE_PROGRAM_PATH, address) == ExchangeResult::Done;
+  return TryDownload(UPDATE_PROGRAM_PATH, address, settings.secure) == ExchangeResult::Done;
 }

@@ -1,6 +1,6 @@
 #include "launcher/user_settings_dialog.h"
 
-#include "common/settings_file.h"
+#include "common/credentials_file.h"
 #include "launcher/launcher_ids.h"
 #include "launcher/launcher_texts.h"
 #include "platform/message_box.h"
@@ -16,7 +16,7 @@ bool UserSettingsDialog::OnInitDialog() {
   platform::CDialog::OnInitDialog();
   std::string storedId;
   std::string storedPassword;
-  SettingsFile(SettingsProgram::Launcher).ReadCredentials(storedId, storedPassword);
+  CredentialsFile::Read(storedId, storedPassword);
   SetDlgItemText(IDC_USER_ID, storedId.c_str());
   SetDlgItemText(IDC_PASSWORD, storedPassword.c_str());
   return true;
@@ -25,7 +25,7 @@ bool UserSettingsDialog::OnInitDialog() {
 void UserSettingsDialog::OnOK() {
   std::string enteredId = GetDlgItemText(IDC_USER_ID);
   std::string enteredPassword = GetDlgItemText(IDC_PASSWORD);
-  if (!SettingsFile(SettingsProgram::Launcher).WriteCredentials(enteredId, enteredPassword)) {
+  if (!CredentialsFile::Write(enteredId, enteredPassword)) {
     platform::ShowMessage(GetSafeHwnd(), CREDENTIALS_NOT_SAVED, LAUNCHER_CAPTION);
     return;
   }

@@ -1,5 +1,5 @@
 // The Connections key's values.
-#include "common/connections_setting.h"
+#include "common/settings.h"
 
 #include <gtest/gtest.h>
 

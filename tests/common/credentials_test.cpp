@@ -10,7 +10,8 @@
 #include <iterator>
 #include <string>
 
-#include "common/settings_file.h"
+#include "common/credentials_file.h"
+#include "common/install_folder.h"
 #include "platform/module_path.h"
 #include "platform/wide_text.h"
 #include "tests/support/test_files.h"
@@ -27,7 +28,7 @@ const char JAPANESE_ID[] = "\x8e\x52\x93\x63\x95\x5c";  // 山田表: 表 ends i
 class CredentialsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    path = SettingsFile::CredentialsPath();
+    path = CredentialsFile::Path();
     ASSERT_FALSE(path.empty());
     std::remove(path.c_str());
   }
@@ -35,12 +36,10 @@ class CredentialsTest : public ::testing::Test {
 
   // Writes, then reads back into texts that start out non-empty.
   void RoundTrip(const std::string& userId, const std::string& password) {
-    SettingsFile writer(SettingsProgram::Launcher);
-    ASSERT_TRUE(writer.WriteCredentials(userId, password));
+    ASSERT_TRUE(CredentialsFile::Write(userId, password));
     std::string readId = "x";
     std::string readPassword = "x";
-    SettingsFile reader(SettingsProgram::Viewer);
-    reader.ReadCredentials(readId, readPassword);
+    CredentialsFile::Read(readId, readPassword);
     EXPECT_EQ(userId, readId);
     EXPECT_EQ(password, readPassword);
   }
@@ -49,19 +48,18 @@ class CredentialsTest : public ::testing::Test {
 };
 
 TEST(PasswordScramble, ShiftsEveryByteBySixteen) {
-  EXPECT_EQ("QRS", SettingsFile::ScramblePassword("abc"));
-  EXPECT_EQ("\x1a", SettingsFile::ScramblePassword("*"));
-  EXPECT_EQ(std::string("\xf5\x00", 2), SettingsFile::ScramblePassword(std::string("\x05\x10", 2)));
+  EXPECT_EQ("QRS", CredentialsFile::ScramblePassword("abc"));
+  EXPECT_EQ("\x1a", CredentialsFile::ScramblePassword("*"));
+  EXPECT_EQ(std::string("\xf5\x00", 2), CredentialsFile::ScramblePassword(std::string("\x05\x10", 2)));
   std::string every;
   for (int b = 0; b < 256; ++b) every.push_back(static_cast<char>(b));
-  EXPECT_EQ(every, SettingsFile::UnscramblePassword(SettingsFile::ScramblePassword(every)));
+  EXPECT_EQ(every, CredentialsFile::UnscramblePassword(CredentialsFile::ScramblePassword(every)));
 }
 
 TEST_F(CredentialsTest, StoresTwoCrLfLinesWithTheScrambledPassword) {
-  SettingsFile settings(SettingsProgram::Launcher);
-  ASSERT_TRUE(settings.WriteCredentials(" user 1 ", "abc"));
+  ASSERT_TRUE(CredentialsFile::Write(" user 1 ", "abc"));
   EXPECT_EQ(" user 1 \r\nQRS\r\n", test_support::ReadBytes(path));
-  ASSERT_TRUE(settings.WriteCredentials("u", ""));
+  ASSERT_TRUE(CredentialsFile::Write("u", ""));
   EXPECT_EQ("u\r\n\r\n", test_support::ReadBytes(path));
 }
 
@@ -94,8 +92,7 @@ TEST_F(CredentialsTest, ReadsFilesAsEarlierVersionsWroteThem) {
     ASSERT_TRUE(test_support::WriteBytes(path, c.bytes));
     std::string userId = "kept";
     std::string password = "kept";
-    SettingsFile settings(SettingsProgram::Viewer);
-    settings.ReadCredentials(userId, password);
+    CredentialsFile::Read(userId, password);
     EXPECT_EQ(c.userId, userId) << "file: " << c.bytes;
     EXPECT_EQ(c.password, password) << "file: " << c.bytes;
   }
@@ -104,20 +101,18 @@ TEST_F(CredentialsTest, ReadsFilesAsEarlierVersionsWroteThem) {
 TEST_F(CredentialsTest, MissingFileLeavesTheTextsAsTheyAre) {
   std::string userId = "before";
   std::string password = "before";
-  SettingsFile settings(SettingsProgram::Launcher);
-  settings.ReadCredentials(userId, password);
+  CredentialsFile::Read(userId, password);
   EXPECT_EQ("before", userId);
   EXPECT_EQ("before", password);
 }
 
 TEST_F(CredentialsTest, RefusesValuesThatWouldNotReadBackWholeAndKeepsTheFile) {
-  SettingsFile settings(SettingsProgram::Launcher);
-  ASSERT_TRUE(settings.WriteCredentials("id", "abc"));
+  ASSERT_TRUE(CredentialsFile::Write("id", "abc"));
   const std::string before = test_support::ReadBytes(path);
-  EXPECT_FALSE(settings.WriteCredentials(std::string(CREDENTIAL_LINE_MAX + 1, 'i'), "abc"));
-  EXPECT_FALSE(settings.WriteCredentials("id", std::string(CREDENTIAL_LINE_MAX + 1, 'p')));
-  EXPECT_FALSE(settings.WriteCredentials("two\nlines", "abc"));
-  EXPECT_FALSE(settings.WriteCredentials("id", "\x1a"));  // scrambles to a line feed
+  EXPECT_FALSE(CredentialsFile::Write(std::string(CREDENTIAL_LINE_MAX + 1, 'i'), "abc"));
+  EXPECT_FALSE(CredentialsFile::Write("id", std::string(CREDENTIAL_LINE_MAX + 1, 'p')));
+  EXPECT_FALSE(CredentialsFile::Write("two\nlines", "abc"));
+  EXPECT_FALSE(CredentialsFile::Write("id", "\x1a"));  // scrambles to a line feed
   EXPECT_EQ(before, test_support::ReadBytes(path));
 }
 
@@ -125,8 +120,7 @@ TEST_F(CredentialsTest, OverlongLinesAreCutNotSplitIntoTheNextLine) {
   ASSERT_TRUE(test_support::WriteBytes(path, std::string(2000, 'i') + "\r\n" + std::string(1500, 'Q') + "\r\n"));
   std::string userId;
   std::string password;
-  SettingsFile settings(SettingsProgram::Viewer);
-  settings.ReadCredentials(userId, password);
+  CredentialsFile::Read(userId, password);
   EXPECT_EQ(std::string(CREDENTIAL_LINE_MAX, 'i'), userId);
   EXPECT_EQ(std::string(CREDENTIAL_LINE_MAX, 'a'), password);
 }
@@ -137,12 +131,11 @@ TEST(CredentialsFolder, DISABLED_CopyReadsAndWritesBesideItself) {
   ASSERT_NE(nullptr, std::getenv(CHILD_MARK)) << "run by the folder test below";
   std::string userId = "kept";
   std::string password = "kept";
-  SettingsFile settings(SettingsProgram::Launcher);
-  EXPECT_TRUE(SettingsFile::FolderUsable());
-  settings.ReadCredentials(userId, password);
+  EXPECT_TRUE(InstallFolderUsable());
+  CredentialsFile::Read(userId, password);
   EXPECT_EQ("parent", userId);
   EXPECT_EQ("abc", password);
-  EXPECT_TRUE(settings.WriteCredentials(JAPANESE_ID, "p*ss"));
+  EXPECT_TRUE(CredentialsFile::Write(JAPANESE_ID, "p*ss"));
 }
 
 // A copy of this program in `folder` (created afresh, with a credentials
@@ -196,7 +189,7 @@ TEST_F(CopyInFolder, TheCopyFindsAndWritesItsFilesWhateverItsFolderIsCalled) {
     EXPECT_EQ(0, RunCopy(folder));
     EXPECT_EQ(std::string(JAPANESE_ID) + "\r\n" + "`\x1a" "cc\r\n", ReadFile(folder / L"user_inf.txt"));
   }
-  EXPECT_FALSE(test_support::FileExists(SettingsFile::CredentialsPath()));
+  EXPECT_FALSE(test_support::FileExists(CredentialsFile::Path()));
 }
 
 }  // namespace

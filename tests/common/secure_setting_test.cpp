@@ -1,5 +1,6 @@
 // The Secure key's values and the addresses a secure installation fetches.
-#include "common/secure_setting.h"
+#include "common/download_file.h"
+#include "common/settings.h"
 
 #include <gtest/gtest.h>
 
@@ -17,13 +18,16 @@ TEST(SecureSetting, OnlyTheWordsForOffLeavePlainHttp) {
   }
 }
 
+// A secure installation fetches https addresses only; a plain one any.
 TEST(SecureSetting, OnlyHttpsAddressesAreHttps) {
   for (const char* https : {"https://host/pg/", "HTTPS://HOST/pg/version.txt", "Https://127.0.0.1/"}) {
-    EXPECT_TRUE(IsHttpsAddress(https)) << https;
+    EXPECT_TRUE(MayDownload(https, true)) << https;
+    EXPECT_TRUE(MayDownload(https, false)) << https;
   }
   for (const char* other : {"http://host/pg/", "ftp://host/file", "https:/host/", "https", "", " https://host/",
-                            "httpss://host/", "file://c:/x", "version.txt"}) {
-    EXPECT_FALSE(IsHttpsAddress(other)) << other;
+                            "httpss://host/", "file://c:/x", "version.txt", "ｈttps://host/"}) {
+    EXPECT_FALSE(MayDownload(other, true)) << other;
+    EXPECT_TRUE(MayDownload(other, false)) << other;
   }
 }
 

@@ -1,12 +1,14 @@
 // The settings file beside the test executable, read and written through the
 // real profile functions.
-#include "common/settings_file.h"
+#include "common/settings.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 
+#include "common/credentials_file.h"
+#include "common/install_folder.h"
 #include "platform/module_path.h"
 #include "tests/support/test_files.h"
 
@@ -15,7 +17,7 @@ namespace {
 class SettingsFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    path = SettingsFile::SettingsPath();
+    path = Settings::Path();
     ASSERT_FALSE(path.empty());
     std::remove(path.c_str());
   }
@@ -41,15 +43,15 @@ TEST(SettingsPaths, BothFilesLieInTheExecutablesFolder) {
   ASSERT_FALSE(folder.empty());
   EXPECT_TRUE(test_support::FileExists(folder + exeName));
   EXPECT_EQ("common_settings_file_test", platform::ModuleTitle());
-  EXPECT_EQ(folder + "\\qorvanet.ini", SettingsFile::SettingsPath());
-  EXPECT_EQ(folder + "\\user_inf.txt", SettingsFile::CredentialsPath());
+  EXPECT_EQ(folder + "\\qorvanet.ini", Settings::Path());
+  EXPECT_EQ(folder + "\\user_inf.txt", CredentialsFile::Path());
 }
 
 TEST_F(SettingsFileTest, MissingFileReadsAsEmptyValuesAndReportsFalse) {
-  SettingsFile settings(SettingsProgram::Launcher);
+  Settings settings;
   settings.serverIp = "stale";
   settings.systemVer = "stale";
-  EXPECT_FALSE(settings.Read());
+  EXPECT_FALSE(settings.Read(SettingsProgram::Launcher));
   EXPECT_EQ("", settings.serverIp);
   EXPECT_EQ("", settings.systemVer);
   EXPECT_EQ("", settings.userUrl);
@@ -57,8 +59,8 @@ TEST_F(SettingsFileTest, MissingFileReadsAsEmptyValuesAndReportsFalse) {
 
 TEST_F(SettingsFileTest, LauncherReadsItsKeysViewerTheTwoServers) {
   ASSERT_TRUE(test_support::WriteBytes(path, FULL_SETTINGS));
-  SettingsFile launcher(SettingsProgram::Launcher);
-  EXPECT_TRUE(launcher.Read());
+  Settings launcher;
+  EXPECT_TRUE(launcher.Read(SettingsProgram::Launcher));
   EXPECT_EQ("192.0.2.7", launcher.serverIp);
   EXPECT_EQ("version.ini", launcher.dlIniFile);
   EXPECT_EQ("http://192.0.2.8/update/", launcher.dlSrvPath);
@@ -67,8 +69,8 @@ TEST_F(SettingsFileTest, LauncherReadsItsKeysViewerTheTwoServers) {
   EXPECT_EQ("", launcher.dataServer);
   EXPECT_EQ("", launcher.confirmRows);
 
-  SettingsFile viewer(SettingsProgram::Viewer);
-  EXPECT_TRUE(viewer.Read());
+  Settings viewer;
+  EXPECT_TRUE(viewer.Read(SettingsProgram::Viewer));
   EXPECT_EQ("192.0.2.7", viewer.serverIp);
   EXPECT_EQ("192.0.2.10", viewer.dataServer);
   EXPECT_EQ("250000", viewer.confirmRows);
@@ -84,15 +86,15 @@ TEST_F(SettingsFileTest, TheInstalledSettingsReadWithoutTheirExplanations) {
                                                   "/data/qorvanet.ini");
   ASSERT_NE(std::string::npos, installed.find("\r\n; "));
   ASSERT_TRUE(test_support::WriteBytes(path, installed));
-  SettingsFile launcher(SettingsProgram::Launcher);
-  EXPECT_TRUE(launcher.Read());
+  Settings launcher;
+  EXPECT_TRUE(launcher.Read(SettingsProgram::Launcher));
   EXPECT_EQ("127.0.0.1", launcher.serverIp);
   EXPECT_EQ("version.txt", launcher.dlIniFile);
   EXPECT_EQ("", launcher.dlSrvPath);
   EXPECT_EQ("", launcher.userUrl);
   EXPECT_EQ("1", launcher.systemVer);
-  SettingsFile viewer(SettingsProgram::Viewer);
-  EXPECT_TRUE(viewer.Read());
+  Settings viewer;
+  EXPECT_TRUE(viewer.Read(SettingsProgram::Viewer));
   EXPECT_EQ("127.0.0.1", viewer.serverIp);
   EXPECT_EQ("", viewer.dataServer);
   EXPECT_EQ("100000", viewer.confirmRows);
@@ -116,9 +118,9 @@ TEST_F(SettingsFileTest, BothProgramsReadTheSecureKeyWhichTheInstalledFileLeaves
   for (const Case& one : cases) {
     ASSERT_TRUE(test_support::WriteBytes(path, one.settings));
     for (SettingsProgram program : {SettingsProgram::Launcher, SettingsProgram::Viewer}) {
-      SettingsFile settings(program);
+      Settings settings;
       settings.secure = !one.secure;
-      EXPECT_TRUE(settings.Read());
+      EXPECT_TRUE(settings.Read(program));
       EXPECT_EQ(one.secure, settings.secure) << one.settings;
     }
   }
@@ -140,25 +142,25 @@ TEST_F(SettingsFileTest, TheViewerReadsItsConnectionsWhichTheInstalledFileSetsTo
   };
   for (const Case& one : cases) {
     ASSERT_TRUE(test_support::WriteBytes(path, one.settings));
-    SettingsFile viewer(SettingsProgram::Viewer);
+    Settings viewer;
     viewer.connections = 0;
-    EXPECT_TRUE(viewer.Read());
+    EXPECT_TRUE(viewer.Read(SettingsProgram::Viewer));
     EXPECT_EQ(one.connections, viewer.connections) << one.settings;
   }
 }
 
-TEST(SettingsFolder, ItsFilesCanBeNamedAndTheMessageWouldNameIt) {
-  EXPECT_TRUE(SettingsFile::FolderUsable());
+TEST(InstallFolder, ItsFilesCanBeNamedAndTheMessageWouldNameIt) {
+  EXPECT_TRUE(InstallFolderUsable());
   EXPECT_EQ("プログラムのフォルダ[" + platform::ModuleFolder() +
                 "]を扱えないため、その中のファイルを読み書きできません。名前の短いフォルダにインストールしてください。",
-            SettingsFile::FolderUnusableMessage());
+            InstallFolderUnusableMessage());
 }
 
 TEST_F(SettingsFileTest, LongValuesAreCutAndMissingKeysAreEmpty) {
   std::string longValue(300, 'h');
   ASSERT_TRUE(test_support::WriteBytes(path, "[system]\r\nServerIP=" + longValue + "\r\n"));
-  SettingsFile settings(SettingsProgram::Launcher);
-  EXPECT_TRUE(settings.Read());
+  Settings settings;
+  EXPECT_TRUE(settings.Read(SettingsProgram::Launcher));
   EXPECT_EQ(std::string(SETTINGS_VALUE_MAX, 'h'), settings.serverIp);
   EXPECT_EQ("", settings.dlIniFile);
   EXPECT_EQ("", settings.systemVer);
@@ -171,8 +173,8 @@ TEST_F(SettingsFileTest, JapaneseValuesKeepTheirBytes) {
   std::string longValue = "hh";
   while (longValue.size() < SETTINGS_VALUE_MAX + 10) longValue += hokkaido;
   ASSERT_TRUE(test_support::WriteBytes(path, "[system]\r\nServerIP=" + hokkaido + "\r\nUserURL=" + longValue + "\r\n"));
-  SettingsFile settings(SettingsProgram::Launcher);
-  EXPECT_TRUE(settings.Read());
+  Settings settings;
+  EXPECT_TRUE(settings.Read(SettingsProgram::Launcher));
   EXPECT_EQ(hokkaido, settings.serverIp);
   // 2 + 128 characters of 2 bytes take 258 bytes; the next one would need
   // the 259th and a 260th byte.
@@ -193,7 +195,7 @@ TEST_F(SettingsFileTest, WriteVersionReplacesTheWholeVersionSectionOnly) {
                                                  "Build=77\r\n"
                                                  "SystemVer=12\r\n"
                                                  "Channel=beta\r\n"));
-  SettingsFile settings(SettingsProgram::Launcher);
+  Settings settings;
   settings.systemVer = "13";
   EXPECT_TRUE(settings.WriteVersion());
 
@@ -203,19 +205,19 @@ TEST_F(SettingsFileTest, WriteVersionReplacesTheWholeVersionSectionOnly) {
   EXPECT_EQ(std::string::npos, bytes.find("Build"));
   EXPECT_EQ(std::string::npos, bytes.find("Channel"));
 
-  SettingsFile reread(SettingsProgram::Launcher);
-  EXPECT_TRUE(reread.Read());
+  Settings reread;
+  EXPECT_TRUE(reread.Read(SettingsProgram::Launcher));
   EXPECT_EQ("13", reread.systemVer);
   EXPECT_EQ("192.0.2.7", reread.serverIp);
 }
 
 TEST_F(SettingsFileTest, WriteVersionAddsTheSectionWhenAbsent) {
   ASSERT_TRUE(test_support::WriteBytes(path, "[system]\r\nServerIP=192.0.2.7\r\n"));
-  SettingsFile settings(SettingsProgram::Launcher);
+  Settings settings;
   settings.systemVer = "2";
   EXPECT_TRUE(settings.WriteVersion());
-  SettingsFile reread(SettingsProgram::Launcher);
-  EXPECT_TRUE(reread.Read());
+  Settings reread;
+  EXPECT_TRUE(reread.Read(SettingsProgram::Launcher));
   EXPECT_EQ("2", reread.systemVer);
   EXPECT_EQ("192.0.2.7", reread.serverIp);
 }

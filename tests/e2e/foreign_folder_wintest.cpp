@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "common/credentials_file.h"
 #include "common/server_link.h"
 #include "common/server_statements.h"
-#include "common/settings_file.h"
 #include "launcher/launcher_ids.h"
 #include "platform/wide_text.h"
 #include "platform/win32.h"
@@ -177,7 +177,7 @@ TEST_F(ForeignFolder, BothProgramsKeepTheirFilesThereAndTheViewerUsesBothServers
   EXPECT_TRUE(Read(install / L"first.bin") == first);
   EXPECT_NE(std::string::npos, Read(install / L"qorvanet.ini").find("SystemVer=2"));
   e2e::StoreDemoAccount(launcher, menu);
-  EXPECT_EQ("demo\r\n" + SettingsFile::ScramblePassword("tarvex") + "\r\n", Read(install / L"user_inf.txt"));
+  EXPECT_EQ("demo\r\n" + CredentialsFile::ScramblePassword("tarvex") + "\r\n", Read(install / L"user_inf.txt"));
   ClickButton(menu, IDCANCEL_BUTTON);
   ASSERT_TRUE(launcher.WaitForExit());
 

@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "common/credentials_file.h"
+#include "common/download_file.h"
 #include "common/server_link.h"
 #include "common/server_statements.h"
-#include "common/settings_file.h"
 #include "launcher/launcher_ids.h"
 #include "launcher/monthly_usage.h"
 #include "launcher/usage_message.h"
@@ -101,7 +102,7 @@ TEST_F(LauncherOverHttps, UpdateAndMonthlyUsageOverHttpsGiveWhatThePlainRoadGive
   std::string plainUsage = MonthlyUsageMessage(Server(), "demo", "tarvex", ThisMonth());
   ASSERT_NE(std::string::npos, plainUsage.find("件検索しました。")) << plainUsage;
   LauncherInstall install("https-launcher", Settings(SECURE_FOLDER));
-  ASSERT_TRUE(install.Write("user_inf.txt", "demo\r\n" + SettingsFile::ScramblePassword("tarvex") + "\r\n"));
+  ASSERT_TRUE(install.Write("user_inf.txt", "demo\r\n" + CredentialsFile::ScramblePassword("tarvex") + "\r\n"));
   size_t secureBefore = LogLines("secure").size();
 
   ASSERT_TRUE(install.Start(program));
@@ -187,11 +188,9 @@ TEST(SecureExchanges, OnlyACertificateThatChecksOutCarriesTheExchange) {
   EXPECT_EQ(ExchangeResult::Done, signIn(FRONT, true, secureReply));
   EXPECT_EQ(plainReply, secureReply);
 
-  SettingsFile settings(SettingsProgram::Launcher);
-  settings.secure = true;
   std::string target = MakeScratchFolder("https-download") + "\\fetched.dat";
   auto download = [&](const std::string& address) {
-    return GuardExchange([&] { return settings.DownloadFile(target.c_str(), address.c_str()); });
+    return GuardExchange([&] { return DownloadFile(target.c_str(), address.c_str(), true); });
   };
   ASSERT_TRUE(PublishFile("pg\\first.dat", BinaryBytes(2048)));
   EXPECT_EQ(ExchangeResult::Done, download(FIRST_FILE));
@@ -216,7 +215,7 @@ TEST(SecureExchanges, OnlyACertificateThatChecksOutCarriesTheExchange) {
   }
   // A secure installation sends no request to a plain address at all.
   EXPECT_EQ(ExchangeResult::Failed, download("http://" TEST_ADDRESS_HTTPS_FRONT "/pg/first.dat"));
-  EXPECT_FALSE(settings.MayDownload("http://" TEST_ADDRESS_HTTPS_FRONT "/pg/first.dat"));
+  EXPECT_FALSE(MayDownload("http://" TEST_ADDRESS_HTTPS_FRONT "/pg/first.dat", true));
   EXPECT_TRUE(ReadBytes(target) == BinaryBytes(2048));
   EXPECT_TRUE(LogLines("refused").empty());
   EXPECT_TRUE(LogLines("plain").empty());

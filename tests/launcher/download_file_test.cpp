@@ -1,8 +1,8 @@
-// SettingsFile::DownloadFile against a real web server and a real FTP
+// DownloadFile against a real web server and a real FTP
 // server on loopback.
 #include <gtest/gtest.h>
 
-#include "common/settings_file.h"
+#include "common/download_file.h"
 #include "platform/internet.h"
 
 #include "tests/launcher/web_root.h"
@@ -19,6 +19,8 @@ using launcher_test::WebServerAddress;
 // Nothing listens on this loopback address.
 constexpr char UNREACHABLE_URL[] = "http://" TEST_ADDRESS_LAUNCHER_UNREACHABLE "/file.bin";
 constexpr char OLD_CONTENT[] = "the file as it was before the download\r\n";
+// An installation without Secure: every kind of address may be fetched.
+constexpr bool PLAIN = false;
 
 class DownloadFileTest : public ::testing::Test {
  protected:
@@ -34,7 +36,7 @@ class DownloadFileTest : public ::testing::Test {
   std::string Local(const std::string& name) const { return folder + "\\" + name; }
 
   bool Download(const std::string& name, const std::string& url) {
-    return settings.DownloadFile(Local(name).c_str(), url.c_str());
+    return DownloadFile(Local(name).c_str(), url.c_str(), PLAIN);
   }
 
   // The target holds its old content and no partial file was left beside it.
@@ -43,7 +45,6 @@ class DownloadFileTest : public ::testing::Test {
     EXPECT_FALSE(test_support::FileExists(Local(name) + ".download"));
   }
 
-  SettingsFile settings{SettingsProgram::Launcher};
   std::string folder;
 };
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <vector>
 
-#include "common/settings_file.h"
+#include "common/credentials_file.h"
 #include "launcher/launcher_ids.h"
 #include "platform/module_path.h"
 #include "platform/wide_text.h"
@@ -44,7 +44,7 @@ class MenuTest : public ::testing::Test {
     ASSERT_TRUE(RegisterOpenRecorder());
     log = install.PathOf("opened.log");
     UseOpenRecorderLog(log);
-    ASSERT_TRUE(install.Write("user_inf.txt", std::string(STORED) + SettingsFile::ScramblePassword("tarvex") + "\r\n"));
+    ASSERT_TRUE(install.Write("user_inf.txt", std::string(STORED) + CredentialsFile::ScramblePassword("tarvex") + "\r\n"));
     ASSERT_TRUE(install.Start(program));
     menu = program.WaitForWindow(launcher_test::MENU_CAPTION);
     ASSERT_NE(menu, nullptr);

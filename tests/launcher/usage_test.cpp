@@ -5,7 +5,7 @@
 
 #include <ctime>
 
-#include "common/settings_file.h"
+#include "common/credentials_file.h"
 #include "launcher/launcher_ids.h"
 #include "launcher/monthly_usage.h"
 #include "launcher/usage_message.h"
@@ -52,7 +52,7 @@ TEST(MonthlyUsageTest, UnreachableServerIsAnApplicationError) {
 TEST(MonthlyUsageTest, SystemMenuItemShowsTheCountFromTheStoredCredentials) {
   launcher_test::LauncherInstall install(
       "launcher-usage", "[system]\r\nServerIP=" + Server() + "\r\n[Version]\r\nSystemVer=1\r\n");
-  ASSERT_TRUE(install.Write("user_inf.txt", "demo\r\n" + SettingsFile::ScramblePassword("tarvex") + "\r\n"));
+  ASSERT_TRUE(install.Write("user_inf.txt", "demo\r\n" + CredentialsFile::ScramblePassword("tarvex") + "\r\n"));
   GuiProgram program;
   ASSERT_TRUE(install.Start(program));
   WindowHandle menu = program.WaitForWindow(launcher_test::MENU_CAPTION);
@@ -65,7 +65,7 @@ TEST(MonthlyUsageTest, SystemMenuItemShowsTheCountFromTheStoredCredentials) {
   PressButton(box, IDOK_BUTTON);
   EXPECT_TRUE(WaitForWindowGone(box));
 
-  ASSERT_TRUE(install.Write("user_inf.txt", "demo\r\n" + SettingsFile::ScramblePassword("nope") + "\r\n"));
+  ASSERT_TRUE(install.Write("user_inf.txt", "demo\r\n" + CredentialsFile::ScramblePassword("nope") + "\r\n"));
   PostCommand(menu, IDC_MONTHLY_USAGE);
   box = launcher_test::WaitForMessage(program, SIGN_IN_FAILED);
   ASSERT_NE(box, nullptr);

@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "common/credentials_file.h"
 #include "common/exchange_canceller.h"
 #include "common/server_link.h"
 #include "common/server_statements.h"
-#include "common/settings_file.h"
+#include "common/settings.h"
 #include "platform/app.h"
 #include "platform/initial_lists.h"
 #include "platform/message_box.h"
@@ -386,8 +387,8 @@ void QueryFormDialog::RunDisplayCommand(OutputMode mode) {
   std::optional<Query> query = CheckSelections();
   if (!query) return;
 
-  SettingsFile settings(SettingsProgram::Viewer);
-  if (!settings.Read()) Tell(SETTINGS_UNREADABLE);
+  Settings settings;
+  if (!settings.Read(SettingsProgram::Viewer)) Tell(SETTINGS_UNREADABLE);
   if (!ConfirmSize(*query, settings)) return;
   ServerLink link(VIEWER_ROW_TERMINATOR);
   std::string signInReply;
@@ -438,19 +439,19 @@ std::optional<Query> QueryFormDialog::CheckSelections() {
   return query;
 }
 
-bool QueryFormDialog::ConfirmSize(const Query& query, const SettingsFile& settings) {
+bool QueryFormDialog::ConfirmSize(const Query& query, const Settings& settings) {
   int64_t rows = QueryRowCount(query.stations.Count(), query.period);
   if (!AsksBeforeFetching(rows, ConfirmRowsSetting(settings.confirmRows))) return true;
   return platform::ShowMessage(GetSafeHwnd(), RowConfirmationQuestion(rows).c_str(), VIEWER_CAPTION,
                                platform::MessageKind::YesNoQuestion) == platform::ANSWER_YES;
 }
 
-bool QueryFormDialog::SignIn(SettingsFile& settings, ServerLink& link, std::string& reply) {
+bool QueryFormDialog::SignIn(const Settings& settings, ServerLink& link, std::string& reply) {
   link.server = settings.serverIp;
   link.secure = settings.secure;
   std::string userId;
   std::string password;
-  settings.ReadCredentials(userId, password);
+  CredentialsFile::Read(userId, password);
 
   int rows = 0;
   ExchangeResult result = ExecuteGuarded(link, SignInStatement(userId, password), reply, rows);
@@ -465,7 +466,7 @@ bool QueryFormDialog::SignIn(SettingsFile& settings, ServerLink& link, std::stri
 // own when its turn in the list comes, and the others go on; a data server
 // whose certificate does not check out or that does not answer ends the
 // whole retrieval with one message; 中止 ends it silently, the form as it was.
-bool QueryFormDialog::FetchObservations(const SettingsFile& settings, ServerLink& link, const Query& query,
+bool QueryFormDialog::FetchObservations(const Settings& settings, ServerLink& link, const Query& query,
                                         std::vector<ObservationRow>& rows) {
   const std::string dataServer = settings.dataServer.empty() ? BUILT_IN_DATA_SERVER : settings.dataServer;
   auto canceller = std::make_shared<ExchangeCanceller>();

@@ -18,7 +18,7 @@
 
 class MasterTable;
 class ServerLink;
-class SettingsFile;
+class Settings;
 
 // Caption of the viewer's form and of every message it shows.
 constexpr const char* VIEWER_CAPTION = "Tarvex";
@@ -81,9 +81,9 @@ class QueryFormDialog : public platform::CDialog {
   std::optional<Query> CheckSelections();
   // Asks, before any exchange, whether a query above the settings' ConfirmRows
   // rows is to run; false when the user answers No.
-  bool ConfirmSize(const Query& query, const SettingsFile& settings);
-  bool SignIn(SettingsFile& settings, ServerLink& link, std::string& reply);
-  bool FetchObservations(const SettingsFile& settings, ServerLink& link, const Query& query,
+  bool ConfirmSize(const Query& query, const Settings& settings);
+  bool SignIn(const Settings& settings, ServerLink& link, std::string& reply);
+  bool FetchObservations(const Settings& settings, ServerLink& link, const Query& query,
                          std::vector<ObservationRow>& rows);
   void RecordUsage(ServerLink& link, const std::string& clientNumber, int rowCount);
 

@@ -1,6 +1,6 @@
 #include "viewer/form/viewer_app.h"
 
-#include "common/settings_file.h"
+#include "common/install_folder.h"
 #include "platform/message_box.h"
 #include "platform/module_path.h"
 #include "viewer/form/query_form_dialog.h"
@@ -15,8 +15,8 @@ ViewerApp::ViewerApp() : platform::CWinApp(VIEWER_CAPTION) {}
 
 bool ViewerApp::InitInstance() {
   bool entered = platform::EnterModuleFolder();
-  if (!entered || !SettingsFile::FolderUsable()) {
-    platform::ShowMessage(nullptr, SettingsFile::FolderUnusableMessage().c_str(), VIEWER_CAPTION);
+  if (!entered || !InstallFolderUsable()) {
+    platform::ShowMessage(nullptr, InstallFolderUnusableMessage().c_str(), VIEWER_CAPTION);
   }
   QueryFormDialog form;
   m_pMainWnd = &form;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -87,12 +88,12 @@ std::string TemplateMerger::ReplaceAll(const char* marker, const char* replaceme
   if (markerLength == 0 || FindText(replacement, replacementLength, marker) >= 0) {
     return ReplaceInOnePass(marker, replacement, text);
   }
-  // The length one replacement per occurrence gives, plus the text's own:
-  // a text growing past that, or replaced more often than that many times,
-  // is one whose replacing would not end ("ab" by "bbaa" in "aab").
+  // The one-pass length plus the square of the text's: a merge that ends may
+  // take a replacement per pair of bytes ("ab" by "ba" in "aabb"); one that
+  // grows past that, or replaces more often, would not end ("bbaa" in "aab").
   const size_t occurrences = CountOccurrences(marker, text);
   const size_t onePassLength = text.size() - occurrences * markerLength + occurrences * replacementLength;
-  const size_t limit = onePassLength + text.size();
+  const size_t limit = onePassLength + text.size() * text.size();
 
   // The merged text is written from the front and never holds the marker;
   // what is still to be read is a stack of pieces of `text` and of the
@@ -148,13 +149,7 @@ std::string TemplateMerger::ReplaceInOnePass(const char* marker, const char* rep
 }
 
 long TemplateMerger::FindText(const char* text, size_t length, const char* sought) {
-  const size_t soughtLength = std::strlen(sought);
-  if (length == 0 || soughtLength == 0 || soughtLength > length) return -1;
-  const char* end = text + length - soughtLength + 1;
-  for (const char* p = text; p < end; ++p) {
-    p = static_cast<const char*>(std::memchr(p, sought[0], static_cast<size_t>(end - p)));
-    if (!p) return -1;
-    if (std::memcmp(p, sought, soughtLength) == 0) return static_cast<long>(p - text);
-  }
-  return -1;
+  if (sought[0] == '\0') return -1;
+  size_t found = std::string_view(text, length).find(sought);
+  return found == std::string_view::npos ? -1 : static_cast<long>(found);
 }

@@ -30,9 +30,9 @@ class TemplateMerger {
   // marker itself, and one that keeps forming it again while the text grows
   // ("ab" by "bbaa" in "aab"), taken to be so once the text grows, or is
   // replaced more often, than one replacement per occurrence of the marker
-  // in `text` plus the length of `text` allows. Either is inserted once per
-  // occurrence, found left to right in `text` without overlapping, and
-  // never searched. An empty marker replaces nothing.
+  // in `text` plus the square of the length of `text` allows. Either is
+  // inserted once per occurrence, found left to right in `text` without
+  // overlapping, and never searched. An empty marker replaces nothing.
   static std::string ReplaceAll(const char* marker, const char* replacement, const std::string& text);
 
   // Position (from 0) of the first occurrence of `sought` in the first

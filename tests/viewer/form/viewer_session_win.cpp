@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "common/settings_file.h"
+#include "common/credentials_file.h"
 #include "resources/viewer/resource.h"
 #include "tests/support/test_files.h"
 
@@ -60,7 +60,7 @@ void ViewerSession::RemoveFile(const std::string& fileName) const {
 }
 
 void ViewerSession::WriteCredentials(const std::string& userId, const std::string& password) const {
-  WriteFile("user_inf.txt", userId + "\r\n" + SettingsFile::ScramblePassword(password) + "\r\n");
+  WriteFile("user_inf.txt", userId + "\r\n" + CredentialsFile::ScramblePassword(password) + "\r\n");
 }
 
 bool ViewerSession::Start(const std::string& workingFolder) {

@@ -118,12 +118,33 @@ TEST(ReplaceAll, SearchesAgainFromTheStartAfterEachReplacement) {
       {"ab", "ba", "aaabbb", "bbbaaa"},
       // Table rows form no marker: one replacement per occurrence.
       {"@data", "<TR>1</TR>", "<table>@data</table>@data\n", "<table><TR>1</TR></table><TR>1</TR>\n"},
-      // Replacing that would never end, inserted once per occurrence: the
-      // replacement holds the marker; it forms the marker again while the
-      // text grows ("aab", "abbaa", "bbaabaa", ...); or grows it far beyond
-      // what one replacement per occurrence gives.
+      // A replacement that holds the marker is inserted once per occurrence.
       {"@data", "x@datay", "@data@data", "x@datayx@datay"},
+  };
+  for (const ReplaceCase& c : cases) {
+    EXPECT_EQ(c.replaced, TemplateMerger::ReplaceAll(c.marker, c.replacement, c.text))
+        << c.marker << " by " << c.replacement << " in " << c.text;
+  }
+}
+
+// Merges that end run to their end even when they take far more
+// replacements than the text has bytes; merges that keep forming the marker
+// while the text grows are inserted once per occurrence instead.
+TEST(ReplaceAll, MergesThatEndFinishAndMergesThatGrowWithoutEndStop) {
+  const std::string sixtyA(60, 'a');
+  const std::string sixtyB(60, 'b');
+  const std::string unsorted = sixtyA + sixtyB;
+  const std::string sortedBack = sixtyB + sixtyA;
+  const std::string growing = sixtyA + "b";
+  const std::string grownOnce = std::string(59, 'a') + "bbaa";
+  const ReplaceCase cases[] = {
+      {"ab", "ba", "aaaaabbbb", "bbbbaaaaa"},  // 20 replacements
+      {"ab", "bba", "aaab", "bbbbbbbbaaa"},
+      {"ab", "ba", unsorted.c_str(), sortedBack.c_str()},  // 3600 replacements
+      // "aab", "abbaa", "bbaabaa", ... never ends.
       {"ab", "bbaa", "aab", "abbaa"},
+      {"ab", "bbaa", growing.c_str(), grownOnce.c_str()},
+      // Ends, but only after doubling its "b" once per "a": far beyond the bound.
       {"ab", "bba", "aaaaaaab", "aaaaaabba"},
   };
   for (const ReplaceCase& c : cases) {
