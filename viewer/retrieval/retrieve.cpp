@@ -6,9 +6,9 @@
 #include <string>
 #include <utility>
 
-#include "viewer/base/period_walk.h"
 #include "viewer/retrieval/observation_statements.h"
 #include "viewer/retrieval/parallel_retrieval.h"
+#include "viewer/retrieval/query_size.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ std::vector<std::string> StationStatements(const Query& query) {
 
 std::vector<ObservationRow> EmptyRows(const Query& query) {
   std::vector<ObservationRow> rows;
-  ReserveRows(rows, static_cast<int64_t>(CountPeriods(query.period)) * query.stations.Count());
+  ReserveRows(rows, QueryRowCount(query.stations.Count(), query.period));
   return rows;
 }
 
