@@ -43,7 +43,7 @@ struct Server {
     if (!observer || !CreateSchema(*observer, error) || !HashPassword("tarvex", hash, error) ||
         !observer->Run("INSERT INTO client_mt(client_no, user_id, password) VALUES ('10001', 'demo', $1)", {hash},
                        nullptr, error) ||
-        !store.Open({path, "", 1}, error)) {
+        !store.Open({path, "", 1, {}}, error)) {
       abort();
     }
     service = std::make_unique<DbCommitService>(store);

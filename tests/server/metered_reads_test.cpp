@@ -28,7 +28,6 @@ constexpr const char* FIVE_ROWS = "SELECT * FROM st_data_n WHERE sChiten = 11001
 constexpr int64_t FIVE = 5;
 constexpr const char* YEAR_OF_DAYS = "SELECT * FROM st_data_h WHERE sChiten = 44001 AND d2 = 2001;";
 constexpr int64_t DAYS_OF_2001 = 365;
-constexpr int USAGE_WINDOW = 3600;
 constexpr const char* TALLY = "SELECT client_no, delivered_rows FROM delivery_dt ORDER BY client_no";
 // The allowance test moves earlier deliveries to a month long past.
 constexpr const char* THIS_MONTHS_TALLY = "SELECT delivered_rows FROM delivery_dt WHERE delivered_on <> '1999-01-01'";

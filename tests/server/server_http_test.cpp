@@ -154,8 +154,8 @@ const char* const VIEWER_STATEMENTS[] = {
     "d2 < 01 UNION SELECT * FROM st_data_j WHERE sChiten = 44001 AND d1 = 2002 AND d2 = 01 AND d3 <= 1;",
     "SELECT * FROM st_data_t WHERE sChiten = 44001 AND d1 = 1999 AND (d2 >= 01 AND d2 <= 12);",
     "SELECT * FROM st_data_n WHERE sChiten = 44001 AND (d1 >= 1999 AND d1 <= 2003);",
-    "SELECT * FROM st_data_t WHERE sChiten = 44001 AND d1 = 2000 UNION SELECT * FROM st_data_t WHERE sChiten = "
-    "44001 AND d1 = 2000 AND d2 <= 6 UNION SELECT * FROM st_data_t WHERE sChiten = 44001 AND d1 = 2000;",
+    ("SELECT * FROM st_data_t WHERE sChiten = 44001 AND d1 = 2000 UNION SELECT * FROM st_data_t WHERE sChiten = "
+     "44001 AND d1 = 2000 AND d2 <= 6 UNION SELECT * FROM st_data_t WHERE sChiten = 44001 AND d1 = 2000;"),
 };
 
 // The key of a reply row: its values at the table's key columns.
