@@ -121,6 +121,4 @@ void CProgressCtrl::SetRange(int lower, int upper) { Send(m_hWnd, PBM_SETRANGE32
 
 void CProgressCtrl::SetPos(int position) { Send(m_hWnd, PBM_SETPOS, static_cast<WPARAM>(position)); }
 
-int CProgressCtrl::GetPos() const { return static_cast<int>(Send(m_hWnd, PBM_GETPOS)); }
-
 }  // namespace platform

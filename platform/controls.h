@@ -100,7 +100,6 @@ class CProgressCtrl : public CWnd {
   // The range the position moves in, `lower` to `upper` included.
   void SetRange(int lower, int upper);
   void SetPos(int position);
-  int GetPos() const;
 };
 
 }  // namespace platform

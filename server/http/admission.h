@@ -83,9 +83,6 @@ class Admission {
   // Lets go of `bytes` that `id` held.
   void Release(uint64_t id, size_t bytes);
 
-  // Bytes counted against the shared budget, in all.
-  size_t Counted() const { return counted_; }
-
   // Bytes held by every connection together, allowances included.
   size_t Held() const { return held_; }
 
