@@ -63,6 +63,7 @@ class RealLibrary(unittest.TestCase):
             self.assertNotIn(b"\x1a", element)
         self.assertIn(b"\\u00b5", self.inserted[1])  # the library's micro sign, escaped
         self.assertEqual(1, self.page.count(b"@data"))
+        self.assertEqual(1, self.page.count(b"@values"))
 
     def test_the_page_still_declares_shift_jis_and_keeps_its_japanese(self):
         self.assertIn(b"charset=Shift_JIS", self.page)
@@ -85,6 +86,8 @@ class Refusals(unittest.TestCase):
         ("merge marker in the script", b"var marker = '@data';\n", STYLE, NOTICE_TEXT, TEMPLATE_TEXT,
          "merge marker"),
         ("merge marker in the notice", SCRIPT, STYLE, b"mail @data.example\n", TEMPLATE_TEXT, "merge marker"),
+        ("values marker in the script", b"var marker = '@values';\n", STYLE, NOTICE_TEXT, TEMPLATE_TEXT,
+         "merge marker @values"),
         ("script end tag in the script", b"document.write('</SCRIPT>');\n", STYLE, NOTICE_TEXT, TEMPLATE_TEXT,
          "</script"),
         ("style end tag in the style sheet", SCRIPT, b"/* </style> */\n", NOTICE_TEXT, TEMPLATE_TEXT, "</style"),

@@ -15,7 +15,7 @@ viewer's merge, or refused:
 
 - characters outside ASCII are written as \\uXXXX escapes (the library has
   them only inside string literals), so nothing depends on Shift-JIS;
-- the merge marker "@data", a closing tag of the element, NUL and Ctrl-Z
+- the merge markers "@data" and "@values", a closing tag of the element, NUL and Ctrl-Z
   (which ends a text-mode read on Windows) are refused;
 - CR LF becomes LF, and a trailing source-map reference is dropped (the map
   is not installed).
@@ -26,7 +26,7 @@ Exits 1 with a message naming the problem; OUT is then not written.
 import re
 import sys
 
-MERGE_MARKER = b"@data"
+MERGE_MARKERS = (b"@data", b"@values")  # the table rows' marker first
 SCRIPT_FILE = "dygraph.min.js"
 STYLE_FILE = "dygraph.min.css"
 SOURCE_MAP = re.compile(rb"\n?(//# sourceMappingURL=[^\n]*|/\*# sourceMappingURL=[^\n]*\*/)\s*$")
@@ -58,8 +58,9 @@ def prepared(raw, what):
     except UnicodeDecodeError as error:
         raise Refused("%s is not UTF-8 text: %s" % (what, error))
     body = ascii_escaped(text.replace("\r\n", "\n"), what)
-    if MERGE_MARKER in body:
-        raise Refused("%s holds the merge marker %s" % (what, MERGE_MARKER.decode()))
+    for marker in MERGE_MARKERS:
+        if marker in body:
+            raise Refused("%s holds the merge marker %s" % (what, marker.decode()))
     for tag in CLOSING_TAGS:
         if tag in body.lower():
             raise Refused("%s holds %s, which would end its element early" % (what, tag.decode()))
@@ -87,8 +88,8 @@ def replace_line(template, line, element, name):
 
 
 def installed_template(template, library, notice_path):
-    if MERGE_MARKER not in template:
-        raise Refused("the template holds no merge marker %s" % MERGE_MARKER.decode())
+    if MERGE_MARKERS[0] not in template:
+        raise Refused("the template holds no merge marker %s" % MERGE_MARKERS[0].decode())
     with open(notice_path, "rb") as source:
         notice = prepared(source.read(), "the licence notice")
     style = inline_element(library, notice, STYLE_FILE, b"style", b'<style type="text/css">')
@@ -97,9 +98,9 @@ def installed_template(template, library, notice_path):
                         style, STYLE_FILE)
     page = replace_line(page, b'<script type="text/javascript" src="%s"></script>' % SCRIPT_FILE.encode(),
                         script, SCRIPT_FILE)
-    if page.count(MERGE_MARKER) != template.count(MERGE_MARKER):
-        raise Refused("the page would hold the merge marker %s more often than the template"
-                      % MERGE_MARKER.decode())
+    for marker in MERGE_MARKERS:
+        if page.count(marker) != template.count(marker):
+            raise Refused("the page would hold the merge marker %s more often than the template" % marker.decode())
     return page
 
 

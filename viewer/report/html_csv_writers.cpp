@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/shift_jis.h"
+
 
 const char* const HEADER_CAPTIONS[HEADER_ROWS] = {"地点番号", "地点名", "データ", "単位"};
 
@@ -112,4 +114,25 @@ void AppendPeriodRow(std::string& text, int gridRow, const PeriodLabel& label, c
   } else {
     AppendHtmlPeriodRow(text, gridRow, label, cells, columns);
   }
+}
+
+std::string HtmlText(const std::string& plain) {
+  std::string text;
+  text.reserve(plain.size());
+  bool secondHalf = false;
+  for (char c : plain) {
+    const bool single = !secondHalf;
+    secondHalf = single && IsShiftJisLeadByte(static_cast<unsigned char>(c));
+    if (!single) {
+      text += c;
+      continue;
+    }
+    switch (c) {
+      case '&': text += "&amp;"; break;
+      case '<': text += "&lt;"; break;
+      case '@': text += "&#64;"; break;
+      default: text += c;
+    }
+  }
+  return text;
 }

@@ -18,3 +18,8 @@ void AppendHeaderRows(std::string& text, const HeaderRecord* header, int columns
 // parity): its label, then `columns` cells.
 void AppendPeriodRow(std::string& text, int gridRow, const PeriodLabel& label, const ReportCell* cells, int columns,
                      bool csv);
+
+// `plain` (Shift-JIS) as text of an HTML element: "&", "<" and "@" become
+// character references, so the text cannot end its element or form a
+// template marker; the second byte of a double-byte character is kept.
+std::string HtmlText(const std::string& plain);

@@ -30,26 +30,33 @@ bool ReportWriter::MakeReport(const Query& query, OutputMode mode, const Observa
                               std::string& path, std::string& error) {
   try {
     const ReportWriter writer(query);
-    const bool csv = mode == OutputMode::Csv;
-    std::unique_ptr<HeaderRecord[]> header = writer.BuildHeader();
-    std::string grid;
-    AppendHeaderRows(grid, header.get(), writer.TotalColumns(), csv);
-    header.reset();
-    writer.AppendPeriodRows(grid, rows, rowCount, csv);
-    if (csv) return WriteTempCsv(grid, path, error);
-    return MergeAndWriteHtml(std::move(grid), path, error);
+    std::string grid = writer.GridText(rows, rowCount, mode);
+    if (mode == OutputMode::Csv) return WriteTempCsv(grid, path, error);
+    std::string values = HtmlText(writer.GridText(rows, rowCount, OutputMode::Csv));
+    return MergeAndWriteHtml(std::move(grid), std::move(values), path, error);
   } catch (const std::bad_alloc&) {
     error = OUT_OF_MEMORY;
     return false;
   }
 }
 
-bool ReportWriter::MergeAndWriteHtml(std::string tableRows, std::string& path, std::string& error) {
-  const char* const markers[] = {REPORT_TEMPLATE_MARKER};
-  const char* const replacements[] = {tableRows.c_str()};
+std::string ReportWriter::GridText(const ObservationRow* rows, int rowCount, OutputMode mode) const {
+  const bool csv = mode == OutputMode::Csv;
+  std::string text;
+  AppendHeaderRows(text, BuildHeader().get(), TotalColumns(), csv);
+  AppendPeriodRows(text, rows, rowCount, csv);
+  return text;
+}
+
+bool ReportWriter::MergeAndWriteHtml(std::string tableRows, std::string values, std::string& path,
+                                     std::string& error) {
+  // The values go in first: escaped, they cannot form the table's marker.
+  const char* const markers[] = {REPORT_VALUES_MARKER, REPORT_TEMPLATE_MARKER};
+  const char* const replacements[] = {values.c_str(), tableRows.c_str()};
   std::string page;
-  if (!TemplateMerger::MergeTemplate(markers, replacements, 1, REPORT_TEMPLATE_NAME, page, error)) return false;
+  if (!TemplateMerger::MergeTemplate(markers, replacements, 2, REPORT_TEMPLATE_NAME, page, error)) return false;
   tableRows = std::string();
+  values = std::string();
   return WriteTempHtml(page, path, error);
 }
 
@@ -69,17 +76,6 @@ std::unique_ptr<HeaderRecord[]> ReportWriter::BuildHeader() const {
   return header;
 }
 
-std::unique_ptr<PeriodLabel[]> ReportWriter::BuildPeriodLabels(const Period& period) {
-  const int count = CountPeriods(period);
-  std::unique_ptr<PeriodLabel[]> labels(new PeriodLabel[count]());
-  PeriodFields fields = ReadPeriodFields(period.periodFrom.c_str());
-  for (int row = 0; row < count; ++row) {
-    FormatPeriodLabel(period.periodType, fields, labels[row].text);
-    AdvancePeriod(period.periodType, fields);
-  }
-  return labels;
-}
-
 void ReportWriter::FillPeriodCells(const PeriodFields& period, const ObservationRow* rows, const RowIndex& index,
                                    ReportCell* cells, int& cellNumber) const {
   const ElementSpec* chosen[ELEMENT_COUNT];
@@ -96,45 +92,6 @@ void ReportWriter::FillPeriodCells(const PeriodFields& period, const Observation
       cellNumber += WriteElementCells(*chosen[i], query.period.periodType, rows[found], cells + cellNumber);
     }
   }
-}
-
-std::unique_ptr<ReportCell[]> ReportWriter::BuildCells(const ObservationRow* rows, int rowCount) const {
-  const PeriodType type = query.period.periodType;
-  const int periodCount = CountPeriods(query.period);
-  const size_t cellCount = static_cast<size_t>(periodCount) * TotalColumns();
-  std::unique_ptr<ReportCell[]> cells(new ReportCell[cellCount > 0 ? cellCount : 1]());
-  const PeriodFields first = FirstPeriod();
-  const RowIndex index(rows, rowCount, query.stations, type, first, periodCount);
-  PeriodFields period = first;
-  int cellNumber = 0;
-  for (int row = 0; row < periodCount; ++row) {
-    FillPeriodCells(period, rows, index, cells.get(), cellNumber);
-    AdvancePeriod(type, period);
-  }
-  return cells;
-}
-
-std::string ReportWriter::BuildHtmlRows(const HeaderRecord* header, const PeriodLabel* labels,
-                                        const ReportCell* cells) const {
-  return BuildGridText(header, labels, cells, false);
-}
-
-std::string ReportWriter::BuildCsvText(const HeaderRecord* header, const PeriodLabel* labels,
-                                       const ReportCell* cells) const {
-  return BuildGridText(header, labels, cells, true);
-}
-
-std::string ReportWriter::BuildGridText(const HeaderRecord* header, const PeriodLabel* labels,
-                                        const ReportCell* cells, bool csv) const {
-  const int columns = TotalColumns();
-  const int periods = CountPeriods(query.period);
-  std::string text;
-  AppendHeaderRows(text, header, columns, csv);
-  for (int period = 0; period < periods; ++period) {
-    AppendPeriodRow(text, HEADER_ROWS + period, labels[period], cells + static_cast<size_t>(period) * columns,
-                    columns, csv);
-  }
-  return text;
 }
 
 void ReportWriter::AppendPeriodRows(std::string& text, const ObservationRow* rows, int rowCount, bool csv) const {

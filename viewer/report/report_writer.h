@@ -1,6 +1,7 @@
 // ReportWriter: the report of one query. MakeReport lays the observation
 // rows out on the report grid and writes %TEMP%\temp.html (the page template
-// "output.html" with the table rows at "@data") or %TEMP%\temp.csv.
+// "output.html" with the table rows at "@data" and the grid's texts at
+// "@values") or %TEMP%\temp.csv.
 //
 // The grid: four header rows (station number, station name, element, unit)
 // and one row per period from FROM to TO; a caption and label column, then
@@ -29,6 +30,9 @@ enum class OutputMode { Html, Csv };
 // The page template and the marker its table rows replace.
 constexpr const char* REPORT_TEMPLATE_NAME = "output.html";
 constexpr const char* REPORT_TEMPLATE_MARKER = "@data";
+// The marker the grid's texts replace, as CSV lines escaped for the page: the
+// page's script draws its charts from them while the table is still read.
+constexpr const char* REPORT_VALUES_MARKER = "@values";
 
 class RowIndex;
 
@@ -50,22 +54,11 @@ class ReportWriter {
 
   // One HeaderRecord per data column, in column order.
   std::unique_ptr<HeaderRecord[]> BuildHeader() const;
-  // One label per period row of `period` (CountPeriods), in walk order.
-  static std::unique_ptr<PeriodLabel[]> BuildPeriodLabels(const Period& period);
 
-  // The CountPeriods x TotalColumns data cells, row after row.
-  std::unique_ptr<ReportCell[]> BuildCells(const ObservationRow* rows, int rowCount) const;
-  // Writes the cells of one period row for every station, starting at cell
-  // number `cellNumber`, which is advanced by one per cell. A station takes
-  // its first matching row; one without a row gets the missing mark in each
-  // of its columns, so every call writes exactly TotalColumns cells.
-  void FillPeriodCells(const PeriodFields& period, const ObservationRow* rows, const RowIndex& index,
-                       ReportCell* cells, int& cellNumber) const;
-
-  // The grid as HTML table rows (no table element of their own).
-  std::string BuildHtmlRows(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells) const;
-  // The grid as CSV lines ending in line feeds; cells are never quoted.
-  std::string BuildCsvText(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells) const;
+  // The whole grid, header rows first, then one row per period in walk
+  // order: CSV lines ending in line feeds (cells never quoted) for
+  // OutputMode::Csv, else HTML table rows (no table element of their own).
+  std::string GridText(const ObservationRow* rows, int rowCount, OutputMode mode) const;
 
   // Write the text in text mode to %TEMP%\temp.html or %TEMP%\temp.csv
   // (WriteTempReport).
@@ -74,13 +67,17 @@ class ReportWriter {
 
  private:
   PeriodFields FirstPeriod() const;
-  // The whole grid as CSV when `csv`, else as HTML table rows.
-  std::string BuildGridText(const HeaderRecord* header, const PeriodLabel* labels, const ReportCell* cells,
-                            bool csv) const;
+  // Writes the cells of one period row for every station, starting at cell
+  // number `cellNumber`, which is advanced by one per cell. A station takes
+  // its first matching row; one without a row gets the missing mark in each
+  // of its columns, so every call writes exactly TotalColumns cells.
+  void FillPeriodCells(const PeriodFields& period, const ObservationRow* rows, const RowIndex& index,
+                       ReportCell* cells, int& cellNumber) const;
   // Streams the period rows through a one-row cell buffer into `text`.
   void AppendPeriodRows(std::string& text, const ObservationRow* rows, int rowCount, bool csv) const;
-  // Puts the rows into the page template and writes temp.html.
-  static bool MergeAndWriteHtml(std::string tableRows, std::string& path, std::string& error);
+  // Puts the table rows and the grid's values into the page template and
+  // writes temp.html.
+  static bool MergeAndWriteHtml(std::string tableRows, std::string values, std::string& path, std::string& error);
 
   const Query& query;
 };

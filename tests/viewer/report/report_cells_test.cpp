@@ -11,7 +11,6 @@
 namespace {
 
 using namespace report_test;
-using Texts = std::vector<std::string>;
 
 std::string Whole(int16_t value) {
   char cell[REPORT_TEXT_SIZE];
@@ -88,12 +87,10 @@ class ReportCells : public ::testing::Test {
     query.emplace(QueryOf(stations, type, from, to, flags));
   }
 
+  // Every period row's cells, one row after the other.
   Texts CellsOf(const std::vector<ObservationRow>& rows) {
-    const ReportWriter writer(*query);
-    std::unique_ptr<ReportCell[]> cells = writer.BuildCells(rows.data(), static_cast<int>(rows.size()));
     Texts texts;
-    const int count = CountPeriods(query->period) * writer.TotalColumns();
-    for (int i = 0; i < count; ++i) texts.push_back(cells[i].text);
+    for (const Texts& row : PeriodRowsOf(*query, rows)) texts.insert(texts.end(), row.begin() + 1, row.end());
     return texts;
   }
 

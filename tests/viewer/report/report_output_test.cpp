@@ -15,6 +15,7 @@
 #endif
 #include "tests/viewer/report/report_test_support.h"
 #include "tests/support/test_files.h"
+#include "viewer/report/html_csv_writers.h"
 #include "viewer/report/report_writer.h"
 
 namespace {
@@ -193,12 +194,8 @@ class ReportOutput : public ::testing::Test {
   }
 
   std::string Grid(bool csv) {
-    const ReportWriter writer(*query);
-    std::unique_ptr<HeaderRecord[]> header = writer.BuildHeader();
-    std::unique_ptr<PeriodLabel[]> labels = ReportWriter::BuildPeriodLabels(query->period);
-    std::unique_ptr<ReportCell[]> cells = writer.BuildCells(rows.data(), static_cast<int>(rows.size()));
-    return csv ? writer.BuildCsvText(header.get(), labels.get(), cells.get())
-               : writer.BuildHtmlRows(header.get(), labels.get(), cells.get());
+    return ReportWriter(*query).GridText(rows.data(), static_cast<int>(rows.size()),
+                                         csv ? OutputMode::Csv : OutputMode::Html);
   }
 
   std::string folder;
@@ -245,13 +242,31 @@ TEST_F(ReportOutput, CsvReportIsWrittenToTempInTextMode) {
   EXPECT_EQ("", error);
 }
 
-TEST_F(ReportOutput, HtmlReportIsTheTemplateWithTheRowsAtTheMarker) {
+TEST_F(ReportOutput, HtmlReportIsTheTemplateWithTheRowsAndValuesAtTheirMarkers) {
   OneStationReport();
-  ASSERT_TRUE(WriteBytes("output.html", "<html>\n<table>\n@data\n</table>\n</html>\n"));
+  ASSERT_TRUE(WriteBytes("output.html", "<html>\n<textarea>@values</textarea>\n<table>\n@data\n</table>\n</html>\n"));
   ASSERT_TRUE(Make(OutputMode::Html)) << error;
   EXPECT_EQ(htmlPath, path);
-  std::string expected = std::string("<html>\n<table>\n") + ONE_STATION_HTML + "\n</table>\n</html>\n";
+  std::string expected = std::string("<html>\n<textarea>") + ONE_STATION_CSV + "</textarea>\n<table>\n" +
+                         ONE_STATION_HTML + "\n</table>\n</html>\n";
   EXPECT_EQ(WithLineEnds(expected), ReadBytes(htmlPath));
+}
+
+// The values stand as element text: nothing in them may end the element or
+// form a marker, and a double-byte character whose second byte is "@" (ァ,
+// 0x83 0x40) stays whole.
+TEST(ReportValues, AreEscapedAsElementText) {
+  const struct {
+    const char* plain;
+    const char* expected;
+  } cases[] = {
+      {"47401,稚内,12", "47401,稚内,12"},
+      {"a&b</textarea>", "a&amp;b&lt;/textarea>"},
+      {"@data,@values", "&#64;data,&#64;values"},
+      {"\x83\x40" "data,\x83\x40", "\x83\x40" "data,\x83\x40"},
+      {"\x83\x40@", "\x83\x40&#64;"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.expected, HtmlText(c.plain)) << c.plain;
 }
 
 TEST_F(ReportOutput, ARunOverwritesTheEarlierReport) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "viewer/base/period_walk.h"
+#include "tests/viewer/report/report_test_support.h"
 #include "viewer/report/report_writer.h"
 
 namespace {
@@ -23,11 +24,14 @@ int Count(int type, const char* from, const char* to) {
   return CountPeriods(Period{static_cast<PeriodType>(type), from, to});
 }
 
+// The period labels of a report of one station from `from` to `to`.
 std::vector<std::string> Labels(int type, const char* from, const char* to) {
-  const Period period{static_cast<PeriodType>(type), from, to};
-  std::unique_ptr<PeriodLabel[]> labels = ReportWriter::BuildPeriodLabels(period);
+  PairList station;
+  station.Add("47401", "稚内");
+  const Query query = report_test::QueryOf(station, static_cast<PeriodType>(type), from, to,
+                                           report_test::Flags{report_test::PRECIPITATION});
   std::vector<std::string> texts;
-  for (int i = 0; i < CountPeriods(period); ++i) texts.push_back(labels[i].text);
+  for (const report_test::Texts& row : report_test::PeriodRowsOf(query, {})) texts.push_back(row[0]);
   return texts;
 }
 

@@ -4,12 +4,16 @@
 
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "viewer/base/observation_row.h"
 #include "viewer/base/pair_list.h"
 #include "viewer/base/query.h"
+#include "viewer/report/html_csv_writers.h"
 #include "viewer/report/report_columns.h"
+#include "viewer/report/report_writer.h"
 
 namespace report_test {
 
@@ -58,6 +62,25 @@ inline Query QueryOf(const PairList& stations, PeriodType type, const char* from
                      const Flags& flags) {
   QueryFault fault = QueryFault::None;
   return Query::Make(stations, Period{type, from, to}, flags.values, ANY_YEARS, fault).value();
+}
+
+using Texts = std::vector<std::string>;
+
+// The period rows of the report of `query` and `rows`, as its CSV gives
+// them: each the period's label, then its cells.
+inline std::vector<Texts> PeriodRowsOf(const Query& query, const std::vector<ObservationRow>& rows) {
+  std::istringstream csv(ReportWriter(query).GridText(rows.data(), static_cast<int>(rows.size()), OutputMode::Csv));
+  std::vector<Texts> periodRows;
+  std::string line;
+  for (int header = 0; header < HEADER_ROWS; ++header) std::getline(csv, line);
+  while (std::getline(csv, line)) {
+    Texts cells;
+    std::istringstream cut(line);
+    std::string cell;
+    while (std::getline(cut, cell, ',')) cells.push_back(cell);
+    periodRows.push_back(cells);
+  }
+  return periodRows;
 }
 
 }  // namespace report_test
