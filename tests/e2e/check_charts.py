@@ -28,9 +28,9 @@ from headless_page import HeadlessPage, PageError  # noqa: E402
 PROBE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "chart_probe.js")
 HEADER_ROWS = 4
 CHARTS_DRAWN = "typeof ReportCharts === 'object' && ReportCharts.complete && ReportCharts.charts.length > 0"
-# The page shows its table once it is read; reading the table's height waits
-# for the browser to lay it out.
-TABLE_LAID_OUT = ("document.documentElement.className === '' && "
+# The charts may be drawn while the table is still read; once the page is
+# read, reading the table's height waits for the browser to lay it out.
+TABLE_LAID_OUT = ("document.readyState === 'complete' && document.documentElement.className === '' && "
                   "document.getElementById('report').offsetHeight > 0")
 DATE_AXIS_LABEL = re.compile(r"^\d{4}(/\d{2}){0,2}$")
 

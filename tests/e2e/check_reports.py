@@ -36,8 +36,8 @@ MISSING_VALUE = 32767
 MISSING_MARK = "*****"
 DAILY_DAYS = [(2001, 1, day) for day in range(1, 11)]
 MONTHS = [(2001, month) for month in range(1, 7)]
-# The page shows its table once it is read, then draws its charts.
-REPORT_SHOWN = "typeof ReportCharts === 'object' && ReportCharts.complete"
+# The page is read and its charts are drawn.
+REPORT_SHOWN = "document.readyState === 'complete' && typeof ReportCharts === 'object' && ReportCharts.complete"
 
 failures = []
 

@@ -30,7 +30,7 @@ pictures=$out/bmp
 SERVER_ADDRESS=127.0.0.1
 PORT_WAIT_SECONDS=120
 # The report page shows its table once it is read, then draws its charts one by one.
-REPORT_READY="typeof ReportCharts === 'object' && ReportCharts.complete && ReportCharts.charts.length > 0"
+REPORT_READY="document.readyState === 'complete' && typeof ReportCharts === 'object' && ReportCharts.complete && ReportCharts.charts.length > 0"
 MIN_COLOURS=4  # fewer means a blank or nearly blank picture
 PICTURES=(launcher-menu user-settings viewer-validation-message viewer-daily viewer-pentad-of-year
   viewer-pentad-of-month viewer-ten-day viewer-monthly viewer-yearly)

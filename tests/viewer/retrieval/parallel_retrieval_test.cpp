@@ -25,6 +25,10 @@ namespace {
 constexpr int STATION_COUNT = 12;
 constexpr const char* FAILS = "fails";
 constexpr const char* RAISES = "raises";
+// How long every exchange lasts at least: long enough for all workers to
+// have started even on a busy machine, so exchanges overlap as far as the
+// connections allow.
+constexpr int HOLD_MS = 40;
 
 std::string StationNumber(int position) { return std::to_string(47400 + position); }
 
@@ -54,7 +58,7 @@ class ScriptedStations {
       highest = std::max(highest, now);
       began.push_back(position);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(2 * (STATION_COUNT - position)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(HOLD_MS + 2 * (STATION_COUNT - position)));
     --running;
     const std::string& outcome = outcomes[static_cast<size_t>(position)];
     if (outcome == RAISES) throw std::runtime_error(StationNumber(position));
