@@ -30,10 +30,11 @@ bool ReportWriter::MakeReport(const Query& query, OutputMode mode, const Observa
                               std::string& path, std::string& error) {
   try {
     const ReportWriter writer(query);
-    std::string grid = writer.GridText(rows, rowCount, mode);
-    if (mode == OutputMode::Csv) return WriteTempCsv(grid, path, error);
-    std::string values = HtmlText(writer.GridText(rows, rowCount, OutputMode::Csv));
-    return MergeAndWriteHtml(std::move(grid), std::move(values), path, error);
+    if (mode == OutputMode::Csv) return WriteTempCsv(writer.GridText(rows, rowCount, mode), path, error);
+    std::string tableRows;
+    std::string values;
+    writer.WriteGrid(rows, rowCount, &tableRows, &values);
+    return MergeAndWriteHtml(std::move(tableRows), HtmlText(values), path, error);
   } catch (const std::bad_alloc&) {
     error = OUT_OF_MEMORY;
     return false;
@@ -41,10 +42,8 @@ bool ReportWriter::MakeReport(const Query& query, OutputMode mode, const Observa
 }
 
 std::string ReportWriter::GridText(const ObservationRow* rows, int rowCount, OutputMode mode) const {
-  const bool csv = mode == OutputMode::Csv;
   std::string text;
-  AppendHeaderRows(text, BuildHeader().get(), TotalColumns(), csv);
-  AppendPeriodRows(text, rows, rowCount, csv);
+  WriteGrid(rows, rowCount, mode == OutputMode::Html ? &text : nullptr, mode == OutputMode::Csv ? &text : nullptr);
   return text;
 }
 
@@ -94,9 +93,12 @@ void ReportWriter::FillPeriodCells(const PeriodFields& period, const Observation
   }
 }
 
-void ReportWriter::AppendPeriodRows(std::string& text, const ObservationRow* rows, int rowCount, bool csv) const {
+void ReportWriter::WriteGrid(const ObservationRow* rows, int rowCount, std::string* html, std::string* csv) const {
   const PeriodType type = query.period.periodType;
   const int columns = TotalColumns();
+  const std::unique_ptr<HeaderRecord[]> header = BuildHeader();
+  if (html != nullptr) AppendHeaderRows(*html, header.get(), columns, false);
+  if (csv != nullptr) AppendHeaderRows(*csv, header.get(), columns, true);
   const int periods = CountPeriods(query.period);
   const PeriodFields first = FirstPeriod();
   const RowIndex index(rows, rowCount, query.stations, type, first, periods);
@@ -108,7 +110,8 @@ void ReportWriter::AppendPeriodRows(std::string& text, const ObservationRow* row
     int cellNumber = 0;
     FillPeriodCells(period, rows, index, rowCells.get(), cellNumber);
     FormatPeriodLabel(type, period, label.text);
-    AppendPeriodRow(text, HEADER_ROWS + row, label, rowCells.get(), columns, csv);
+    if (html != nullptr) AppendPeriodRow(*html, HEADER_ROWS + row, label, rowCells.get(), columns, false);
+    if (csv != nullptr) AppendPeriodRow(*csv, HEADER_ROWS + row, label, rowCells.get(), columns, true);
     AdvancePeriod(type, period);
   }
 }

@@ -73,8 +73,10 @@ class ReportWriter {
   // of its columns, so every call writes exactly TotalColumns cells.
   void FillPeriodCells(const PeriodFields& period, const ObservationRow* rows, const RowIndex& index,
                        ReportCell* cells, int& cellNumber) const;
-  // Streams the period rows through a one-row cell buffer into `text`.
-  void AppendPeriodRows(std::string& text, const ObservationRow* rows, int rowCount, bool csv) const;
+  // Writes the grid as HTML table rows into `html` and as CSV lines into
+  // `csv`, each when given, in one walk over the periods through a one-row
+  // cell buffer.
+  void WriteGrid(const ObservationRow* rows, int rowCount, std::string* html, std::string* csv) const;
   // Puts the table rows and the grid's values into the page template and
   // writes temp.html.
   static bool MergeAndWriteHtml(std::string tableRows, std::string values, std::string& path, std::string& error);
