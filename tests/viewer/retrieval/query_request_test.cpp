@@ -103,41 +103,44 @@ TEST(CheckPeriodOrder, FromNotAfterToAndSameLength) {
   EXPECT_EQ(Order("", ""), 1);
 }
 
-TEST(CheckPeriodRange, AcceptsTheDataYearsInEachLayout) {
-  EXPECT_EQ(Range(PeriodType::Daily, "1999/01/01", "2003/12/31"), 1);
-  EXPECT_EQ(Range(PeriodType::PentadOfYear, "1999/01", "2003/73"), 1);
-  EXPECT_EQ(Range(PeriodType::PentadOfMonth, "1999/01/01", "2003/12/06"), 1);
-  EXPECT_EQ(Range(PeriodType::TenDay, "1999/01/01", "2003/12/03"), 1);
-  EXPECT_EQ(Range(PeriodType::Monthly, "1999/01", "2003/12"), 1);
-  EXPECT_EQ(Range(PeriodType::Yearly, "1999", "2003"), 1);
-}
-
-TEST(CheckPeriodRange, RefusesPeriodsOutsideTheDataYears) {
-  EXPECT_EQ(Range(PeriodType::Daily, "1998/12/31", "2003/12/31"), 0);
-  EXPECT_EQ(Range(PeriodType::Daily, "1999/01/01", "2004/01/01"), 0);
-  EXPECT_EQ(Range(PeriodType::PentadOfYear, "2003/01", "2003/74"), 0);
-  EXPECT_EQ(Range(PeriodType::PentadOfMonth, "2003/12/01", "2004/01/01"), 0);
-  EXPECT_EQ(Range(PeriodType::TenDay, "1999/01/01", "2003/12/04"), 0);
-  EXPECT_EQ(Range(PeriodType::Monthly, "1998/12", "1999/01"), 0);
-  EXPECT_EQ(Range(PeriodType::Yearly, "1999", "2004"), 0);
-}
-
-TEST(CheckPeriodRange, FollowsTheDataYearsOfTheInstallation) {
-  struct Case {
+// The data years in each type's layout, and periods a field past either
+// end: the sample's years (1999 to 2003) and an installation's own.
+TEST(CheckPeriodRange, AcceptsTheDataYearsInEachLayoutAndNothingBeyond) {
+  const DataYears sample;
+  const DataYears installed{2012, 2015};
+  const struct {
+    DataYears years;
     PeriodType type;
     const char* from;
     const char* to;
-    int good;
+    bool accepted;
   } cases[] = {
-      {PeriodType::Daily, "2012/01/01", "2015/12/31", 1},   {PeriodType::Daily, "2011/12/31", "2012/01/01", 0},
-      {PeriodType::Daily, "2015/12/31", "2016/01/01", 0},   {PeriodType::PentadOfYear, "2012/01", "2015/73", 1},
-      {PeriodType::PentadOfMonth, "2015/12/06", "2015/12/06", 1}, {PeriodType::TenDay, "2012/01/01", "2015/12/04", 0},
-      {PeriodType::Monthly, "2012/01", "2013/12", 1},       {PeriodType::Yearly, "1999", "2003", 0},
-      {PeriodType::Yearly, "2012", "2015", 1},
+      {sample, PeriodType::Daily, "1999/01/01", "2003/12/31", true},
+      {sample, PeriodType::Daily, "1998/12/31", "2003/12/31", false},
+      {sample, PeriodType::Daily, "1999/01/01", "2004/01/01", false},
+      {sample, PeriodType::PentadOfYear, "1999/01", "2003/73", true},
+      {sample, PeriodType::PentadOfYear, "2003/01", "2003/74", false},
+      {sample, PeriodType::PentadOfMonth, "1999/01/01", "2003/12/06", true},
+      {sample, PeriodType::PentadOfMonth, "2003/12/01", "2004/01/01", false},
+      {sample, PeriodType::TenDay, "1999/01/01", "2003/12/03", true},
+      {sample, PeriodType::TenDay, "1999/01/01", "2003/12/04", false},
+      {sample, PeriodType::Monthly, "1999/01", "2003/12", true},
+      {sample, PeriodType::Monthly, "1998/12", "1999/01", false},
+      {sample, PeriodType::Yearly, "1999", "2003", true},
+      {sample, PeriodType::Yearly, "1999", "2004", false},
+      {installed, PeriodType::Daily, "2012/01/01", "2015/12/31", true},
+      {installed, PeriodType::Daily, "2011/12/31", "2012/01/01", false},
+      {installed, PeriodType::Daily, "2015/12/31", "2016/01/01", false},
+      {installed, PeriodType::PentadOfYear, "2012/01", "2015/73", true},
+      {installed, PeriodType::PentadOfMonth, "2015/12/06", "2015/12/06", true},
+      {installed, PeriodType::TenDay, "2012/01/01", "2015/12/04", false},
+      {installed, PeriodType::Monthly, "2012/01", "2013/12", true},
+      {installed, PeriodType::Yearly, "1999", "2003", false},
+      {installed, PeriodType::Yearly, "2012", "2015", true},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.good, CheckPeriodRange(Period{c.type, c.from, c.to}, DataYears{2012, 2015}))
-        << static_cast<int>(c.type) << " " << c.from << " " << c.to;
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.accepted, CheckPeriodRange(Period{c.type, c.from, c.to}, c.years))
+        << c.years.first << " " << static_cast<int>(c.type) << " " << c.from << " " << c.to;
   }
 }
 
