@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::fclose(file);
 
   const char* markers[] = {marker.c_str()};
-  const char* replacements[] = {replacement.c_str()};
+  const std::string_view replacements[] = {replacement.c_str()};
   std::string merged;
   std::string error;
   if (!TemplateMerger::MergeTemplate(markers, replacements, 1, path.c_str(), merged, error)) std::abort();

@@ -1,6 +1,7 @@
 #include "viewer/report/html_csv_writers.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "common/shift_jis.h"
 
@@ -9,19 +10,24 @@ const char* const HEADER_CAPTIONS[HEADER_ROWS] = {"地点番号", "地点名", "
 
 namespace {
 
-const char* const ROW_OPEN = "<TR>";
-const char* const ROW_CLOSE = "</TR>";
-const char* const CELL_CLOSE = "</font></TD>";
-const char* const HEADER_CAPTION_OPEN = "<TD bgcolor='#003399'><font color='#FFFFFF' size='2'>";
-const char* const HEADER_CELL_OPEN = "<TD bgcolor='#003399' width='50'><font color='#FFFFFF' size='2'>";
-const char* const EVEN_LABEL_OPEN = "<TD bgcolor='#CCFFFF'><font size='2'>";
-const char* const ODD_LABEL_OPEN = "<TD bgcolor='#99CCFF'><font size='2'>";
-const char* const EVEN_CELL_OPEN = "<TD bgcolor='#CCFFFF' width='50'><font size='2'>";
-const char* const ODD_CELL_OPEN = "<TD bgcolor='#99CCFF' width='50'><font size='2'>";
-const char* const RIGHT_OPEN = "<div align='right'>";
-const char* const RIGHT_CLOSE = "</div>";
-const char* const CSV_SEPARATOR = ",";
-const char* const CSV_LINE_END = "\n";
+// Views, not C strings: a report appends them a few million times, and a
+// view's length is known without counting its bytes each time.
+constexpr std::string_view ROW_OPEN = "<TR>";
+constexpr std::string_view ROW_CLOSE = "</TR>";
+constexpr std::string_view CELL_CLOSE = "</font></TD>";
+constexpr std::string_view HEADER_CAPTION_OPEN = "<TD bgcolor='#003399'><font color='#FFFFFF' size='2'>";
+constexpr std::string_view HEADER_CELL_OPEN = "<TD bgcolor='#003399' width='50'><font color='#FFFFFF' size='2'>";
+constexpr std::string_view EVEN_LABEL_OPEN = "<TD bgcolor='#CCFFFF'><font size='2'>";
+constexpr std::string_view ODD_LABEL_OPEN = "<TD bgcolor='#99CCFF'><font size='2'>";
+constexpr std::string_view EVEN_CELL_OPEN = "<TD bgcolor='#CCFFFF' width='50'><font size='2'>";
+constexpr std::string_view ODD_CELL_OPEN = "<TD bgcolor='#99CCFF' width='50'><font size='2'>";
+constexpr std::string_view RIGHT_OPEN = "<div align='right'>";
+constexpr std::string_view RIGHT_CLOSE = "</div>";
+// A right-aligned cell of four characters, such as "12.5".
+constexpr size_t TYPICAL_HTML_CELL_BYTES =
+    EVEN_CELL_OPEN.size() + RIGHT_OPEN.size() + 4 + RIGHT_CLOSE.size() + CELL_CLOSE.size();
+constexpr char CSV_SEPARATOR = ',';
+constexpr char CSV_LINE_END = '\n';
 
 const char* HeaderField(const HeaderRecord& record, int headerRow) {
   switch (headerRow) {
@@ -39,7 +45,7 @@ const char* HeaderField(const HeaderRecord& record, int headerRow) {
 // Numbers and dates start with a digit or a minus sign; they are right-aligned.
 bool IsNumeric(const char* text) { return (text[0] >= '0' && text[0] <= '9') || text[0] == '-'; }
 
-void AppendHtmlCell(std::string& text, const char* open, const char* content) {
+void AppendHtmlCell(std::string& text, std::string_view open, const char* content) {
   text += open;
   text += content;
   text += CELL_CLOSE;
@@ -59,7 +65,7 @@ void AppendHtmlHeaderRows(std::string& text, const HeaderRecord* header, int col
 void AppendHtmlPeriodRow(std::string& text, int gridRow, const PeriodLabel& label, const ReportCell* cells,
                          int columns) {
   const bool even = gridRow % 2 == 0;
-  const char* cellOpen = even ? EVEN_CELL_OPEN : ODD_CELL_OPEN;
+  const std::string_view cellOpen = even ? EVEN_CELL_OPEN : ODD_CELL_OPEN;
   text += ROW_OPEN;
   AppendHtmlCell(text, even ? EVEN_LABEL_OPEN : ODD_LABEL_OPEN, label.text);
   for (int column = 0; column < columns; ++column) {
@@ -114,6 +120,10 @@ void AppendPeriodRow(std::string& text, int gridRow, const PeriodLabel& label, c
   } else {
     AppendHtmlPeriodRow(text, gridRow, label, cells, columns);
   }
+}
+
+size_t HtmlGridBytes(int periods, int columns) {
+  return static_cast<size_t>(HEADER_ROWS + periods) * static_cast<size_t>(columns + 1) * TYPICAL_HTML_CELL_BYTES;
 }
 
 std::string HtmlText(const std::string& plain) {

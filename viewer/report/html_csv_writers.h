@@ -19,6 +19,11 @@ void AppendHeaderRows(std::string& text, const HeaderRecord* header, int columns
 void AppendPeriodRow(std::string& text, int gridRow, const PeriodLabel& label, const ReportCell* cells, int columns,
                      bool csv);
 
+// About the bytes of the HTML rows of a grid of `periods` period rows and
+// `columns` data columns, header rows included: room to reserve at once, so
+// tens of megabytes are seldom copied as the text grows.
+size_t HtmlGridBytes(int periods, int columns);
+
 // `plain` (Shift-JIS) as text of an HTML element: "&", "<" and "@" become
 // character references, so the text cannot end its element or form a
 // template marker; the second byte of a double-byte character is kept.

@@ -51,7 +51,7 @@ bool ReportWriter::MergeAndWriteHtml(std::string tableRows, std::string values, 
                                      std::string& error) {
   // The values go in first: escaped, they cannot form the table's marker.
   const char* const markers[] = {REPORT_VALUES_MARKER, REPORT_TEMPLATE_MARKER};
-  const char* const replacements[] = {values.c_str(), tableRows.c_str()};
+  const std::string_view replacements[] = {values, tableRows};
   std::string page;
   if (!TemplateMerger::MergeTemplate(markers, replacements, 2, REPORT_TEMPLATE_NAME, page, error)) return false;
   tableRows = std::string();
@@ -97,9 +97,12 @@ void ReportWriter::WriteGrid(const ObservationRow* rows, int rowCount, std::stri
   const PeriodType type = query.period.periodType;
   const int columns = TotalColumns();
   const std::unique_ptr<HeaderRecord[]> header = BuildHeader();
-  if (html != nullptr) AppendHeaderRows(*html, header.get(), columns, false);
-  if (csv != nullptr) AppendHeaderRows(*csv, header.get(), columns, true);
   const int periods = CountPeriods(query.period);
+  if (html != nullptr) {
+    html->reserve(HtmlGridBytes(periods, columns));
+    AppendHeaderRows(*html, header.get(), columns, false);
+  }
+  if (csv != nullptr) AppendHeaderRows(*csv, header.get(), columns, true);
   const PeriodFields first = FirstPeriod();
   const RowIndex index(rows, rowCount, query.stations, type, first, periods);
   std::unique_ptr<ReportCell[]> rowCells(new ReportCell[columns > 0 ? columns : 1]);

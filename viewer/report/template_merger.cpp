@@ -27,10 +27,13 @@ size_t CountOccurrences(const char* marker, const std::string& text) {
   return count;
 }
 
-// A run of bytes still to be read, in place.
+// A run of bytes still to be read, in place; `markerFree` when it is known
+// not to hold the marker (a replacement, searched once), so only its joins
+// need searching.
 struct Piece {
   const char* bytes;
   size_t length;
+  bool markerFree;
 };
 
 // Looks for the marker starting in the last bytes of `merged` and ending in
@@ -56,7 +59,7 @@ std::string OpenFailureMessage(const char* name) {
   return std::string(OPEN_FAILURE_START) + name + OPEN_FAILURE_END;
 }
 
-bool TemplateMerger::MergeTemplate(const char* const* markers, const char* const* replacements, int count,
+bool TemplateMerger::MergeTemplate(const char* const* markers, const std::string_view* replacements, int count,
                                    const char* fileName, std::string& merged, std::string& error) {
   std::string text;
   if (!ReadTextFile(fileName, text, error)) return false;
@@ -82,10 +85,10 @@ bool TemplateMerger::ReadTextFile(const char* fileName, std::string& text, std::
   return true;
 }
 
-std::string TemplateMerger::ReplaceAll(const char* marker, const char* replacement, const std::string& text) {
+std::string TemplateMerger::ReplaceAll(const char* marker, std::string_view replacement, const std::string& text) {
   const size_t markerLength = std::strlen(marker);
-  const size_t replacementLength = std::strlen(replacement);
-  if (markerLength == 0 || FindText(replacement, replacementLength, marker) >= 0) {
+  const size_t replacementLength = replacement.size();
+  if (markerLength == 0 || FindText(replacement.data(), replacementLength, marker) >= 0) {
     return ReplaceInOnePass(marker, replacement, text);
   }
   // The one-pass length plus the square of the text's: a merge that ends may
@@ -103,7 +106,7 @@ std::string TemplateMerger::ReplaceAll(const char* marker, const char* replaceme
   // from the start.
   std::string merged;
   merged.reserve(onePassLength);
-  std::vector<Piece> toRead{{text.data(), text.size()}};
+  std::vector<Piece> toRead{{text.data(), text.size(), false}};
   size_t length = text.size();
   size_t replacements = 0;
   while (!toRead.empty()) {
@@ -113,7 +116,7 @@ std::string TemplateMerger::ReplaceAll(const char* marker, const char* replaceme
     size_t dropped = 0;
     size_t read = 0;
     if (!FindAcrossTheJoin(marker, merged, next, dropped, read)) {
-      long found = FindText(next.bytes, next.length, marker);
+      long found = next.markerFree ? -1 : FindText(next.bytes, next.length, marker);
       if (found < 0) {
         merged.append(next.bytes, next.length);
         continue;
@@ -124,15 +127,15 @@ std::string TemplateMerger::ReplaceAll(const char* marker, const char* replaceme
     length = length - markerLength + replacementLength;
     if (++replacements > limit || length > limit) return ReplaceInOnePass(marker, replacement, text);
     merged.erase(merged.size() - dropped);
-    toRead.push_back({next.bytes + read, next.length - read});
-    toRead.push_back({replacement, replacementLength});
+    toRead.push_back({next.bytes + read, next.length - read, next.markerFree});
+    toRead.push_back({replacement.data(), replacementLength, true});
   }
   return merged;
 }
 
-std::string TemplateMerger::ReplaceInOnePass(const char* marker, const char* replacement, const std::string& text) {
+std::string TemplateMerger::ReplaceInOnePass(const char* marker, std::string_view replacement, const std::string& text) {
   const size_t markerLength = std::strlen(marker);
-  const size_t replacementLength = std::strlen(replacement);
+  const size_t replacementLength = replacement.size();
   const char* rest = text.data();
   size_t restLength = text.size();
   std::string merged;
@@ -140,7 +143,7 @@ std::string TemplateMerger::ReplaceInOnePass(const char* marker, const char* rep
   long found;
   while ((found = FindText(rest, restLength, marker)) >= 0) {
     merged.append(rest, static_cast<size_t>(found));
-    merged.append(replacement, replacementLength);
+    merged.append(replacement);
     rest += found + markerLength;
     restLength -= found + markerLength;
   }

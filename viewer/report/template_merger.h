@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 class TemplateMerger {
  public:
@@ -12,7 +13,7 @@ class TemplateMerger {
   // replacements[i] (ReplaceAll), marker by marker in array order, into
   // `merged`. False, with the reason in `error` and `merged` as it was, when
   // the file cannot be read.
-  static bool MergeTemplate(const char* const* markers, const char* const* replacements, int count,
+  static bool MergeTemplate(const char* const* markers, const std::string_view* replacements, int count,
                             const char* fileName, std::string& merged, std::string& error);
 
   // Reads the whole file into `text`; false, with
@@ -33,7 +34,7 @@ class TemplateMerger {
   // in `text` plus the square of the length of `text` allows. Either is
   // inserted once per occurrence, found left to right in `text` without
   // overlapping, and never searched. An empty marker replaces nothing.
-  static std::string ReplaceAll(const char* marker, const char* replacement, const std::string& text);
+  static std::string ReplaceAll(const char* marker, std::string_view replacement, const std::string& text);
 
   // Position (from 0) of the first occurrence of `sought` in the first
   // `length` bytes of `text`; -1 when absent or when either is empty.
@@ -44,7 +45,7 @@ class TemplateMerger {
  private:
   // Every occurrence found left to right in `text`, without overlapping,
   // replaced once; the replacements are not searched.
-  static std::string ReplaceInOnePass(const char* marker, const char* replacement, const std::string& text);
+  static std::string ReplaceInOnePass(const char* marker, std::string_view replacement, const std::string& text);
 };
 
 // "ファイル[<name>]は、オープンできません。": what the user is told about a

@@ -26,7 +26,7 @@ class TemplateMerge : public ::testing::Test {
   std::string Merge(const std::string& templateBytes, const char* rows) {
     EXPECT_TRUE(WriteBytes(file, templateBytes));
     const char* markers[] = {"@data"};
-    const char* replacements[] = {rows};
+    const std::string_view replacements[] = {rows};
     std::string merged;
     return TemplateMerger::MergeTemplate(markers, replacements, 1, file.c_str(), merged, error) ? merged
                                                                                                 : "<none>";
@@ -74,7 +74,7 @@ TEST_F(TemplateMerge, TheMergedPageHoldsNoMarkerUnlessTheRowsHoldIt) {
 TEST_F(TemplateMerge, MarkersAreReplacedInArrayOrder) {
   ASSERT_TRUE(WriteBytes(file, "@a @b"));
   const char* markers[] = {"@a", "@b"};
-  const char* replacements[] = {"@b!", "B"};
+  const std::string_view replacements[] = {"@b!", "B"};
   std::string merged;
   ASSERT_TRUE(TemplateMerger::MergeTemplate(markers, replacements, 2, file.c_str(), merged, error));
   EXPECT_EQ("B! B", merged);
@@ -82,7 +82,7 @@ TEST_F(TemplateMerge, MarkersAreReplacedInArrayOrder) {
 
 TEST_F(TemplateMerge, AMissingFileGivesNoTextAndNamesTheFile) {
   const char* markers[] = {"@data"};
-  const char* replacements[] = {"rows"};
+  const std::string_view replacements[] = {"rows"};
   std::string merged;
   EXPECT_FALSE(TemplateMerger::MergeTemplate(markers, replacements, 1, "no_such_template.html", merged, error));
   EXPECT_EQ("ファイル[no_such_template.html]は、オープンできません。", error);
