@@ -133,7 +133,8 @@ std::string TemplateMerger::ReplaceAll(const char* marker, std::string_view repl
   return merged;
 }
 
-std::string TemplateMerger::ReplaceInOnePass(const char* marker, std::string_view replacement, const std::string& text) {
+std::string TemplateMerger::ReplaceInOnePass(const char* marker, std::string_view replacement,
+                                             const std::string& text) {
   const size_t markerLength = std::strlen(marker);
   const size_t replacementLength = replacement.size();
   const char* rest = text.data();
