@@ -16,7 +16,9 @@ using platform::ToWide;
 
 constexpr int POLL_MS = 20;
 // Bound of every message sent to the program: a hung program fails the
-// test instead of hanging it.
+// test instead of hanging it. The bound alone judges it: the system's own
+// "hung" test (no message taken for five seconds) also holds for a program
+// whose box has just appeared after a long blocking exchange.
 constexpr UINT SEND_TIMEOUT_MS = 5000;
 constexpr wchar_t DIALOG_CLASS[] = L"#32770";
 constexpr wchar_t PROGRESS_CLASS_NAME[] = L"msctls_progress32";
@@ -26,7 +28,7 @@ HWND Handle(WindowHandle window) { return static_cast<HWND>(window); }
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   DWORD_PTR result = 0;
   if (window == nullptr ||
-      SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &result) == 0) {
+      SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, SEND_TIMEOUT_MS, &result) == 0) {
     return -1;
   }
   return static_cast<LRESULT>(result);

@@ -49,18 +49,24 @@ int RowStartingWith(const std::vector<std::string>& rows, const std::string& sta
 bool Settle(WindowHandle form, int timeoutMs) {
   // The hidden 表示 button carries the marker: its pushed state changes
   // nothing the user or the form sees. Messages posted to one thread are
-  // handled in the order they were posted.
+  // handled in the order they were posted, so the form has handled
+  // everything posted before the marker once the marker shows. The marker
+  // is also seen cleared before returning: a clear still queued would let
+  // the next call see a stale push and return at once.
   HWND marker = GetDlgItem(static_cast<HWND>(form), IDC_DISPLAY);
+  auto markerShows = [&](bool pushed) {
+    return WaitUntil(
+        [&] {
+          DWORD_PTR state = 0;
+          SendMessageTimeoutW(marker, BM_GETSTATE, 0, 0, SMTO_NORMAL, timeoutMs, &state);
+          return ((state & BST_PUSHED) != 0) == pushed;
+        },
+        timeoutMs);
+  };
   if (marker == nullptr || !PostMessageW(marker, BM_SETSTATE, TRUE, 0)) return false;
-  bool settled = WaitUntil(
-      [&] {
-        DWORD_PTR state = 0;
-        SendMessageTimeoutW(marker, BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &state);
-        return (state & BST_PUSHED) != 0;
-      },
-      timeoutMs);
+  bool settled = markerShows(true);
   PostMessageW(marker, BM_SETSTATE, FALSE, 0);
-  return settled;
+  return markerShows(false) && settled;
 }
 
 bool ChooseStation(WindowHandle form, const StationPick& station) {
