@@ -1,12 +1,15 @@
 #include "platform/internet.h"
 
 #include <windows.h>
+#include <wincrypt.h>
 #include <wininet.h>
 
 #include <algorithm>
 #include <iterator>
 #include <limits>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "platform/wide_text.h"
@@ -151,6 +154,18 @@ void CInternetSession::SetConnectionsPerServer(unsigned long count) {
   DWORD value = count;
   InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &value, sizeof(value));
   InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &value, sizeof(value));
+}
+
+void CInternetSession::PrepareSecureConnections() {
+  static std::once_flag started;
+  std::call_once(started, [] {
+    // Opening the store loads it for the whole process; the handle itself
+    // is not needed.
+    std::thread([] {
+      HCERTSTORE roots = CertOpenSystemStoreW(0, L"ROOT");
+      if (roots != nullptr) CertCloseStore(roots, 0);
+    }).detach();
+  });
 }
 
 std::unique_ptr<CHttpConnection> CInternetSession::GetHttpConnection(const char* server, unsigned short port) {

@@ -13,6 +13,7 @@
 #include "common/settings.h"
 #include "platform/app.h"
 #include "platform/initial_lists.h"
+#include "platform/internet.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
 #include "platform/wait_cursor.h"
@@ -182,7 +183,18 @@ bool QueryFormDialog::OnInitDialog() {
   FillYears();
   for (platform::CComboBox& combo : periodCombos) combo.SetCurSel(0);
   OnPeriodTypeChanged();
+  PrepareSecureLink();
   return true;
+}
+
+// While the user fills the form, the system readies what the first HTTPS
+// exchange needs. The display command reads the settings afresh; a file
+// missing now is told then.
+void QueryFormDialog::PrepareSecureLink() {
+  Settings settings;
+  if (settings.Read(SettingsProgram::Viewer) && settings.secure) {
+    platform::CInternetSession::PrepareSecureConnections();
+  }
 }
 
 // Appends the name of every row of `table` to `combo`.

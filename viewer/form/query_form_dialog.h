@@ -55,6 +55,8 @@ class QueryFormDialog : public platform::CDialog {
   void FillBlocks();
   void FillPeriodTypes();
   void FillYears();
+  // With Secure on, starts readying the system's secure channel in the background.
+  void PrepareSecureLink();
 
   // Station picker.
   void OnBlockChanged();
