@@ -9,10 +9,16 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 // Opens the file at `path` as std::fopen does with `mode` ("r", "w", "rb",
 // "wb" ...). Returns nullptr when it cannot be opened; the caller closes it.
 std::FILE* OpenLocalFile(const char* path, const char* mode);
+
+// Writes `text` to `file`, opened in binary ("wb"), as the system's text
+// mode would: on Windows every "\n" as CR LF, natively as it stands.
+// Returns false when not all of it was written; the caller closes the file.
+bool WriteLocalText(std::FILE* file, std::string_view text);
 
 // The folder that the environment variable TEMP names.
 struct LocalTempFolder {

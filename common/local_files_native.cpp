@@ -5,6 +5,10 @@
 
 std::FILE* OpenLocalFile(const char* path, const char* mode) { return std::fopen(path, mode); }
 
+bool WriteLocalText(std::FILE* file, std::string_view text) {
+  return std::fwrite(text.data(), 1, text.size(), file) == text.size();
+}
+
 LocalTempFolder FindLocalTempFolder(size_t maxBytes) {
   LocalTempFolder folder;
   const char* value = std::getenv("TEMP");

@@ -19,10 +19,10 @@ const char* const TEMP_TOO_LONG = "環境変数TEMPのフォルダ名が長す�
 const char* const TEMP_UNUSABLE_START = "環境変数TEMPのフォルダ[";
 const char* const TEMP_UNUSABLE_END = "]を扱えないため、帳票を作成できません。";
 
-// Writes all of `text` in text mode; false when the file could not be
-// written completely.
+// Writes all of `text` as a text file and closes the file; false when the
+// file could not be written completely.
 bool WriteText(std::FILE* file, const std::string& text) {
-  bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  bool written = WriteLocalText(file, text);
   written = std::fflush(file) == 0 && written;
   return std::fclose(file) == 0 && written;
 }
@@ -39,7 +39,7 @@ bool WriteTempReport(const char* fileName, const std::string& text, bool csv, st
     return false;
   }
   std::string written = folder.path + PATH_SEPARATOR + fileName;
-  std::FILE* file = OpenLocalFile(written.c_str(), "w");
+  std::FILE* file = OpenLocalFile(written.c_str(), "wb");
   if (!file) {
     error = csv ? std::string(CSV_IN_USE) : OpenFailureMessage(written.c_str());
     return false;

@@ -252,6 +252,18 @@ TEST_F(ReportOutput, HtmlReportIsTheTemplateWithTheRowsAndValuesAtTheirMarkers) 
   EXPECT_EQ(WithLineEnds(expected), ReadBytes(htmlPath));
 }
 
+// A page of several megabytes goes out in blocks: every line end of it is
+// written, also around the blocks' edges and on a last line without one.
+TEST_F(ReportOutput, ALargePageKeepsEveryLineEnd) {
+  OneStationReport();
+  constexpr int LINES = 60000;
+  std::string page;
+  for (int line = 0; line < LINES; ++line) page += std::string(static_cast<size_t>(line % 97), 'x') + "\n";
+  ASSERT_TRUE(WriteBytes("output.html", page + "@data\n\n</html>"));
+  ASSERT_TRUE(Make(OutputMode::Html)) << error;
+  EXPECT_EQ(WithLineEnds(page + ONE_STATION_HTML + "\n\n</html>"), ReadBytes(htmlPath));
+}
+
 // The values stand as element text: nothing in them may end the element or
 // form a marker, and a double-byte character whose second byte is "@" (ァ,
 // 0x83 0x40) stays whole.
