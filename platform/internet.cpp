@@ -57,6 +57,25 @@ constexpr unsigned long SECURE_CONNECTION_ERRORS[] = {
     ERROR_INTERNET_SEC_INVALID_CERT,      ERROR_INTERNET_SEC_CERT_REVOKED,    ERROR_INTERNET_SECURITY_CHANNEL_ERROR,
 };
 
+// Opening the root store loads it for the whole process, and checking the
+// chain of one of its certificates readies the system's chain engine, which
+// every secure connection asks; what they give back is not needed.
+void LoadTrustedRoots() {
+  HCERTSTORE roots = CertOpenSystemStoreW(0, L"ROOT");
+  if (roots == nullptr) return;
+  PCCERT_CONTEXT root = CertEnumCertificatesInStore(roots, nullptr);
+  if (root != nullptr) {
+    CERT_CHAIN_PARA parameters = {};
+    parameters.cbSize = sizeof(parameters);
+    PCCERT_CHAIN_CONTEXT chain = nullptr;
+    if (CertGetCertificateChain(nullptr, root, nullptr, nullptr, &parameters, 0, nullptr, &chain)) {
+      CertFreeCertificateChain(chain);
+    }
+    CertFreeCertificateContext(root);
+  }
+  CertCloseStore(roots, 0);
+}
+
 }  // namespace
 
 CInternetException::CInternetException(unsigned long errorCode)
@@ -158,14 +177,7 @@ void CInternetSession::SetConnectionsPerServer(unsigned long count) {
 
 void CInternetSession::PrepareSecureConnections() {
   static std::once_flag started;
-  std::call_once(started, [] {
-    // Opening the store loads it for the whole process; the handle itself
-    // is not needed.
-    std::thread([] {
-      HCERTSTORE roots = CertOpenSystemStoreW(0, L"ROOT");
-      if (roots != nullptr) CertCloseStore(roots, 0);
-    }).detach();
-  });
+  std::call_once(started, [] { std::thread(LoadTrustedRoots).detach(); });
 }
 
 std::unique_ptr<CHttpConnection> CInternetSession::GetHttpConnection(const char* server, unsigned short port) {

@@ -174,11 +174,12 @@ class CInternetSession {
   static void SetConnectionsPerServer(unsigned long count);
 
   // Starts loading, on a thread of its own, the system's trusted root
-  // certificates, which the process's first secure connection checks the
-  // server's certificate against. The system loads them once a process, and
-  // under Wine that takes a few hundred milliseconds: a program that will
-  // talk HTTPS calls this when its window opens so that its first exchange
-  // need not wait. Returns at once; calls after the first do nothing.
+  // certificates and its engine of certificate chains, which the process's
+  // first secure connection checks the server's certificate with. The
+  // system readies them once a process, and under Wine that takes a few
+  // hundred milliseconds: a program that will talk HTTPS calls this when
+  // its window opens so that its first exchange need not wait. Returns at
+  // once; calls after the first do nothing.
   static void PrepareSecureConnections();
   ~CInternetSession();
   CInternetSession(const CInternetSession&) = delete;
