@@ -9,10 +9,11 @@ paint, table shown, charts drawn, the whole table read, the longest task
 after the table showed, scrolling to the table's first row while the page is
 still read and to its first, middle and last rows after, scrolling down a
 wheel's step a frame from the first row, while the page is read (which makes
-the whole table read later) and after, and the browser's CPU time), printed as figures and never asserted, since the machine may be
-busy. The page counts as usable once every chart is drawn and a screenful
-of the table's rows, below them, is drawn too, so scrolling to it shows it
-at once. Checked:
+the whole table read later) and after, and the browser's CPU time), printed
+as figures and never asserted, since the machine may be busy. The page
+counts as usable once every chart is drawn and a screenful of the table's
+rows, below them, is drawn too, so scrolling to it shows it at once.
+Checked:
 
 - the table: 4 + 1,826 rows of 256 cells, each row's texts those of its
   CSV line (a cell at the end among them), and the rows laid out one by one
@@ -296,8 +297,9 @@ def main():
                 print("largest report page (%d columns x %d days, %.1f MB), load average %.1f:" % (
                       COLUMNS, PERIODS, megabytes, os.getloadavg()[0]))
                 print("  first paint %(firstPaint).2f s, table shown %(tableShown).2f s, its first screen "
-                      "drawn %(firstScreenDrawn).2f s, charts drawn %(chartsDrawn).2f s, whole table read %(tableRead).2f s; longest task after "
-                      "the table showed %(longestAfterShown).2f s; browser CPU %(cpu).2f s" % figures)
+                      "drawn %(firstScreenDrawn).2f s, charts drawn %(chartsDrawn).2f s, whole table read "
+                      "%(tableRead).2f s; longest task after the table showed %(longestAfterShown).2f s; "
+                      "browser CPU %(cpu).2f s" % figures)
                 print("  usable (first screen of the table and charts drawn) at %.2f s; scrolling then: %s"
                       % (max(figures["firstScreenDrawn"], figures["chartsDrawn"]), early_scroll))
                 check_table(page, csv_lines)
