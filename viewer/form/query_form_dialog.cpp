@@ -1,9 +1,12 @@
 #include "viewer/form/query_form_dialog.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/credentials_file.h"
@@ -99,6 +102,12 @@ constexpr const char* NO_ELEMENT_MESSAGE = "要素は、１つ以上選択して
 constexpr const char* TOO_MANY_COLUMNS_MESSAGE = "観測地点および要素の選択が多すぎます。絞り込んでください。";
 constexpr const char* SIGN_IN_FAILED_MESSAGE = "ユーザ認証に失敗しました。IDとパスワードを確認してください。";
 constexpr const char* NO_DATA_MESSAGE = "該当するデータはありません。";
+
+// How the sign-in went, for the form to tell once it has ended.
+struct SignInOutcome {
+  std::string reply;     // its row: the client number first
+  bool refused = false;  // the server answered, but not with the one row of a known user
+};
 
 // "%04d" of `year`.
 std::string FourDigitYear(int year) {
@@ -403,11 +412,10 @@ void QueryFormDialog::RunDisplayCommand(OutputMode mode) {
   if (!settings.Read(SettingsProgram::Viewer)) Tell(SETTINGS_UNREADABLE);
   if (!ConfirmSize(*query, settings)) return;
   ServerLink link(VIEWER_ROW_TERMINATOR);
+  if (!OpenLink(settings, link)) return;
   std::string signInReply;
-  if (!SignIn(settings, link, signInReply)) return;
-
   std::vector<ObservationRow> rows;
-  if (!FetchObservations(settings, link, *query, rows)) return;
+  if (!SignInAndFetch(settings, link, *query, signInReply, rows)) return;
 
   int32_t rowCount = static_cast<int32_t>(rows.size());
   std::string reportPath;
@@ -458,40 +466,53 @@ bool QueryFormDialog::ConfirmSize(const Query& query, const Settings& settings) 
                                platform::MessageKind::YesNoQuestion) == platform::ANSWER_YES;
 }
 
-bool QueryFormDialog::SignIn(const Settings& settings, ServerLink& link, std::string& reply) {
+bool QueryFormDialog::OpenLink(const Settings& settings, ServerLink& link) {
   link.server = settings.serverIp;
   link.secure = settings.secure;
+  ExchangeResult opened = GuardExchange([&] {
+    link.session = ServerLink::OpenSession();
+    return true;
+  });
+  return opened == ExchangeResult::Done || Stop(ExchangeFailureMessage(opened));
+}
+
+// The sign-in at ServerIP, then the stations' observations from the data
+// server (DataServer, else the built-in one), side by side, all over the
+// link's internet session and under the progress window, so the form is
+// drawn and 中止 answers from the first exchange on. A station whose
+// exchange failed is told in a box of its own when its turn in the list
+// comes, and the others go on; a server whose certificate does not check
+// out or that does not answer ends the whole command with one message; 中止
+// ends it silently, the form as it was.
+bool QueryFormDialog::SignInAndFetch(const Settings& settings, const ServerLink& link, const Query& query,
+                                     std::string& signInReply, std::vector<ObservationRow>& rows) {
   std::string userId;
   std::string password;
   CredentialsFile::Read(userId, password);
-
-  int rows = 0;
-  ExchangeResult result = ExecuteGuarded(link, SignInStatement(userId, password), reply, rows);
-  if (result != ExchangeResult::Done) return Stop(ExchangeFailureMessage(result));
-  if (rows != 1) return Stop(SIGN_IN_FAILED_MESSAGE);
-  return true;
-}
-
-// The stations' observations from the data server (DataServer, else the
-// built-in one) over the sign-in's internet session, side by side under the
-// progress window. A station whose exchange failed is told in a box of its
-// own when its turn in the list comes, and the others go on; a data server
-// whose certificate does not check out or that does not answer ends the
-// whole retrieval with one message; 中止 ends it silently, the form as it was.
-bool QueryFormDialog::FetchObservations(const Settings& settings, ServerLink& link, const Query& query,
-                                        std::vector<ObservationRow>& rows) {
-  const std::string dataServer = settings.dataServer.empty() ? BUILT_IN_DATA_SERVER : settings.dataServer;
   auto canceller = std::make_shared<ExchangeCanceller>();
+  // Written by the sign-in's worker thread; read here once it has ended.
+  auto signIn = std::make_shared<SignInOutcome>();
+  ServerLink signInLink = link;
+  signInLink.canceller = canceller;
+  std::function<bool()> signInStep = [signInLink, statement = SignInStatement(userId, password), signIn]() mutable {
+    int rowCount = 0;
+    if (!signInLink.Execute(statement, signIn->reply, rowCount)) return false;
+    signIn->refused = rowCount != 1;
+    return !signIn->refused;
+  };
+  const std::string dataServer = settings.dataServer.empty() ? BUILT_IN_DATA_SERVER : settings.dataServer;
   auto allowanceUsedUp = std::make_shared<std::atomic<bool>>(false);
   RetrievalProgressDialog progress(
-      *this, query, settings.connections,
+      *this, query, settings.connections, std::move(signInStep),
       DataServerExchange(dataServer, settings.secure, link.session, canceller, allowanceUsedUp),
       [canceller] { canceller->Cancel(); }, *allowanceUsedUp);
   ExchangeResult retrieved = progress.Run(rows);
   // The month's allowance is used up: one message, no report, no usage record.
   if (*allowanceUsedUp) return Stop(ALLOWANCE_USED_UP_MESSAGE);
   if (retrieved == ExchangeResult::Cancelled) return false;
+  if (retrieved == ExchangeResult::Failed && signIn->refused) return Stop(SIGN_IN_FAILED_MESSAGE);
   if (retrieved != ExchangeResult::Done) return Stop(ExchangeFailureMessage(retrieved));
+  signInReply = signIn->reply;
   return true;
 }
 

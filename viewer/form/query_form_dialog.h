@@ -84,9 +84,12 @@ class QueryFormDialog : public platform::CDialog {
   // Asks, before any exchange, whether a query above the settings' ConfirmRows
   // rows is to run; false when the user answers No.
   bool ConfirmSize(const Query& query, const Settings& settings);
-  bool SignIn(const Settings& settings, ServerLink& link, std::string& reply);
-  bool FetchObservations(const Settings& settings, ServerLink& link, const Query& query,
-                         std::vector<ObservationRow>& rows);
+  // Sets `link` to ServerIP with an internet session of its own.
+  bool OpenLink(const Settings& settings, ServerLink& link);
+  // Signs in and fetches the stations under the progress window; on true
+  // `signInReply` holds the sign-in's row and `rows` every station's rows.
+  bool SignInAndFetch(const Settings& settings, const ServerLink& link, const Query& query,
+                      std::string& signInReply, std::vector<ObservationRow>& rows);
   void RecordUsage(ServerLink& link, const std::string& clientNumber, int rowCount);
 
   // Documents and the spreadsheet road.

@@ -8,6 +8,7 @@
 #include "platform/message_box.h"
 #include "resources/viewer/resource.h"
 #include "viewer/form/query_form_dialog.h"
+#include "viewer/retrieval/background_step.h"
 #include "viewer/retrieval/parallel_retrieval.h"
 
 namespace {
@@ -25,12 +26,14 @@ constexpr size_t PROGRESS_TEXT_SIZE = 128;
 }  // namespace
 
 RetrievalProgressDialog::RetrievalProgressDialog(platform::CWnd& form, const Query& query,
-                                                 int connections, StationExchange exchange,
+                                                 int connections, std::function<bool()> signIn,
+                                                 StationExchange exchange,
                                                  std::function<void()> cancelExchanges,
                                                  const std::atomic<bool>& allowanceUsedUp)
     : CDialog(IDD_RETRIEVAL_PROGRESS, &form),
       query(query),
       connections(connections),
+      signIn(std::move(signIn)),
       exchange(std::move(exchange)),
       cancelExchanges(std::move(cancelExchanges)),
       allowanceUsedUp(allowanceUsedUp) {}
@@ -42,6 +45,7 @@ ExchangeResult RetrievalProgressDialog::Run(std::vector<ObservationRow>& rows) {
   ended = false;
   if (DoModal() == -1) return ExchangeResult::Raised;
   if (result == ExchangeResult::Done) rows = std::move(retrieval->Rows());
+  signingIn.reset();
   retrieval.reset();
   return result;
 }
@@ -56,21 +60,41 @@ bool RetrievalProgressDialog::OnInitDialog() {
   ShowAfter(SHOW_DELAY_MS);
   progressBar.SetRange(0, query.stations.Count());
   ShowProgress(0);
-  platform::WindowHandle window = GetSafeHwnd();
   // The system may allow fewer connections to one server than the
   // exchanges run side by side.
   platform::CInternetSession::SetConnectionsPerServer(static_cast<unsigned long>(connections));
-  ExchangeResult started = GuardExchange([&] {
-    retrieval = std::make_unique<ParallelRetrieval>(query, connections, exchange,
-                                                    [window] { PostWake(window); });
-    return true;
+  StartWorkers([&](std::function<void()> wake) {
+    signingIn = std::make_unique<BackgroundStep>(signIn, std::move(wake));
   });
-  if (started != ExchangeResult::Done) Finish(started);
   return true;
 }
 
+void RetrievalProgressDialog::StartWorkers(const std::function<void(std::function<void()> wake)>& start) {
+  platform::WindowHandle window = GetSafeHwnd();
+  ExchangeResult started = GuardExchange([&] {
+    start([window] { PostWake(window); });
+    return true;
+  });
+  if (started != ExchangeResult::Done) Finish(started);
+}
+
+void RetrievalProgressDialog::TakeSignIn() {
+  ExchangeResult signedIn = GuardExchange([&] { return signingIn->Outcome(); });
+  if (signedIn != ExchangeResult::Done) {
+    Finish(signedIn);
+    return;
+  }
+  StartWorkers([&](std::function<void()> wake) {
+    retrieval = std::make_unique<ParallelRetrieval>(query, connections, exchange, std::move(wake));
+  });
+}
+
 void RetrievalProgressDialog::OnWake() {
-  if (retrieval == nullptr || ended) return;
+  if (ended || signingIn == nullptr || !signingIn->Ended()) return;
+  if (retrieval == nullptr) {
+    TakeSignIn();
+    return;
+  }
   // A station's exchange that raised ends the retrieval when its turn
   // comes, as it would have one station after the other.
   ExchangeResult taken = GuardExchange([&] {
@@ -115,6 +139,7 @@ void RetrievalProgressDialog::Finish(ExchangeResult how) {
   ended = true;
   result = how;
   if (how != ExchangeResult::Done) {
+    if (signingIn != nullptr) signingIn->Cancel();
     if (retrieval != nullptr) retrieval->Cancel();
     cancelExchanges();
   }

@@ -2,8 +2,8 @@
 // station_front.py before the reference server: the report and the ledger
 // row are those of one station after the other for every period type, also
 // around a failing station; Connections=1 keeps the wire order of one after
-// the other; 中止 on the progress window ends a slow retrieval at once and
-// leaves the form ready; a server that accepts and never answers ends the
+// the other; 中止 on the progress window ends a slow sign-in or retrieval at
+// once and leaves the form ready; a server that accepts and never answers ends the
 // road with the communication message once the timeout has run.
 #include <gtest/gtest.h>
 
@@ -207,30 +207,41 @@ TEST_F(SideBySide, SeveralConnectionsOverlapTheStationsBetweenSignInAndUsageReco
   EXPECT_EQ(most, connections);
 }
 
-TEST_F(SideBySide, CancelEndsASlowRetrievalAtOnceAndTheNextRoadWorks) {
+// 中止 during a sign-in that does not answer, and during stations whose
+// replies are held back.
+TEST_F(SideBySide, CancelEndsASlowRoadAtOnceAndTheNextRoadWorks) {
   Fill(DAILY_ROW);
-  ScriptFront(SLOW_STATIONS);
-  viewer->WriteFile("qorvanet.ini", Settings(FRONT, FRONT, SIDE_BY_SIDE));
-  long ledger = LedgerTotal();
-  PostCommand(viewer->form, IDC_DISPLAY);
-  WindowHandle progress = viewer->program.WaitForProgressWindow(ROAD_WAIT_MS);
-  ASSERT_NE(nullptr, progress);
-  EXPECT_EQ(ControlText(progress, IDC_PROGRESS_TEXT), "データを取得しています（0／8 地点）");
-  EXPECT_FALSE(AcceptsInput(viewer->form)) << "the form waits under the progress window";
-  Clock::time_point pressed = Clock::now();
-  PressButton(progress, IDCANCEL_BUTTON);
-  ASSERT_TRUE(WaitUntil([&] { return AcceptsInput(viewer->form); }, AFTER_CANCEL_MS));
-  EXPECT_LT(std::chrono::duration<double>(Clock::now() - pressed).count(), FORM_BACK_SECONDS)
-      << "the form takes input again long before the held replies come";
-  EXPECT_TRUE(WaitForWindowGone(progress, AFTER_CANCEL_MS));
-  EXPECT_TRUE(viewer->NoMessageWithin(AFTER_CANCEL_MS));
-  EXPECT_TRUE(viewer->Opened().empty());
-  EXPECT_EQ(LedgerTotal(), ledger);
+  const struct {
+    const char* where;
+    const char* serverIp;
+    const char* script;
+  } cases[] = {{"sign-in", SILENT, ""}, {"stations", FRONT, SLOW_STATIONS}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.where);
+    ScriptFront(c.script);
+    viewer->WriteFile("qorvanet.ini", Settings(c.serverIp, FRONT, SIDE_BY_SIDE));
+    long ledger = LedgerTotal();
+    size_t opened = viewer->Opened().size();
+    PostCommand(viewer->form, IDC_DISPLAY);
+    WindowHandle progress = viewer->program.WaitForProgressWindow(ROAD_WAIT_MS);
+    ASSERT_NE(nullptr, progress);
+    EXPECT_EQ(ControlText(progress, IDC_PROGRESS_TEXT), "データを取得しています（0／8 地点）");
+    EXPECT_FALSE(AcceptsInput(viewer->form)) << "the form waits under the progress window";
+    Clock::time_point pressed = Clock::now();
+    PressButton(progress, IDCANCEL_BUTTON);
+    ASSERT_TRUE(WaitUntil([&] { return AcceptsInput(viewer->form); }, AFTER_CANCEL_MS));
+    EXPECT_LT(std::chrono::duration<double>(Clock::now() - pressed).count(), FORM_BACK_SECONDS)
+        << "the form takes input again long before the held replies come";
+    EXPECT_TRUE(WaitForWindowGone(progress, AFTER_CANCEL_MS));
+    EXPECT_TRUE(viewer->NoMessageWithin(AFTER_CANCEL_MS));
+    EXPECT_EQ(viewer->Opened().size(), opened);
+    EXPECT_EQ(LedgerTotal(), ledger);
 
-  ScriptFront("");
-  Road next = Display(SIDE_BY_SIDE);
-  ASSERT_TRUE(next.report.opened) << next.report.message;
-  EXPECT_GT(next.ledgerRows, 0);
+    ScriptFront("");
+    Road next = Display(SIDE_BY_SIDE);
+    ASSERT_TRUE(next.report.opened) << next.report.message;
+    EXPECT_GT(next.ledgerRows, 0);
+  }
 }
 
 // A server that takes the connection and never answers, at the sign-in or
