@@ -1,6 +1,5 @@
 // The sign-in's background step: its answer or its exception reaches the
-// window's thread once it has ended, with one wake-up; after Cancel the step
-// runs to its end unheard.
+// window's thread with one wake-up; after Cancel the step ends unheard.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,7 +8,6 @@
 #include <future>
 #include <memory>
 #include <stdexcept>
-#include <thread>
 
 #include "viewer/retrieval/background_step.h"
 
@@ -17,7 +15,7 @@ namespace {
 
 constexpr auto ENDED_WAIT = std::chrono::seconds(10);
 
-TEST(BackgroundStep, TheStepsAnswerOrExceptionComesWithOneWakeUp) {
+TEST(BackgroundStep, TheAnswerOrExceptionComesWithOneWakeUp) {
   const struct {
     const char* name;
     std::function<bool()> step;
@@ -36,7 +34,7 @@ TEST(BackgroundStep, TheStepsAnswerOrExceptionComesWithOneWakeUp) {
       if (++wakeUps == 1) woken.set_value();
     });
     ASSERT_EQ(woken.get_future().wait_for(ENDED_WAIT), std::future_status::ready);
-    EXPECT_TRUE(step.Ended());
+    ASSERT_TRUE(step.Ended());
     if (c.raises) {
       EXPECT_THROW(step.Outcome(), std::runtime_error);
     } else {
@@ -47,26 +45,20 @@ TEST(BackgroundStep, TheStepsAnswerOrExceptionComesWithOneWakeUp) {
 }
 
 TEST(BackgroundStep, AfterCancelTheStepEndsUnheard) {
-  std::promise<void> release;
-  std::shared_future<void> released = release.get_future().share();
-  auto stepEnded = std::make_shared<std::promise<void>>();
-  std::future<void> stepDone = stepEnded->get_future();
-  std::atomic<bool> woken{false};
-  {
-    BackgroundStep step(
-        [released, stepEnded] {
-          released.wait();
-          stepEnded->set_value();
-          return true;
-        },
-        [&] { woken = true; });
-    step.Cancel();
-    release.set_value();
-    ASSERT_EQ(stepDone.wait_for(ENDED_WAIT), std::future_status::ready);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_FALSE(step.Ended());
-  }
-  EXPECT_FALSE(woken);
+  auto release = std::make_shared<std::promise<void>>();
+  auto ended = std::make_shared<std::promise<void>>();
+  std::future<void> stepEnded = ended->get_future();
+  auto woken = std::make_shared<std::atomic<bool>>(false);
+  BackgroundStep step([released = release->get_future().share(), ended] {
+    released.wait();
+    ended->set_value();
+    return true;
+  }, [woken] { *woken = true; });
+  step.Cancel();
+  release->set_value();
+  ASSERT_EQ(stepEnded.wait_for(ENDED_WAIT), std::future_status::ready);
+  EXPECT_FALSE(step.Ended());
+  EXPECT_FALSE(*woken);
 }
 
 }  // namespace
