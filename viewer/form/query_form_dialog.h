@@ -84,7 +84,8 @@ class QueryFormDialog : public platform::CDialog {
   // Asks, before any exchange, whether a query above the settings' ConfirmRows
   // rows is to run; false when the user answers No.
   bool ConfirmSize(const Query& query, const Settings& settings);
-  // Sets `link` to ServerIP with an internet session of its own.
+  // Sets `link` to ServerIP with an internet session of its own; false,
+  // the failure told, when the session cannot be opened.
   bool OpenLink(const Settings& settings, ServerLink& link);
   // Signs in and fetches the stations under the progress window; on true
   // `signInReply` holds the sign-in's row and `rows` every station's rows.
