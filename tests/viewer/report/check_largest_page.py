@@ -59,7 +59,9 @@ SCROLLED_ROWS = [("first", HEADER_ROWS), ("middle", HEADER_ROWS + PERIODS // 2),
 # frame that showed every chart (so the times include laying out and drawing
 # them), and the page's long tasks. A frame is over when a task of the
 # highest priority, posted from its animation frame, runs: the browser lays
-# out and paints that frame first. The start of the next animation frame,
+# out and paints that frame first (the task also waits for the page's own
+# tasks of that priority posted before it, the charts' steps, so the mark
+# errs late, never early). The start of the next animation frame,
 # which earlier figures took, is kept beside it in PageTiming.nextFrame: it
 # also waits for whatever the browser does in between, such as a slice of
 # reading the page of up to half a second.
