@@ -1,9 +1,8 @@
 // RetrievalProgressDialog: the small window over the query form while the
 // viewer signs in and the chosen stations' observations are fetched side by
-// side. It shows
-// "データを取得しています（n／N 地点）" with a bar, takes the replies in the
-// list's order as they arrive, and its 中止 button (or Escape) ends the
-// retrieval at once. The form stays drawn and the program answers the
+// side. It shows "データを取得しています（n／N 地点）" with a bar, takes the
+// replies in the list's order as they arrive, and its 中止 button (or Escape)
+// ends the retrieval at once. The form stays drawn and the program answers the
 // system throughout: the sign-in and the exchanges run on worker threads,
 // and this window's message loop takes their replies.
 #pragma once
