@@ -31,6 +31,13 @@ WINDOW_SIZE = (1280, 900)
 DEFAULT_WAIT_SECONDS = 120
 COMMAND_WAIT_SECONDS = 120  # a page busy parsing a large table answers late
 POLL_SECONDS = 0.05
+# A browser just started goes on setting itself up (its own user interface
+# runs in a renderer of its own) for a second or two, on the same cores as the
+# page. It counts as settled once all its processes together use at most
+# SETTLED_CPU_SECONDS of CPU within SETTLE_POLL_SECONDS.
+SETTLE_POLL_SECONDS = 0.5
+SETTLED_CPU_SECONDS = 0.05
+SETTLE_WAIT_SECONDS = 15
 # Chromium reads commands from descriptor 3 and writes answers to 4.
 COMMAND_FD = 3
 ANSWER_FD = 4
@@ -122,6 +129,23 @@ class HeadlessPage:
                 return answer.get("result", {})
             if "method" in answer:
                 self.events.append(answer)
+
+    def cpu_seconds(self):
+        """CPU time used so far by all of the browser's processes."""
+        return sum(process["cpuTime"] for process in self.command("SystemInfo.getProcessInfo")["processInfo"])
+
+    def settle(self):
+        """Waits until the browser has finished setting itself up, so that a
+        page timed next is not sharing the machine with it; gives up after
+        SETTLE_WAIT_SECONDS. Returns the seconds waited."""
+        start = time.monotonic()
+        used = self.cpu_seconds()
+        while time.monotonic() - start < SETTLE_WAIT_SECONDS:
+            time.sleep(SETTLE_POLL_SECONDS)
+            before, used = used, self.cpu_seconds()
+            if used - before <= SETTLED_CPU_SECONDS:
+                break
+        return time.monotonic() - start
 
     def wait_for_event(self, method, timeout=DEFAULT_WAIT_SECONDS):
         deadline = time.monotonic() + timeout
