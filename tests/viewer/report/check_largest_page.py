@@ -225,6 +225,8 @@ def write_report(generator, template, database, masters, folder):
 
 
 def open_timed(page, url):
+    """Opens the page with the timing probe in it and waits until it is
+    usable (PageError when it is not within USABLE_WAIT_SECONDS)."""
     page.command("Page.addScriptToEvaluateOnNewDocument", session=True, source=TIMING_PROBE)
     page.open(url, wait_for_load=False)
     page.wait_for(USABLE, timeout=USABLE_WAIT_SECONDS)
