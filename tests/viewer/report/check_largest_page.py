@@ -112,6 +112,7 @@ PAGE_FIGURES = """JSON.stringify({
   tableShown: PageTiming.tableShown,
   firstScreenDrawn: PageTiming.firstScreenDrawn,
   chartsDrawn: PageTiming.chartsDrawn,
+  usable: Math.max(PageTiming.firstScreenDrawn, PageTiming.chartsDrawn),
   usableNextFrame: Math.max(PageTiming.nextFrame.firstScreenDrawn, PageTiming.nextFrame.chartsDrawn),
   tableRead: performance.getEntriesByType("navigation")[0].domContentLoadedEventStart,
   longestAfterShown: Math.max.apply(null, [0].concat(PageTiming.longTasks.filter(function (task) {
@@ -232,6 +233,11 @@ def open_timed(page, url):
     page.wait_for(USABLE, timeout=USABLE_WAIT_SECONDS)
 
 
+def page_figures(page):
+    """The page's timing figures in seconds (0 for a mark not reached yet)."""
+    return {name: (value or 0) / 1000 for name, value in json.loads(page.evaluate(PAGE_FIGURES)).items()}
+
+
 def time_to_usable(page, url):
     """Opens the page, once the browser has set itself up, and returns its
     figures in seconds once it is read, and what scrolling to the table's
@@ -245,7 +251,7 @@ def time_to_usable(page, url):
     early = "first row %.0f ms %s" % (milliseconds, "while the page is read" if reading else "(page read)")
     early += "; then " + wheel_figure(page)
     page.wait_for("document.readyState === 'complete'", timeout=USABLE_WAIT_SECONDS)
-    figures = {name: (value or 0) / 1000 for name, value in json.loads(page.evaluate(PAGE_FIGURES)).items()}
+    figures = page_figures(page)
     figures["cpu"] = page.cpu_seconds() - cpu
     figures["settling"] = settling
     return figures, early
@@ -256,7 +262,7 @@ def usable_in_a_browser_just_started(url):
     browser has started, as when the shell starts the browser for it."""
     with HeadlessPage() as page:
         open_timed(page, url)
-        return page.evaluate("Math.max(PageTiming.firstScreenDrawn, PageTiming.chartsDrawn)") / 1000
+        return page_figures(page)["usable"]
 
 
 def check_table(page, csv_lines):
@@ -328,8 +334,7 @@ def main():
                       "%(tableRead).2f s; longest task after the table showed %(longestAfterShown).2f s; "
                       "browser CPU %(cpu).2f s" % figures)
                 print("  usable (first screen of the table and charts drawn) at %.2f s (the next frame began "
-                      "at %.2f s); scrolling then: %s" % (max(figures["firstScreenDrawn"], figures["chartsDrawn"]),
-                                                         figures["usableNextFrame"], early_scroll))
+                      "at %.2f s); scrolling then: %s" % (figures["usable"], figures["usableNextFrame"], early_scroll))
                 print("  in a browser started just before the page (still setting itself up, which took "
                       "%.1f s before the page above): usable at %.2f s" % (figures["settling"], just_started))
                 check_table(page, csv_lines)
