@@ -1,6 +1,7 @@
 #include "tests/support/gui_driver_win.h"
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "platform/wide_text.h"
@@ -20,6 +21,8 @@ constexpr int POLL_MS = 20;
 // "hung" test (no message taken for five seconds) also holds for a program
 // whose box has just appeared after a long blocking exchange.
 constexpr UINT SEND_TIMEOUT_MS = 5000;
+// How long a program start that fails is tried again.
+constexpr int LAUNCH_RETRY_MS = 3000;
 constexpr wchar_t DIALOG_CLASS[] = L"#32770";
 constexpr wchar_t PROGRESS_CLASS_NAME[] = L"msctls_progress32";
 
@@ -186,8 +189,22 @@ bool GuiProgram::Launch(const std::wstring& application, const std::wstring& wor
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(application.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started)) {
+  DWORD error = ERROR_SUCCESS;
+  // Under a loaded Wine a start can fail for a moment (the server busy with
+  // other tests' processes), so a failure is tried again briefly before the
+  // test is told, and the system's reason is printed for the log.
+  bool launched = WaitUntil(
+      [&] {
+        if (CreateProcessW(application.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                           workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started)) {
+          return true;
+        }
+        error = GetLastError();
+        return false;
+      },
+      LAUNCH_RETRY_MS);
+  if (!launched) {
+    std::fprintf(stderr, "could not start %ls: error %lu\n", application.c_str(), error);
     return false;
   }
   CloseHandle(started.hThread);
