@@ -8,7 +8,6 @@ var ChartProbe = (function () {
   var MISSING_MARK = "*****";
   var DIRECTIONS = ["静穏", "北北東", "北東", "東北東", "東", "東南東", "南東", "南南東", "南",
                     "南南西", "南西", "西南西", "西", "西北西", "北西", "北北西", "北"];
-  var DAILY_LABEL = /^(\d{4})\/(\d{2})\/(\d{2})$/;
 
   var table = document.getElementById("report");
 
@@ -27,11 +26,6 @@ var ChartProbe = (function () {
     return Number(text);
   }
 
-  function expectedX(row) {
-    var parts = DAILY_LABEL.exec(cell(HEADER_ROWS + row, 0));
-    return parts ? new Date(Number(parts[1]), Number(parts[2]) - 1, Number(parts[3])).getTime() : row;
-  }
-
   function plotOf(index) {
     return document.querySelectorAll("#charts .chart-plot")[index];
   }
@@ -43,13 +37,13 @@ var ChartProbe = (function () {
   return {
     summary: function () {
       return ReportCharts.charts.map(function (chart) {
-        return { element: chart.element, kind: chart.kind, series: chart.graph.numColumns() - 1,
-                 rows: chart.graph.numRows(), labels: chart.graph.getLabels().slice(1) };
+        return { element: chart.element, kind: chart.kind, series: chart.graph.labels().length,
+                 rows: chart.graph.periods, labels: chart.graph.labels() };
       });
     },
 
     // Every value of every chart against its table cell, the column found
-    // by the station number and element in the header; and every x value.
+    // by the station number and element in the header.
     compareWithTable: function () {
       var found = { checked: 0, missing: 0, mismatches: [] };
       function mismatch(text) {
@@ -58,7 +52,7 @@ var ChartProbe = (function () {
       var width = table.rows[0].cells.length;
       ReportCharts.charts.forEach(function (chart) {
         var graph = chart.graph;
-        graph.getLabels().slice(1).forEach(function (label, series) {
+        graph.labels().forEach(function (label, series) {
           var number = label.split(" ")[0];
           var column = -1;
           for (var c = 1; c < width; ++c) {
@@ -68,7 +62,7 @@ var ChartProbe = (function () {
           for (var row = 0; row < periods(); ++row) {
             var text = cell(HEADER_ROWS + row, column);
             var expected = expectedValue(text, chart.kind);
-            var drawn = graph.getValue(row, series + 1);
+            var drawn = graph.value(row, series);
             found.checked++;
             if (expected === null) found.missing++;
             if (drawn !== expected) {
@@ -76,29 +70,23 @@ var ChartProbe = (function () {
             }
           }
         });
-        for (var row = 0; row < periods(); ++row) {
-          if (graph.getValue(row, 0) !== expectedX(row)) mismatch(chart.element + " x of row " + row);
-        }
       });
       return found;
     },
 
     xAxisLabels: function () {
-      return ReportCharts.charts.map(function (chart, index) {
-        return Array.prototype.map.call(plotOf(index).querySelectorAll(".dygraph-axis-label-x"),
-                                        function (label) { return label.textContent; });
-      });
+      return ReportCharts.charts.map(function (chart) { return chart.graph.xLabels(); });
     },
 
     // Hovers over the first value of the chart's first station that is not
     // missing; returns the hover text and the table cells around the value.
     hover: function (index) {
       var chart = ReportCharts.charts[index];
-      var label = chart.graph.getLabels()[1];
+      var label = chart.graph.labels()[0];
       for (var row = 0; row < periods(); ++row) {
-        if (chart.graph.getValue(row, 1) === null) continue;
-        chart.graph.setSelection(row, label);
-        var legend = plotOf(index).querySelector(".dygraph-legend");
+        if (chart.graph.value(row, 0) === null) continue;
+        chart.graph.select(row, 0);
+        var legend = plotOf(index).querySelector(".chart-hover");
         var column = chart.columns[0];
         var shown = { text: legend ? legend.textContent : "", period: cell(HEADER_ROWS + row, 0), station: label,
                       value: cell(HEADER_ROWS + row, column), before: cell(2, column - 1),
@@ -113,11 +101,36 @@ var ChartProbe = (function () {
       return null;
     },
 
+    periodLabel: function (row) {
+      return cell(HEADER_ROWS + row, 0);
+    },
+
+    // Where chart `index` draws the value of `series` at `row`, in the
+    // window, once the chart is scrolled into view.
+    pointOf: function (index, row, series) {
+      var graph = ReportCharts.charts[index].graph;
+      plotOf(index).scrollIntoView();
+      var box = plotOf(index).getBoundingClientRect();
+      return [box.left + graph.toPixelX(row), box.top + graph.toPixelY(graph.value(row, series))];
+    },
+
+    // The hover text chart `index` shows; "" when it shows none.
+    hoverText: function (index) {
+      var hover = plotOf(index).querySelector(".chart-hover");
+      return hover.style.display === "none" ? "" : hover.textContent;
+    },
+
+    // The first and last whole periods on chart `index`'s x axis.
+    periodsShown: function (index) {
+      var graph = ReportCharts.charts[index].graph;
+      return [graph.firstShown(), graph.lastShown()];
+    },
+
     // Clicks the legend: the first station off, on again, all off, all on;
     // the visibility of every chart's series after each step.
     toggleStations: function () {
       function visibility() {
-        return ReportCharts.charts.map(function (chart) { return chart.graph.visibility().slice(); });
+        return ReportCharts.charts.map(function (chart) { return chart.graph.visibility(); });
       }
       var buttons = document.querySelectorAll("#charts .stations button");
       var steps = {};

@@ -10,6 +10,9 @@ real viewer write with the installed template, in headless Chromium:
   axis; hovering shows period, station and value (with the day of an
   extreme and the direction of the maximum wind); the station legend
   toggles a station in every chart; the table is shown once the page is read;
+- the daily report with the mouse: the pointer over a value shows its
+  period, dragging across a chart zooms in on those days, a double-click
+  zooms out again; a narrower window draws the charts narrower;
 - the report with missing values: a station whose temperatures are all
   missing draws nothing, where one with values does;
 - the monthly report without script: no chart, the table as it is;
@@ -47,6 +50,15 @@ REPORTS = [
     ("largest", 51, 255, 1826, True,
      [("降水量", "bars"), ("最大風速", "lines"), ("同風向", "points"), ("最多風向", "points"), ("平均気温", "lines")]),
 ]
+# The daily report's line chart, and the period whose value of its first
+# station the pointer is put over.
+MOUSE_CHART = 2
+MOUSE_PERIOD = 10
+NARROW_WINDOW = (800, 900)
+# The width of each chart's plot and of the canvases drawn in it.
+CHART_WIDTHS = ("Array.prototype.map.call(document.querySelectorAll('#charts .chart-plot'), function (plot) {"
+                " return [plot.clientWidth].concat(Array.prototype.map.call(plot.querySelectorAll('canvas'),"
+                " function (canvas) { return canvas.clientWidth; })); })")
 # The missing-values report: 11011 (second in the legend) is a rain gauge,
 # its temperatures are all missing; 11001 (first) has them.
 MISSING_REPORT_TEMPERATURE_CHART = 2
@@ -115,6 +127,45 @@ def check_legend(page, name, stations, charts):
     expect(steps["allOn"] == [[True] * stations] * every, "%s: showing all left some hidden" % name)
 
 
+def mouse(page, action, point, clicks=0):
+    page.command("Input.dispatchMouseEvent", session=True, type=action, x=point[0], y=point[1],
+                 button="left" if clicks else "none", clickCount=clicks)
+
+
+def check_mouse(page, name, periods):
+    x, y = page.evaluate("ChartProbe.pointOf(%d, %d, 0)" % (MOUSE_CHART, MOUSE_PERIOD))
+    mouse(page, "mouseMoved", (x, y))
+    period = page.evaluate("ChartProbe.periodLabel(%d)" % MOUSE_PERIOD)
+    shown = page.evaluate("ChartProbe.hoverText(%d)" % MOUSE_CHART)
+    expect(period in shown, "%s: the pointer over %s shows %r" % (name, period, shown))
+    left, _ = page.evaluate("ChartProbe.pointOf(%d, %d, 0)" % (MOUSE_CHART, periods // 3))
+    right, _ = page.evaluate("ChartProbe.pointOf(%d, %d, 0)" % (MOUSE_CHART, 2 * periods // 3))
+    mouse(page, "mousePressed", (left, y), 1)
+    mouse(page, "mouseMoved", (right, y))
+    mouse(page, "mouseReleased", (right, y), 1)
+    zoomed = page.evaluate("ChartProbe.periodsShown(%d)" % MOUSE_CHART)
+    expect(abs(zoomed[0] - periods // 3) <= 1 and abs(zoomed[1] - 2 * periods // 3) <= 1,
+           "%s: dragging over periods %d to %d shows %r" % (name, periods // 3, 2 * periods // 3, zoomed))
+    for clicks in (1, 2):
+        mouse(page, "mousePressed", (right, y), clicks)
+        mouse(page, "mouseReleased", (right, y), clicks)
+    expect(page.evaluate("ChartProbe.periodsShown(%d)" % MOUSE_CHART) == [0, periods - 1],
+           "%s: a double-click did not zoom out" % name)
+
+
+def check_narrower_window(page, name):
+    wide = page.evaluate(CHART_WIDTHS)
+    page.command("Emulation.setDeviceMetricsOverride", session=True, width=NARROW_WINDOW[0],
+                 height=NARROW_WINDOW[1], deviceScaleFactor=1, mobile=False)
+    try:
+        page.wait_for("(%s)[0][0] < %d" % (CHART_WIDTHS, wide[0][0]))
+        narrow = page.evaluate(CHART_WIDTHS)
+        expect(all(len(set(widths)) == 1 for widths in narrow),
+               "%s: in a narrower window the canvases are not as wide as their plots: %r" % (name, narrow))
+    finally:
+        page.command("Emulation.clearDeviceMetricsOverride", session=True)
+
+
 def check_missing_draws_nothing(page):
     chart = MISSING_REPORT_TEMPERATURE_CHART
     empty = page.evaluate("ChartProbe.pictureWith(%d, [])" % chart)
@@ -145,6 +196,9 @@ def check_report(page, path, report, artifacts):
         check_missing_draws_nothing(page)
     check_hover(page, name, charts)
     check_legend(page, name, stations, charts)
+    if name == "daily":
+        check_mouse(page, name, periods)
+        check_narrower_window(page, name)
     page.screenshot(os.path.join(artifacts, name + ".png"))
 
 

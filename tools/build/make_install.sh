@@ -7,10 +7,9 @@
 # by TARVEX_MASTERS_DATABASE), the report template, the commentary page,
 # the version list and the guide.
 #
-# The report template gets the chart library (Debian's libjs-dygraphs) put
-# inline with its licence notice by tools/build/inline_chart_library.py, so the
-# report the viewer writes into %TEMP% draws its charts with nothing beside
-# it; that step also refuses library code that holds the merge marker.
+# The report template (Shift-JIS, as the viewer reads it) is copied as it
+# is: it carries its charts' script itself, so the report the viewer writes
+# into %TEMP% draws its charts with nothing beside it.
 #
 # The Japanese texts of data/ are kept as UTF-8 and written here as Shift-JIS
 # with CR LF line ends; data/qorvanet.ini and data/version.txt are ASCII with
@@ -35,8 +34,6 @@ out=$3
 root=$(cd "$(dirname "$0")/../.." && pwd)
 data=$root/data
 database=${TARVEX_MASTERS_DATABASE:-$native/sample/norda.sqlite}
-CHART_LIBRARY=/usr/share/javascript/dygraphs
-CHART_LIBRARY_NOTICE=/usr/share/doc/libjs-dygraphs/copyright
 
 fail() {
   echo "make_install: $*" >&2
@@ -52,9 +49,6 @@ require "$windows/launcher/marlop.exe" "build the target marlop of the Windows b
 require "$native/server/norda_admin" "build the native build first"
 [ -n "${TARVEX_MASTERS_DATABASE:-}" ] || require "$database" "build the target sample_data of the native build first"
 require "$root/viewer/report/output.html" "the report template belongs to the source tree"
-for file in "$CHART_LIBRARY/dygraph.min.js" "$CHART_LIBRARY/dygraph.min.css" "$CHART_LIBRARY_NOTICE"; do
-  require "$file" "install the Debian package libjs-dygraphs (tools/env/install_deps.sh)"
-done
 
 # Shift-JIS with CR LF, from a UTF-8 source with LF line ends.
 to_shift_jis() {
@@ -67,8 +61,7 @@ cp "$windows/viewer/tarvex.exe" "$out/vindra.exe"
 cp "$windows/launcher/marlop.exe" "$out/marlop.exe"
 "$native/server/norda_admin" --database "$database" masters --out "$out" ||
   fail "the master files could not be written from $database"
-python3 "$root/tools/build/inline_chart_library.py" "$root/viewer/report/output.html" "$CHART_LIBRARY" \
-  "$CHART_LIBRARY_NOTICE" "$out/output.html" || fail "the report template could not take the chart library"
+cp "$root/viewer/report/output.html" "$out/output.html"
 cp "$data/qorvanet.ini" "$data/version.txt" "$out/"
 if [ "$secure" = 1 ]; then
   sed -i 's/^Secure=.*\r$/Secure=1\r/' "$out/qorvanet.ini"

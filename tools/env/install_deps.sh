@@ -31,7 +31,6 @@ PACKAGES=(
   python3
   nsis
   chromium
-  libjs-dygraphs
   libreoffice-calc-nogui
   openssl
   curl
