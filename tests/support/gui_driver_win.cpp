@@ -190,9 +190,9 @@ bool GuiProgram::Launch(const std::wstring& application, const std::wstring& wor
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started = {};
   DWORD error = ERROR_SUCCESS;
-  // Under a loaded Wine a start can fail for a moment (the server busy with
-  // other tests' processes), so a failure is tried again briefly before the
-  // test is told, and the system's reason is printed for the log.
+  // Under a Wine loaded with other tests' programs a start has failed for a
+  // moment, so a failure is tried again briefly before the test is told, and
+  // the system's reason is printed for the log.
   bool launched = WaitUntil(
       [&] {
         if (CreateProcessW(application.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
