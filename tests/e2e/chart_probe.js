@@ -30,6 +30,12 @@ var ChartProbe = (function () {
     return document.querySelectorAll("#charts .chart-plot")[index];
   }
 
+  // The hover text chart `index` shows; "" when it shows none.
+  function hoverTextOf(index) {
+    var hover = plotOf(index).querySelector(".chart-hover");
+    return hover.style.display === "none" ? "" : hover.textContent;
+  }
+
   function stationBoxes() {
     return Array.prototype.slice.call(document.querySelectorAll("#charts .stations input[type=checkbox]"));
   }
@@ -86,9 +92,8 @@ var ChartProbe = (function () {
       for (var row = 0; row < periods(); ++row) {
         if (chart.graph.value(row, 0) === null) continue;
         chart.graph.select(row, 0);
-        var legend = plotOf(index).querySelector(".chart-hover");
         var column = chart.columns[0];
-        var shown = { text: legend ? legend.textContent : "", period: cell(HEADER_ROWS + row, 0), station: label,
+        var shown = { text: hoverTextOf(index), period: cell(HEADER_ROWS + row, 0), station: label,
                       value: cell(HEADER_ROWS + row, column), before: cell(2, column - 1),
                       beforeValue: cell(HEADER_ROWS + row, column - 1), after: "", afterValue: "" };
         if (column + 1 < table.rows[0].cells.length) {
@@ -114,11 +119,7 @@ var ChartProbe = (function () {
       return [box.left + graph.toPixelX(row), box.top + graph.toPixelY(graph.value(row, series))];
     },
 
-    // The hover text chart `index` shows; "" when it shows none.
-    hoverText: function (index) {
-      var hover = plotOf(index).querySelector(".chart-hover");
-      return hover.style.display === "none" ? "" : hover.textContent;
-    },
+    hoverText: hoverTextOf,
 
     // The first and last whole periods on chart `index`'s x axis.
     periodsShown: function (index) {

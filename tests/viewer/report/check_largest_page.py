@@ -3,18 +3,19 @@
 and that its whole table is still there.
 
 largest_report_page writes the largest report (255 columns x 1,826 days)
-with the page template given, and the same report as CSV. The page is then opened and timed (first
-paint, table shown, charts drawn, the whole table read, the longest task
-after the table showed, scrolling to the table's first row while the page is
-still read and to its first, middle and last rows after, scrolling down a
-wheel's step a frame from the first row, while the page is read (which makes
-the whole table read later) and after, and the browser's CPU time), printed
-as figures and never asserted, since the machine may be busy. It is timed in
-a browser that has finished setting itself up, so the figures are the
-page's own; how soon it is usable is also printed for a browser started just
-before the page, whose own start-up shares the machine with it. The page
-counts as usable once every chart is drawn and a screenful of the table's
-rows, below them, is drawn too, so scrolling to it shows it at once.
+with the page template given, and the same report as CSV. The page is then
+opened and timed (first paint, table shown, charts drawn, the whole table
+read, the longest task after the table showed, scrolling to the table's
+first row while the page is still read and to its first, middle and last
+rows after, scrolling down a wheel's step a frame from the first row, while
+the page is read (which makes the whole table read later) and after, and the
+browser's CPU time), printed as figures and never asserted, since the
+machine may be busy. It is timed in a browser that has finished setting
+itself up, so the figures are the page's own; how soon it is usable is also
+printed for a browser started just before the page, whose own start-up
+shares the machine with it. The page counts as usable once every chart is
+drawn and a screenful of the table's rows, below them, is drawn too, so
+scrolling to it shows it at once.
 Checked:
 
 - the table: 4 + 1,826 rows of 256 cells, each row's texts those of its
